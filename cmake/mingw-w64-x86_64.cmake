@@ -1,0 +1,15 @@
+# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 toolchain. The
+# -posix compilers carry the C++ threading support that libstdc++ needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(QUILLORY_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${QUILLORY_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUILLORY_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${QUILLORY_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${QUILLORY_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, and only those
+# that are missing, so a second run costs nothing.
+set -eu
+
+packages="cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine \
+xvfb xauth xdotool imagemagick googletest"
+
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=""
+elif command -v sudo >/dev/null 2>&1; then
+  as_root="sudo"
+else
+  echo "These Debian packages are missing:$missing" >&2
+  echo "Install them as root:  apt-get update && apt-get install -y$missing" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+$as_root apt-get update -q
+# shellcheck disable=SC2086  # the list is meant to split into words
+$as_root apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Prepares and serves the private Wine prefix that tests and `make run` use.
+#   wine-prefix.sh start PREFIX   create the prefix once, start one persistent wineserver
+#   wine-prefix.sh stop PREFIX    shut that wineserver (and its services) down
+#
+# Every Wine process started here has its standard streams detached: Wine's
+# background services inherit them and live on, and a test runner would wait
+# for those pipes to close.
+set -eu
+action=$1
+export WINEPREFIX=$2
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDEBUG="${WINEDEBUG:--all}"
+log="$WINEPREFIX.log"
+
+detached() { "$@" </dev/null >>"$log" 2>&1; }
+
+create_prefix() {
+  mkdir -p "$WINEPREFIX"
+  detached wine wineboot --init
+  # The null driver lets windows, dialogs and list views work without a display.
+  detached wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  # Restart so that no process started by the first boot keeps another driver.
+  detached wineserver -k || true
+  detached wineserver -w || true
+  touch "$WINEPREFIX/.quillory-ready"
+}
+
+case "$action" in
+  start)
+    [ -f "$WINEPREFIX/.quillory-ready" ] || create_prefix
+    detached wineserver -p || true   # already running is fine
+    detached wine wineboot            # starts the prefix's services, detached
+    ;;
+  stop)
+    detached wineserver -k || true
+    ;;
+  *)
+    echo "usage: $0 start|stop PREFIX" >&2
+    exit 2
+    ;;
+esac
