@@ -1,0 +1,239 @@
+#include "tests/support/RegistryCallLayer.h"
+
+#include "tests/support/ImportTable.h"
+
+#include <cstring>
+#include <set>
+
+namespace {
+
+struct Record {
+    bool active = false;
+    unsigned failAt = 0;
+    LONG failCode = 0;
+    std::string failEvery;
+    LONG failEveryCode = 0;
+    std::vector<std::string> calls;
+    std::set<HKEY> open;
+    std::set<HKEY> closed;
+    unsigned repeatedCloses = 0;
+};
+
+Record s_record;
+
+// True when this call is to fail, with the code to return.
+bool Intercept(const char* function, LONG& code)
+{
+    if (!s_record.active)
+        return false;
+    s_record.calls.push_back(function);
+    if (s_record.calls.size() == s_record.failAt) {
+        code = s_record.failCode;
+        return true;
+    }
+    if (s_record.failEvery == function) {
+        code = s_record.failEveryCode;
+        return true;
+    }
+    return false;
+}
+
+void NoteOpened(LONG result, const HKEY* handle)
+{
+    if (s_record.active && result == ERROR_SUCCESS) {
+        s_record.open.insert(*handle);
+        s_record.closed.erase(*handle);  // the system reuses handle values
+    }
+}
+
+void NoteClosed(HKEY handle)
+{
+    if (!s_record.active)
+        return;
+    if (s_record.open.erase(handle) != 0)
+        s_record.closed.insert(handle);
+    else if (s_record.closed.count(handle) != 0)
+        ++s_record.repeatedCloses;
+}
+
+decltype(&::RegOpenKeyExA) s_RegOpenKeyExA;
+decltype(&::RegCreateKeyExA) s_RegCreateKeyExA;
+decltype(&::RegConnectRegistryA) s_RegConnectRegistryA;
+decltype(&::RegCloseKey) s_RegCloseKey;
+decltype(&::RegQueryInfoKeyA) s_RegQueryInfoKeyA;
+decltype(&::RegEnumKeyExA) s_RegEnumKeyExA;
+decltype(&::RegQueryValueExA) s_RegQueryValueExA;
+decltype(&::RegSetValueExA) s_RegSetValueExA;
+decltype(&::RegDeleteKeyA) s_RegDeleteKeyA;
+
+LONG WINAPI HookRegOpenKeyExA(HKEY parent, LPCSTR path, DWORD options, REGSAM access, PHKEY out)
+{
+    LONG code;
+    if (Intercept("RegOpenKeyExA", code))
+        return code;
+    LONG result = s_RegOpenKeyExA(parent, path, options, access, out);
+    NoteOpened(result, out);
+    return result;
+}
+
+LONG WINAPI HookRegCreateKeyExA(HKEY parent, LPCSTR path, DWORD reserved, LPSTR keyClass,
+                                DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES security,
+                                PHKEY out, LPDWORD disposition)
+{
+    LONG code;
+    if (Intercept("RegCreateKeyExA", code))
+        return code;
+    LONG result = s_RegCreateKeyExA(parent, path, reserved, keyClass, options, access,
+                                    security, out, disposition);
+    NoteOpened(result, out);
+    return result;
+}
+
+LONG WINAPI HookRegConnectRegistryA(LPCSTR machine, HKEY root, PHKEY out)
+{
+    LONG code;
+    if (Intercept("RegConnectRegistryA", code))
+        return code;
+    LONG result = s_RegConnectRegistryA(machine, root, out);
+    NoteOpened(result, out);
+    return result;
+}
+
+LONG WINAPI HookRegCloseKey(HKEY key)
+{
+    LONG code;
+    bool fail = Intercept("RegCloseKey", code);
+    LONG result = s_RegCloseKey(key);
+    NoteClosed(key);
+    return fail ? code : result;
+}
+
+LONG WINAPI HookRegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, LPDWORD reserved,
+                                 LPDWORD subkeys, LPDWORD longestSubkey, LPDWORD longestClass,
+                                 LPDWORD values, LPDWORD longestValueName,
+                                 LPDWORD longestValue, LPDWORD securityLength,
+                                 PFILETIME lastWrite)
+{
+    LONG code;
+    if (Intercept("RegQueryInfoKeyA", code))
+        return code;
+    return s_RegQueryInfoKeyA(key, keyClass, classLength, reserved, subkeys, longestSubkey,
+                              longestClass, values, longestValueName, longestValue,
+                              securityLength, lastWrite);
+}
+
+LONG WINAPI HookRegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
+                              LPDWORD reserved, LPSTR keyClass, LPDWORD classLength,
+                              PFILETIME lastWrite)
+{
+    LONG code;
+    if (Intercept("RegEnumKeyExA", code))
+        return code;
+    return s_RegEnumKeyExA(key, index, name, nameLength, reserved, keyClass, classLength,
+                           lastWrite);
+}
+
+LONG WINAPI HookRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
+                                 LPBYTE data, LPDWORD size)
+{
+    LONG code;
+    if (Intercept("RegQueryValueExA", code))
+        return code;
+    return s_RegQueryValueExA(key, name, reserved, type, data, size);
+}
+
+LONG WINAPI HookRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
+                               const BYTE* data, DWORD size)
+{
+    LONG code;
+    if (Intercept("RegSetValueExA", code))
+        return code;
+    return s_RegSetValueExA(key, name, reserved, type, data, size);
+}
+
+LONG WINAPI HookRegDeleteKeyA(HKEY parent, LPCSTR path)
+{
+    LONG code;
+    if (Intercept("RegDeleteKeyA", code))
+        return code;
+    return s_RegDeleteKeyA(parent, path);
+}
+
+template <typename Function>
+void Hook(const char* name, Function& original, Function replacement)
+{
+    void* previous = PatchImport("advapi32.dll", name, reinterpret_cast<void*>(replacement));
+    // Not imported by this executable: nothing calls it, nothing to count.
+    original = previous != nullptr ? reinterpret_cast<Function>(previous) : nullptr;
+}
+
+void InstallOnce()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    Hook("RegOpenKeyExA", s_RegOpenKeyExA, &HookRegOpenKeyExA);
+    Hook("RegCreateKeyExA", s_RegCreateKeyExA, &HookRegCreateKeyExA);
+    Hook("RegConnectRegistryA", s_RegConnectRegistryA, &HookRegConnectRegistryA);
+    Hook("RegCloseKey", s_RegCloseKey, &HookRegCloseKey);
+    Hook("RegQueryInfoKeyA", s_RegQueryInfoKeyA, &HookRegQueryInfoKeyA);
+    Hook("RegEnumKeyExA", s_RegEnumKeyExA, &HookRegEnumKeyExA);
+    Hook("RegQueryValueExA", s_RegQueryValueExA, &HookRegQueryValueExA);
+    Hook("RegSetValueExA", s_RegSetValueExA, &HookRegSetValueExA);
+    Hook("RegDeleteKeyA", s_RegDeleteKeyA, &HookRegDeleteKeyA);
+}
+
+} // namespace
+
+RegistryCallLayer::RegistryCallLayer()
+{
+    InstallOnce();
+    s_record = Record();
+    s_record.active = true;
+}
+
+RegistryCallLayer::~RegistryCallLayer()
+{
+    s_record = Record();
+}
+
+void RegistryCallLayer::FailCall(unsigned index, LONG code)
+{
+    s_record.failAt = index;
+    s_record.failCode = code;
+}
+
+void RegistryCallLayer::FailEveryCallTo(const char* function, LONG code)
+{
+    s_record.failEvery = function;
+    s_record.failEveryCode = code;
+}
+
+unsigned RegistryCallLayer::CallCount() const
+{
+    return static_cast<unsigned>(s_record.calls.size());
+}
+
+unsigned RegistryCallLayer::CallsTo(const char* function) const
+{
+    unsigned count = 0;
+    for (const std::string& call : s_record.calls)
+        count += call == function ? 1 : 0;
+    return count;
+}
+
+const std::vector<std::string>& RegistryCallLayer::Calls() const
+{
+    return s_record.calls;
+}
+
+size_t RegistryCallLayer::OpenHandleCount() const
+{
+    return s_record.open.size();
+}
+
+unsigned RegistryCallLayer::RepeatedCloseCount() const
+{
+    return s_record.repeatedCloses;
+}

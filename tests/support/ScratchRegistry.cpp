@@ -1,0 +1,55 @@
+#include "tests/support/ScratchRegistry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+const char kScratchRoot[] = "Software\\Quillory tests";
+
+void Check(LONG result, const char* what)
+{
+    if (result != ERROR_SUCCESS)
+        throw std::runtime_error(std::string(what) + " failed with " + std::to_string(result));
+}
+
+} // namespace
+
+ScratchRegistry::ScratchRegistry()
+    : m_path(std::string(kScratchRoot) + "\\" + std::to_string(::GetCurrentProcessId()))
+{
+    Check(::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &m_scratch, nullptr),
+          "creating the scratch key");
+    Check(::RegOverridePredefKey(HKEY_CURRENT_USER, m_scratch), "RegOverridePredefKey");
+}
+
+ScratchRegistry::~ScratchRegistry()
+{
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegCloseKey(m_scratch);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);  // only goes when empty
+}
+
+void CreateTestKey(const char* path, const char* data)
+{
+    HKEY key = nullptr;
+    Check(::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+          "creating a test key");
+    if (data != nullptr)
+        ::RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                         static_cast<DWORD>(std::strlen(data) + 1));
+    ::RegCloseKey(key);
+}
+
+bool TestKeyExists(const char* path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
