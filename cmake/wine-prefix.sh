@@ -31,6 +31,9 @@ case "$action" in
     [ -f "$WINEPREFIX/.quillory-ready" ] || create_prefix
     detached wineserver -p || true   # already running is fine
     detached wine wineboot            # starts the prefix's services, detached
+    # A desktop process that stays: otherwise each program that makes a window
+    # starts one, which lingers a second after it, holding the test's pipes.
+    setsid wine explorer.exe /desktop </dev/null >>"$log" 2>&1 &
     ;;
   stop)
     detached wineserver -k || true
