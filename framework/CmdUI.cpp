@@ -1,0 +1,16 @@
+#include "framework/CmdUI.h"
+
+void CCmdUI::Enable(bool enable)
+{
+    if (m_other.IsWindowEnabled() != enable)
+        m_other.EnableWindow(enable);
+    m_bEnableChanged = true;
+}
+
+void CCmdUI::SetText(const char* text)
+{
+    CString current;
+    m_other.GetWindowText(current);
+    if (current != text)
+        m_other.SetWindowText(text);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "framework/Wnd.h"
+
+#include <commctrl.h>
+
+// A list-view control, driven by its ANSI messages.
+class CListCtrl : public CWnd {
+    DECLARE_DYNAMIC(CListCtrl)
+
+public:
+    DWORD GetExtendedStyle() const;
+    void SetExtendedStyle(DWORD style);
+    int InsertColumn(int column, const char* heading, int format, int width);
+
+    int GetItemCount() const;
+    int GetSelectedCount() const;
+    // Any length; the text is read again with more room until it fits.
+    CString GetItemText(int item, int subItem) const;
+    // The index where the control placed the item, or -1.
+    int InsertItem(const LVITEMA& item);
+    bool SetItemText(int item, int subItem, const char* text);
+    bool SetItemState(int item, UINT state, UINT stateMask);
+    bool DeleteItem(int item);
+
+    DECLARE_MESSAGE_MAP()
+};

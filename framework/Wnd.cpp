@@ -1,0 +1,95 @@
+#include "framework/Wnd.h"
+
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+END_MESSAGE_MAP()
+
+bool CWnd::Attach(HWND hWnd)
+{
+    if (m_hWnd != nullptr || hWnd == nullptr)
+        return false;
+    m_hWnd = hWnd;
+    return true;
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageA(m_hWnd, message, wParam, lParam) != FALSE;
+}
+
+void CWnd::SetWindowText(const char* text)
+{
+    ::SetWindowTextA(m_hWnd, text);
+}
+
+void CWnd::GetWindowText(CString& text) const
+{
+    int length = ::GetWindowTextLengthA(m_hWnd);
+    int copied = ::GetWindowTextA(m_hWnd, text.GetBuffer(length), length + 1);
+    text.ReleaseBuffer(copied);
+}
+
+bool CWnd::EnableWindow(bool enable)
+{
+    return ::EnableWindow(m_hWnd, enable) != FALSE;
+}
+
+bool CWnd::IsWindowEnabled() const
+{
+    return ::IsWindowEnabled(m_hWnd) != FALSE;
+}
+
+int CWnd::GetDlgCtrlID() const
+{
+    return ::GetDlgCtrlID(m_hWnd);
+}
+
+CWnd CWnd::GetDlgItem(int id) const
+{
+    return CWnd(::GetDlgItem(m_hWnd, id));
+}
+
+CWnd CWnd::GetParent() const
+{
+    return CWnd(::GetParent(m_hWnd));
+}
+
+CWnd CWnd::GetFocus()
+{
+    return CWnd(::GetFocus());
+}
+
+CWnd CWnd::SetFocus()
+{
+    return CWnd(::SetFocus(m_hWnd));
+}
+
+bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const AFX_MSGMAP_ENTRY* entry = nullptr;
+    if (message == WM_COMMAND) {
+        entry = FindMessageEntry(message, HIWORD(wParam), LOWORD(wParam));
+    } else if (message == WM_NOTIFY) {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        entry = FindMessageEntry(message, header->code, static_cast<UINT>(header->idFrom));
+    } else {
+        entry = FindMessageEntry(message, 0, 0);
+    }
+    if (entry == nullptr)
+        return false;
+    *result = entry->pfn(this, wParam, lParam);
+    return true;
+}

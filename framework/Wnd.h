@@ -1,0 +1,44 @@
+#pragma once
+
+#include "framework/CmdTarget.h"
+#include "framework/String.h"
+
+#include <windows.h>
+
+// A window, by its handle. The object does not own the window: copies refer
+// to the same window, and destroying the object leaves the window alone.
+class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+
+public:
+    CWnd() = default;
+    explicit CWnd(HWND hWnd) : m_hWnd(hWnd) {}
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    // Binds this object to an existing window; false if it is bound already.
+    bool Attach(HWND hWnd);
+    HWND Detach();
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+    void SetWindowText(const char* text);
+    void GetWindowText(CString& text) const;
+    bool EnableWindow(bool enable = true);
+    bool IsWindowEnabled() const;
+
+    int GetDlgCtrlID() const;
+    // Null windows when there is no such item, focus or parent.
+    CWnd GetDlgItem(int id) const;
+    CWnd GetParent() const;
+    static CWnd GetFocus();
+    CWnd SetFocus();
+
+    // Looks the message up in the event table and runs its handler;
+    // false when no row matches.
+    virtual bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    HWND m_hWnd = nullptr;
+
+    DECLARE_MESSAGE_MAP()
+};

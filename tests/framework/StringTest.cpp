@@ -1,0 +1,55 @@
+#include "framework/String.h"
+#include "framework/StringArray.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(String, CopiesShareTheirTextUntilOneIsWritten)
+{
+    CString original("shared");
+    CString copy = original;
+    EXPECT_EQ(static_cast<const char*>(copy), static_cast<const char*>(original));
+
+    char* buffer = copy.GetBuffer(10);
+    std::strcpy(buffer, "written");
+    copy.ReleaseBuffer();
+    EXPECT_EQ(copy, "written");
+    EXPECT_EQ(original, "shared");
+    EXPECT_NE(static_cast<const char*>(copy), static_cast<const char*>(original));
+}
+
+TEST(String, ReleaseBufferTakesTheGivenLengthOrStopsAtTheZero)
+{
+    CString text;
+    std::strcpy(text.GetBuffer(8), "abc");
+    text.ReleaseBuffer();
+    EXPECT_EQ(text.GetLength(), 3);
+    std::memcpy(text.GetBuffer(8), "wxyz", 4);
+    text.ReleaseBuffer(2);
+    EXPECT_EQ(text, "wx");
+}
+
+TEST(String, ComparesExactlyAndTheEmptyStringIsNotNull)
+{
+    CString empty;
+    EXPECT_STREQ(static_cast<const char*>(empty), "");
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_TRUE(CString("") == empty);
+    EXPECT_TRUE(CString("Google") != "GOOGLE");
+    EXPECT_TRUE("abc" == CString("abc"));
+    EXPECT_TRUE(CString("abc", 2) == "ab");
+}
+
+TEST(StringArray, KeepsItsItemsInOrder)
+{
+    CStringArray items;
+    items.SetSize(0, 100);
+    for (int i = 0; i < 250; ++i)
+        EXPECT_EQ(items.Add(CString(std::to_string(i).c_str())), i);
+    EXPECT_EQ(items.GetSize(), 250);
+    EXPECT_EQ(items[0], "0");
+    EXPECT_EQ(items.GetAt(249), "249");
+    items.RemoveAll();
+    EXPECT_EQ(items.GetSize(), 0);
+}
