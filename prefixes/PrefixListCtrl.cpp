@@ -1,0 +1,107 @@
+#include "prefixes/PrefixListCtrl.h"
+
+#include "prefixes/PrefixCase.h"
+
+#include <vector>
+
+IMPLEMENT_DYNAMIC(CPrefixListCtrl, CListCtrl)
+
+BEGIN_MESSAGE_MAP(CPrefixListCtrl, CListCtrl)
+END_MESSAGE_MAP()
+
+namespace {
+
+const int kPrefixColumn = 0;
+const int kUrlColumn = 1;
+const int kLongestKeyName = 255;  // characters
+
+} // namespace
+
+bool CPrefixListCtrl::IsValidPrefix(const char* prefix, UINT codePage)
+{
+    if (prefix == nullptr || *prefix == '\0')
+        return false;
+    // Judged on the characters the registry will see: in a double-byte code
+    // page a trail byte may have the value of a backslash.
+    int length = ::MultiByteToWideChar(codePage, 0, prefix, -1, nullptr, 0) - 1;
+    if (length <= 0 || length > kLongestKeyName)
+        return false;
+    std::vector<WCHAR> wide(static_cast<size_t>(length) + 1);
+    ::MultiByteToWideChar(codePage, 0, prefix, -1, wide.data(), length + 1);
+    for (WCHAR c : wide) {
+        if (c == L'\\')
+            return false;
+    }
+    return true;
+}
+
+void CPrefixListCtrl::InitColumns()
+{
+    SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    InsertColumn(kPrefixColumn, "Prefix", LVCFMT_LEFT, 65);
+    InsertColumn(kUrlColumn, "URL", LVCFMT_LEFT, 290);
+    m_bModified = false;
+}
+
+int CPrefixListCtrl::FindPrefix(const char* prefix) const
+{
+    for (int item = 0; item < GetItemCount(); ++item) {
+        if (GetItemText(item, kPrefixColumn) == prefix)
+            return item;
+    }
+    return -1;
+}
+
+CString CPrefixListCtrl::GetUrl(const char* prefix) const
+{
+    int item = FindPrefix(prefix);
+    return item == -1 ? CString() : GetItemText(item, kUrlColumn);
+}
+
+void CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
+{
+    CString upper = UpperCasePrefix(prefix);
+    if (!IsValidPrefix(upper) || url == nullptr || *url == '\0')
+        return;
+
+    int item = FindPrefix(upper);
+    if (item == -1) {
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT | LVIF_STATE;
+        row.iItem = 0;  // the sorted control moves it to its place
+        row.state = 0;
+        row.stateMask = LVIS_SELECTED;
+        row.pszText = const_cast<char*>(static_cast<const char*>(upper));  // only read
+        item = InsertItem(row);
+        if (item == -1)
+            return;
+    }
+    SetItemText(item, kUrlColumn, url);
+    m_bModified = true;
+}
+
+void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
+{
+    if (item < 0 || item >= GetItemCount())
+        return;
+    CString upper = UpperCasePrefix(newPrefix);
+    if (!IsValidPrefix(upper) || upper == GetItemText(item, kPrefixColumn) ||
+        FindPrefix(upper) != -1)
+        return;
+
+    SetItemText(item, kPrefixColumn, upper);
+    // Deselecting and reselecting raises two item-changed notifications, so
+    // the dialog refills its fields with the new prefix.
+    SetItemState(item, 0, LVIS_SELECTED);
+    SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
+    m_bModified = true;
+}
+
+void CPrefixListCtrl::RemovePrefix(const char* prefix)
+{
+    int item = FindPrefix(UpperCasePrefix(prefix));
+    if (item == -1)
+        return;
+    DeleteItem(item);
+    m_bModified = true;
+}

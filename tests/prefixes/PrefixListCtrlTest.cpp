@@ -1,0 +1,215 @@
+#include "prefixes/PrefixListCtrl.h"
+
+#include "tests/support/ListViewHost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The table, with a way to clear its flag between steps of a test.
+class TestTable : public CPrefixListCtrl {
+public:
+    void ClearModified() { m_bModified = false; }
+};
+
+class PrefixTable : public ::testing::Test {
+protected:
+    PrefixTable()
+    {
+        m_table.Attach(m_host.List());
+        m_table.InitColumns();
+    }
+    ~PrefixTable() override { m_table.Detach(); }
+
+    std::vector<std::string> Prefixes() const
+    {
+        std::vector<std::string> prefixes;
+        for (int item = 0; item < m_table.GetItemCount(); ++item)
+            prefixes.push_back(static_cast<const char*>(m_table.GetItemText(item, 0)));
+        return prefixes;
+    }
+
+    void Select(int item) { m_table.SetItemState(item, LVIS_SELECTED, LVIS_SELECTED); }
+    bool IsSelected(int item) const
+    {
+        return (m_table.SendMessage(LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    }
+
+    ListViewHost m_host;
+    TestTable m_table;
+};
+
+using Strings = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(PrefixTable, InitColumnsMakesTwoColumnsAndKeepsEarlierExtendedStyles)
+{
+    ListViewHost fresh;
+    CPrefixListCtrl table;
+    table.Attach(fresh.List());
+    table.SetExtendedStyle(LVS_EX_GRIDLINES);
+    table.InitColumns();
+
+    EXPECT_EQ(table.GetExtendedStyle(), DWORD(LVS_EX_GRIDLINES | 0x4020));
+    HWND header = reinterpret_cast<HWND>(table.SendMessage(LVM_GETHEADER));
+    EXPECT_EQ(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    const char* headings[] = {"Prefix", "URL"};
+    const int widths[] = {65, 290};
+    for (int column = 0; column < 2; ++column) {
+        char text[32] = {};
+        LVCOLUMNA info = {};
+        info.mask = LVCF_TEXT | LVCF_FMT;
+        info.pszText = text;
+        info.cchTextMax = sizeof text;
+        ASSERT_TRUE(table.SendMessage(LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_STREQ(text, headings[column]);
+        EXPECT_EQ(info.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+        EXPECT_EQ(table.SendMessage(LVM_GETCOLUMNWIDTH, column), widths[column]);
+    }
+    EXPECT_FALSE(table.IsModified());
+    table.Detach();
+}
+
+TEST_F(PrefixTable, AddingUpperCasesAndSortsWithoutSelecting)
+{
+    m_table.AddOrUpdatePrefix("news", "http://n/%s");
+    m_table.AddOrUpdatePrefix("Album", "http://a/%s");
+    m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
+    EXPECT_EQ(Prefixes(), (Strings{"ALBUM", "MOVIE", "NEWS"}));
+    EXPECT_EQ(m_table.GetItemText(2, 1), "http://n/%s");
+    EXPECT_EQ(m_table.GetSelectedCount(), 0);
+    EXPECT_TRUE(m_table.IsModified());
+}
+
+TEST_F(PrefixTable, AnExistingPrefixHasItsUrlReplacedAndTheFlagSetEvenBySameUrl)
+{
+    m_table.AddOrUpdatePrefix("GOOGLE", "http://one/%s");
+    m_table.ClearModified();
+    m_table.AddOrUpdatePrefix("google", "http://two/%s");
+    EXPECT_EQ(Prefixes(), (Strings{"GOOGLE"}));
+    EXPECT_EQ(m_table.GetUrl("GOOGLE"), "http://two/%s");
+    EXPECT_TRUE(m_table.IsModified());
+
+    m_table.ClearModified();
+    m_table.AddOrUpdatePrefix("GOOGLE", "http://two/%s");
+    EXPECT_TRUE(m_table.IsModified());
+}
+
+TEST_F(PrefixTable, AnEmptyPrefixOrUrlChangesNothing)
+{
+    m_table.AddOrUpdatePrefix("GOOGLE", "http://one/%s");
+    m_table.ClearModified();
+    m_table.AddOrUpdatePrefix("GOOGLE", "");
+    m_table.AddOrUpdatePrefix("", "http://x/%s");
+    m_table.AddOrUpdatePrefix(nullptr, "http://x/%s");
+    EXPECT_EQ(Prefixes(), (Strings{"GOOGLE"}));
+    EXPECT_EQ(m_table.GetUrl("GOOGLE"), "http://one/%s");
+    EXPECT_FALSE(m_table.IsModified());
+}
+
+TEST_F(PrefixTable, LookupsAreExactButRemovalUpperCases)
+{
+    m_table.AddOrUpdatePrefix("GOOGLE", "http://g/%s");
+    EXPECT_EQ(m_table.FindPrefix("google"), -1);
+    EXPECT_EQ(m_table.GetUrl("google"), "");
+    EXPECT_EQ(m_table.FindPrefix("GOOGLE"), 0);
+
+    m_table.ClearModified();
+    m_table.RemovePrefix("absent");
+    EXPECT_FALSE(m_table.IsModified());
+    m_table.RemovePrefix("google");
+    EXPECT_EQ(m_table.GetItemCount(), 0);
+    EXPECT_TRUE(m_table.IsModified());
+}
+
+TEST_F(PrefixTable, TextsOfAnyLengthComeBackWhole)
+{
+    std::string url = "http://example.org/?q=%s&pad=" + std::string(3000, 'x');
+    m_table.AddOrUpdatePrefix("LONG", url.c_str());
+    EXPECT_EQ(std::string(m_table.GetUrl("LONG")), url);
+}
+
+TEST_F(PrefixTable, RenamingKeepsTheUrlAndReselectsTheRow)
+{
+    m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
+    m_table.AddOrUpdatePrefix("NEWS", "http://n/%s");
+    Select(0);
+    m_table.ClearModified();
+    m_host.ForgetNotifications();
+
+    m_table.RenamePrefix(0, "film");
+    EXPECT_EQ(Prefixes(), (Strings{"FILM", "NEWS"}));  // renamed in place, not moved
+    EXPECT_EQ(m_table.GetUrl("FILM"), "http://m/%s");
+    EXPECT_TRUE(IsSelected(0));
+    EXPECT_TRUE(m_table.IsModified());
+
+    const auto& changes = m_host.StateChanges();
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].item, 0);
+    EXPECT_NE(changes[0].oldState & LVIS_SELECTED, 0u);
+    EXPECT_EQ(changes[0].newState & LVIS_SELECTED, 0u);
+    EXPECT_EQ(changes[1].item, 0);
+    EXPECT_NE(changes[1].newState & LVIS_SELECTED, 0u);
+}
+
+TEST_F(PrefixTable, RefusedRenamesChangeNothingAndNotifyNothing)
+{
+    m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
+    m_table.AddOrUpdatePrefix("NEWS", "http://n/%s");
+    Select(0);
+    m_table.ClearModified();
+    m_host.ForgetNotifications();
+
+    for (const char* refused : {"news", "movie", "", "a\\b"})
+        m_table.RenamePrefix(0, refused);
+    m_table.RenamePrefix(5, "OTHER");
+    m_table.RenamePrefix(-1, "OTHER");
+
+    EXPECT_EQ(Prefixes(), (Strings{"MOVIE", "NEWS"}));
+    EXPECT_TRUE(m_host.StateChanges().empty());
+    EXPECT_FALSE(m_table.IsModified());
+}
+
+// A prefix becomes a registry key name: a backslash would nest keys and a
+// name over 255 characters could never be saved.
+TEST_F(PrefixTable, PrefixesThatCannotBeKeyNamesAreRefused)
+{
+    const std::string longest(255, 'L');
+    m_table.AddOrUpdatePrefix("A\\B", "http://x/%s");
+    m_table.AddOrUpdatePrefix((longest + "L").c_str(), "http://x/%s");
+    EXPECT_EQ(m_table.GetItemCount(), 0);
+    EXPECT_FALSE(m_table.IsModified());
+
+    m_table.AddOrUpdatePrefix(longest.c_str(), "http://x/%s");
+    EXPECT_EQ(m_table.GetItemCount(), 1);
+}
+
+TEST(PrefixValidity, JudgesCharactersNotBytes)
+{
+    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix("GOOGLE", 1252));
+    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix("", 1252));
+    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix(nullptr, 1252));
+    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix("\\", 1252));
+    // In code page 932, 0x95 0x5C is one character whose trail byte has the
+    // value of a backslash; 255 such characters are 510 bytes.
+    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix("\x95\x5C", 932));
+    std::string wide;
+    for (int i = 0; i < 255; ++i)
+        wide += "\x95\x5C";
+    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix(wide.c_str(), 932));
+    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix((wide + "A").c_str(), 932));
+}
+
+TEST(PrefixListRuntimeClass, IsAListControlByName)
+{
+    CPrefixListCtrl table;
+    const CRuntimeClass* runtimeClass = table.GetRuntimeClass();
+    EXPECT_STREQ(runtimeClass->m_lpszClassName, "CPrefixListCtrl");
+    EXPECT_EQ(runtimeClass->m_pBaseClass, RUNTIME_CLASS(CListCtrl));
+    EXPECT_TRUE(table.IsKindOf(RUNTIME_CLASS(CWnd)));
+    EXPECT_FALSE(CWnd().IsKindOf(RUNTIME_CLASS(CListCtrl)));
+}
