@@ -2,7 +2,7 @@
 
 #include "tests/support/ImportTable.h"
 
-#include <cstring>
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -11,9 +11,12 @@ struct Record {
     bool active = false;
     unsigned failAt = 0;
     LONG failCode = 0;
-    std::string failEvery;
-    LONG failEveryCode = 0;
+    std::string failFunction;
+    unsigned failFunctionAt = 0;  // 0: every call to it
+    LONG failFunctionCode = 0;
     std::vector<std::string> calls;
+    std::vector<std::string> createdKeys;
+    std::vector<std::string> setValueNames;
     std::set<HKEY> open;
     std::set<HKEY> closed;
     unsigned repeatedCloses = 0;
@@ -31,9 +34,13 @@ bool Intercept(const char* function, LONG& code)
         code = s_record.failCode;
         return true;
     }
-    if (s_record.failEvery == function) {
-        code = s_record.failEveryCode;
-        return true;
+    if (s_record.failFunction == function) {
+        unsigned made = static_cast<unsigned>(
+            std::count(s_record.calls.begin(), s_record.calls.end(), function));
+        if (s_record.failFunctionAt == 0 || s_record.failFunctionAt == made) {
+            code = s_record.failFunctionCode;
+            return true;
+        }
     }
     return false;
 }
@@ -81,6 +88,8 @@ LONG WINAPI HookRegCreateKeyExA(HKEY parent, LPCSTR path, DWORD reserved, LPSTR 
                                 PHKEY out, LPDWORD disposition)
 {
     LONG code;
+    if (s_record.active)
+        s_record.createdKeys.push_back(path != nullptr ? path : "");
     if (Intercept("RegCreateKeyExA", code))
         return code;
     LONG result = s_RegCreateKeyExA(parent, path, reserved, keyClass, options, access,
@@ -146,6 +155,8 @@ LONG WINAPI HookRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type
                                const BYTE* data, DWORD size)
 {
     LONG code;
+    if (s_record.active)
+        s_record.setValueNames.push_back(name != nullptr ? name : "");
     if (Intercept("RegSetValueExA", code))
         return code;
     return s_RegSetValueExA(key, name, reserved, type, data, size);
@@ -206,8 +217,14 @@ void RegistryCallLayer::FailCall(unsigned index, LONG code)
 
 void RegistryCallLayer::FailEveryCallTo(const char* function, LONG code)
 {
-    s_record.failEvery = function;
-    s_record.failEveryCode = code;
+    FailNthCallTo(function, 0, code);
+}
+
+void RegistryCallLayer::FailNthCallTo(const char* function, unsigned nth, LONG code)
+{
+    s_record.failFunction = function;
+    s_record.failFunctionAt = nth;
+    s_record.failFunctionCode = code;
 }
 
 unsigned RegistryCallLayer::CallCount() const
@@ -217,15 +234,22 @@ unsigned RegistryCallLayer::CallCount() const
 
 unsigned RegistryCallLayer::CallsTo(const char* function) const
 {
-    unsigned count = 0;
-    for (const std::string& call : s_record.calls)
-        count += call == function ? 1 : 0;
-    return count;
+    return static_cast<unsigned>(std::count(s_record.calls.begin(), s_record.calls.end(), function));
 }
 
 const std::vector<std::string>& RegistryCallLayer::Calls() const
 {
     return s_record.calls;
+}
+
+const std::vector<std::string>& RegistryCallLayer::CreatedKeys() const
+{
+    return s_record.createdKeys;
+}
+
+const std::vector<std::string>& RegistryCallLayer::SetValueNames() const
+{
+    return s_record.setValueNames;
 }
 
 size_t RegistryCallLayer::OpenHandleCount() const

@@ -25,10 +25,16 @@ public:
     void FailCall(unsigned index, LONG code);
     // Every call to `function` from now on returns `code`.
     void FailEveryCallTo(const char* function, LONG code);
+    // Call number `nth` (from 1) to `function` returns `code`.
+    void FailNthCallTo(const char* function, unsigned nth, LONG code);
 
     unsigned CallCount() const;
     unsigned CallsTo(const char* function) const;
     const std::vector<std::string>& Calls() const;
+    // The key paths given to RegCreateKeyExA and the value names given to
+    // RegSetValueExA, in call order.
+    const std::vector<std::string>& CreatedKeys() const;
+    const std::vector<std::string>& SetValueNames() const;
 
     // Handles opened while the layer lived and not closed yet.
     size_t OpenHandleCount() const;
