@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/ListCtrl.h"
+#include "framework/StringArray.h"
 
 // The prefix table: the rows of the dialog's list control are the data.
 // Column 0 holds the prefix (non-empty, upper-cased, unique), column 1 its
@@ -23,8 +24,30 @@ public:
     void RemovePrefix(const char* prefix);
     bool IsModified() const { return m_bModified; }
 
+    // The store: the table's link with the browser's SearchUrl key.
+    void LoadPrefixes();
+    void AddDefaultPrefixes();
+    void SavePrefixes();
+    // True after a load that read every subkey of the key; only then may an
+    // empty table be saved over the key at once.
+    bool WasLoadClean() const { return m_bLoadClean; }
+
+    // How the store shows its errors; tests put a recorder here.
+    using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
+    static MessageBoxFunction s_messageBox;
+
 protected:
     bool m_bModified = false;
+
+private:
+    bool MayDeleteSubkey(const char* name) const;
+    void ShowError(const char* text) const;
+
+    // After a load that could not read everything, a save deletes only the
+    // subkeys the load read, and those the table now has rows for; the
+    // others hold prefixes the user has never seen.
+    bool m_bLoadClean = false;
+    CStringArray m_readSubkeys;
 
     DECLARE_MESSAGE_MAP()
 };
