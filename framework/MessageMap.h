@@ -90,3 +90,38 @@ protected:                                                          \
          AFX_TARGET(t)->memberFxn(reinterpret_cast<CCmdUI*>(l));                    \
          return 0;                                                                  \
      }},
+
+// Window messages with handlers of their usual shapes.
+#define ON_WM_PAINT()                                                               \
+    {WM_PAINT, 0, 0, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT {                 \
+         AFX_TARGET(t)->OnPaint();                                                  \
+         return 0;                                                                  \
+     }},
+
+// void OnSysCommand(UINT id, LPARAM lParam)
+#define ON_WM_SYSCOMMAND()                                                          \
+    {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {        \
+         AFX_TARGET(t)->OnSysCommand(static_cast<UINT>(w), l);                      \
+         return 0;                                                                  \
+     }},
+
+// HCURSOR OnQueryDragIcon()
+#define ON_WM_QUERYDRAGICON()                                                       \
+    {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT {         \
+         return reinterpret_cast<LRESULT>(AFX_TARGET(t)->OnQueryDragIcon());        \
+     }},
+
+// void OnMouseMove(UINT keys, POINT point)
+#define ON_WM_MOUSEMOVE()                                                           \
+    {WM_MOUSEMOVE, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {         \
+         POINT point = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}; \
+         AFX_TARGET(t)->OnMouseMove(static_cast<UINT>(w), point);                   \
+         return 0;                                                                  \
+     }},
+
+// BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message)
+#define ON_WM_SETCURSOR()                                                           \
+    {WM_SETCURSOR, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {         \
+         CWnd window(reinterpret_cast<HWND>(w));                                    \
+         return AFX_TARGET(t)->OnSetCursor(&window, LOWORD(l), HIWORD(l));          \
+     }},
