@@ -1,0 +1,11 @@
+#pragma once
+
+#include "framework/Dialog.h"
+
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(HWND parent);
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "framework/Button.h"
+#include "framework/ComboBox.h"
+#include "framework/Dialog.h"
+#include "framework/Edit.h"
+#include "prefixes/PrefixListCtrl.h"
+#include "prefixes/SearchUrlCatalog.h"
+
+// The main dialog: the prefix table, the fields to edit one prefix, the
+// catalogue of services, and committing to the registry.
+class CSearchPrefixDlg : public CDialog {
+public:
+    // Posted to itself once a catalogue entry has been chosen in the URL box.
+    static const UINT WM_CATALOGUE_CHOICE = WM_APP + 1;
+    static const char kWebPage[];
+
+    explicit CSearchPrefixDlg(HWND parent = nullptr);
+
+    bool PreTranslateMessage(MSG* message) override;
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange* exchange) override;
+    void OnOK() override;
+
+    LRESULT OnCatalogueChoice(WPARAM, LPARAM);
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnItemChangedPrefixList(NMHDR* header, LRESULT* result);
+    void OnAdd();
+    void OnRemove();
+    void OnApply();
+    void OnSelEndOkUrlCombo();
+    void OnUpdateAdd(CCmdUI* update);
+    void OnUpdateRemove(CCmdUI* update);
+    void OnUpdateApply(CCmdUI* update);
+    void OnMouseMove(UINT keys, POINT point);
+    BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
+    void OnOnlineResources();
+    void OnFieldFocus();
+    void OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result);
+
+    // Shows the description of the field in use; code 4 when the mouse is
+    // over "Online Resources...".
+    void UpdateDescription(int code);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CString PrefixText() const;
+    CString UrlText() const;
+    void ClearFields();
+
+    HICON m_hIcon;
+    CSearchUrlCatalog m_catalog;
+    CPrefixListCtrl m_prefixList;
+    CEdit m_prefixEdit;
+    CComboBox m_urlCombo;
+    CButton m_addButton;
+    CButton m_removeButton;
+};

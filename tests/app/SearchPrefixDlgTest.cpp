@@ -1,0 +1,461 @@
+#include "app/SearchPrefixDlg.h"
+#include "res/resource.h"
+
+#include "tests/prefixes/MessageRecorder.h"
+#include "tests/support/ImportTable.h"
+#include "tests/support/ScratchRegistry.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kSearchUrl[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
+const char kGoogleUrl[] = "http://www.google.com/search?q=%s";
+const char kGeneralStart[] = "Use this tool to customize prefixes";
+
+std::string PrefixPath(const std::string& name)
+{
+    return std::string(kSearchUrl) + "\\" + name;
+}
+
+std::vector<std::string> StoredNames()
+{
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, KEY_READ, &key) != 0)
+        return names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof name;
+        if (::RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != 0)
+            break;
+        names.push_back(name);
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
+DWORD StoredValueCount(const std::string& name)
+{
+    HKEY key = nullptr;
+    DWORD values = 0;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, PrefixPath(name).c_str(), 0, KEY_READ, &key) == 0) {
+        ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                           nullptr, nullptr, nullptr, nullptr);
+        ::RegCloseKey(key);
+    }
+    return values;
+}
+
+std::string Text(HWND window)
+{
+    char text[1024] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+const std::vector<std::string> kDefaults = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE",
+                                            "MOVIE", "NEWS", "USENET"};
+
+// A live main dialog, made from the real template, driven through the same
+// message loop step that its modal loop runs.
+class MainDialog : public RegistryTest {
+protected:
+    MainDialog() { ::InitCommonControls(); }
+    ~MainDialog() override { m_dialog.reset(); }
+
+    void Open()
+    {
+        m_dialog = std::make_unique<CSearchPrefixDlg>();
+        ASSERT_TRUE(m_dialog->Create());
+        Pump();
+    }
+
+    // Runs the loop until no message is waiting, then once more, so that a
+    // command-update pass has followed the last change.
+    void Pump()
+    {
+        MSG message;
+        for (int round = 0; round < 2; ++round) {
+            while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                m_dialog->ProcessMessage(message);
+            ::PostMessageA(m_dialog->m_hWnd, WM_NULL, 0, 0);
+        }
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            m_dialog->ProcessMessage(message);
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(m_dialog->m_hWnd, id); }
+    HWND List() const { return Item(IDC_PREFIX_LIST); }
+    HWND ComboEdit() const { return ::GetWindow(Item(IDC_URL_COMBO), GW_CHILD); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+
+    void Click(int id)
+    {
+        ::SendMessageA(Item(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+
+    void Type(HWND window, const std::string& text)
+    {
+        for (char c : text)
+            ::PostMessageA(window, WM_CHAR, static_cast<BYTE>(c), 0);
+        Pump();
+    }
+
+    void SetFields(const char* prefix, const char* url)
+    {
+        ::SetWindowTextA(Item(IDC_PREFIX_EDIT), prefix);
+        ::SetWindowTextA(Item(IDC_URL_COMBO), url);
+        Pump();
+    }
+
+    void SelectRow(int row)
+    {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = row >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+        // Row -1 clears every row, as a click into empty space does.
+        ::SendMessageA(List(), LVM_SETITEMSTATE, row >= 0 ? row : -1,
+                       reinterpret_cast<LPARAM>(&state));
+        Pump();
+    }
+
+    int RowOf(const char* prefix) const
+    {
+        LVFINDINFOA find = {LVFI_STRING, prefix, 0, {0, 0}, 0};
+        return static_cast<int>(
+            ::SendMessageA(List(), LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+    }
+
+    std::vector<std::string> Rows() const
+    {
+        std::vector<std::string> rows;
+        int count = static_cast<int>(::SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            char text[256] = {};
+            LVITEMA item = {};
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            ::SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            rows.push_back(text);
+        }
+        return rows;
+    }
+
+    std::string Description() const { return Text(Item(IDC_INFOTEXT)); }
+
+    MessageRecorder m_messages;
+    std::unique_ptr<CSearchPrefixDlg> m_dialog;
+};
+
+} // namespace
+
+TEST_F(MainDialog, AFirstRunStoresTheDefaultsBeforeAnyInput)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    EXPECT_EQ(Text(m_dialog->m_hWnd), "Quillory");
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_EQ(StoredNames(), kDefaults);
+    for (const std::string& name : kDefaults)
+        EXPECT_EQ(StoredValueCount(name), 5u) << name;
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_FALSE(Enabled(IDC_ADD));
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+
+    HWND combo = Item(IDC_URL_COMBO);
+    ASSERT_EQ(::SendMessageA(combo, CB_GETCOUNT, 0, 0), 17);
+    char label[128] = {};
+    ::SendMessageA(combo, CB_GETLBTEXT, 8, reinterpret_cast<LPARAM>(label));
+    EXPECT_STREQ(label, "Words: Dictionary.com");
+    EXPECT_EQ(Description().rfind(kGeneralStart, 0), 0u) << Description();
+    EXPECT_NE(::SendMessageA(m_dialog->m_hWnd, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(::SendMessageA(m_dialog->m_hWnd, WM_GETICON, ICON_SMALL, 0), 0);
+
+    char about[64] = {};
+    HMENU systemMenu = ::GetSystemMenu(m_dialog->m_hWnd, FALSE);
+    ::GetMenuStringA(systemMenu, IDM_ABOUTBOX, about, sizeof about, MF_BYCOMMAND);
+    EXPECT_STREQ(about, "&About Quillory...");
+}
+
+TEST_F(MainDialog, ExistingPrefixesAreShownAndNothingIsWrittenAtStart)
+{
+    CreateTestKey(PrefixPath("google").c_str(), kGoogleUrl);
+    Open();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"GOOGLE"}));
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"google"}));
+    EXPECT_EQ(StoredValueCount("google"), 1u);
+}
+
+// After a load that could not read the key, the defaults are offered but
+// not written over prefixes that could not be shown.
+TEST_F(MainDialog, AFailedLoadOffersTheDefaultsWithoutStoringThem)
+{
+    CreateTestKey(PrefixPath("NOURL").c_str());
+    Open();
+    EXPECT_EQ(MessageRecorder::Texts(),
+              (std::vector<std::string>{"Could not read from the registry."}));
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"NOURL"}));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+
+    Click(IDC_APPLY);
+    std::vector<std::string> expected = kDefaults;
+    expected.insert(expected.begin() + 6, "NOURL");
+    EXPECT_EQ(StoredNames(), expected);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+TEST_F(MainDialog, SelectingARowFillsTheFieldsAndClickingEmptySpaceClearsThem)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    SelectRow(RowOf("GOOGLE"));
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "GOOGLE");
+    EXPECT_EQ(Text(Item(IDC_URL_COMBO)), kGoogleUrl);
+    EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
+    EXPECT_FALSE(Enabled(IDC_ADD));  // would change nothing
+    EXPECT_TRUE(Enabled(IDC_REMOVE));
+
+    SelectRow(-1);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
+    EXPECT_EQ(Text(Item(IDC_URL_COMBO)), "");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "Add");
+    EXPECT_FALSE(Enabled(IDC_ADD));
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+}
+
+TEST_F(MainDialog, TheAddButtonFollowsTheFields)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    SetFields("GOOGLE", "http://www.google.com/search?q=%S");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
+    EXPECT_TRUE(Enabled(IDC_ADD));
+
+    SetFields("", "http://x/%s");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "Add");
+    EXPECT_FALSE(Enabled(IDC_ADD));
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+
+    SetFields("A\\B", "http://x/%s");  // could never be a key name
+    EXPECT_FALSE(Enabled(IDC_ADD));
+    SetFields("WIKI", "");
+    EXPECT_FALSE(Enabled(IDC_ADD));
+}
+
+TEST_F(MainDialog, TypingAPrefixAndUrlThenAddingStoresOnlyOnApply)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    Type(Item(IDC_PREFIX_EDIT), "wiki");
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "WIKI");  // the box upper-cases
+    Type(ComboEdit(), "http://w/%s");
+    EXPECT_TRUE(Enabled(IDC_ADD));
+
+    Click(IDC_ADD);
+    EXPECT_NE(RowOf("WIKI"), -1);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
+    EXPECT_EQ(Text(Item(IDC_URL_COMBO)), "");
+    EXPECT_FALSE(Enabled(IDC_ADD));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    EXPECT_EQ(StoredValueCount("WIKI"), 0u);
+
+    Click(IDC_APPLY);
+    EXPECT_EQ(StoredValueCount("WIKI"), 5u);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+TEST_F(MainDialog, RemovingTheSelectedPrefix)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    SelectRow(RowOf("NEWS"));
+    Click(IDC_REMOVE);
+    EXPECT_EQ(RowOf("NEWS"), -1);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+}
+
+TEST_F(MainDialog, ChoosingACatalogueEntryLeavesItsUrl)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    HWND combo = Item(IDC_URL_COMBO);
+    ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    ::SendMessageA(m_dialog->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_URL_COMBO, CBN_SELENDOK),
+                   reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(Text(combo), "Web Search: Google");  // replaced only by the posted message
+    Pump();
+    EXPECT_EQ(Text(combo), kGoogleUrl);
+
+    ::SetWindowTextA(combo, "http://typed/%s");
+    ::PostMessageA(m_dialog->m_hWnd, WM_APP + 1, 0, 0);
+    Pump();
+    EXPECT_EQ(Text(combo), "http://typed/%s");
+}
+
+TEST_F(MainDialog, RenamingInPlaceGoesThroughTheTable)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    auto edit = [&](const char* prefix, const char* text, WPARAM key) {
+        int row = RowOf(prefix);
+        SelectRow(row);
+        HWND editor = reinterpret_cast<HWND>(::SendMessageA(List(), LVM_EDITLABELA, row, 0));
+        ASSERT_NE(editor, nullptr);
+        ::SetWindowTextA(editor, text);
+        ::PostMessageA(editor, WM_KEYDOWN, key, 0);
+        Pump();
+    };
+    edit("MOVIE", "film", VK_RETURN);  // the dialog gets the ANSI notification
+    EXPECT_NE(RowOf("FILM"), -1);
+    EXPECT_EQ(RowOf("MOVIE"), -1);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "FILM");
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+
+    edit("FILM", "news", VK_RETURN);  // taken
+    edit("FILM", "OTHER", VK_ESCAPE);  // cancelled
+    EXPECT_NE(RowOf("FILM"), -1);
+    EXPECT_EQ(RowOf("OTHER"), -1);
+    EXPECT_EQ(Rows().size(), 7u);
+}
+
+TEST_F(MainDialog, TheDescriptionFollowsTheFocusAndTheOnlineButton)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    ::SetFocus(Item(IDC_PREFIX_EDIT));
+    Pump();
+    EXPECT_EQ(Description(), "Enter the prefix that you want to use.");
+    ::SetFocus(ComboEdit());
+    Pump();
+    EXPECT_EQ(Description().rfind("Enter the search URL", 0), 0u) << Description();
+
+    auto setCursor = [&](HWND over) {
+        ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(over),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    setCursor(Item(IDC_ONLINE));
+    EXPECT_EQ(Description().rfind("At the Quillory web site", 0), 0u) << Description();
+    setCursor(Item(IDOK));  // straight onto another control
+    EXPECT_EQ(Description().rfind("At the Quillory web site", 0), 0u);
+
+    ::SetFocus(List());
+    ::SendMessageA(m_dialog->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(Description().rfind(kGeneralStart, 0), 0u) << Description();
+}
+
+namespace {
+
+std::vector<std::string> s_aboutTexts;
+
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND about = ::FindWindowA(nullptr, "About Quillory");
+    if (about == nullptr)
+        return;
+    HWND text = ::GetWindow(::GetDlgItem(about, IDOK), GW_HWNDPREV);
+    s_aboutTexts.push_back(Text(text));
+    ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &CloseAboutBox);
+    for (UINT id = 16; id <= 31; ++id)
+        ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, id, 0);
+    ::KillTimer(nullptr, timer);
+    ASSERT_EQ(s_aboutTexts.size(), 16u);
+    EXPECT_EQ(s_aboutTexts[0],
+              "Quillory Version 1.0\nCopyright (C) 2026 The Quillory authors\nwww.quillory.org");
+    EXPECT_TRUE(::IsWindowEnabled(m_dialog->m_hWnd));
+}
+
+TEST_F(MainDialog, OkRewritesTheWholeKeyEvenWithoutChanges)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    CreateTestKey(PrefixPath("STRAY").c_str(), "http://s/%s");  // written meanwhile elsewhere
+    Click(IDOK);
+    EXPECT_TRUE(m_dialog->HasEnded());
+    EXPECT_EQ(m_dialog->GetResult(), IDOK);
+    EXPECT_EQ(StoredNames(), kDefaults);
+}
+
+TEST_F(MainDialog, CancelKeepsWhatApplySavedAndDropsTheRest)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    SetFields("FIRST", "http://1/%s");
+    Click(IDC_ADD);
+    Click(IDC_APPLY);
+    SetFields("SECOND", "http://2/%s");
+    Click(IDC_ADD);
+    Click(IDCANCEL);
+    EXPECT_TRUE(m_dialog->HasEnded());
+    EXPECT_EQ(m_dialog->GetResult(), IDCANCEL);
+    EXPECT_EQ(StoredValueCount("FIRST"), 5u);
+    EXPECT_EQ(StoredValueCount("SECOND"), 0u);
+}
+
+namespace {
+
+struct ShellCall {
+    HWND owner;
+    std::string verb, file;
+    bool noParameters, noDirectory;
+    int show;
+};
+std::vector<ShellCall> s_shellCalls;
+
+HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                    LPCSTR directory, INT show)
+{
+    s_shellCalls.push_back({owner, verb, file, parameters == nullptr, directory == nullptr, show});
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+} // namespace
+
+TEST_F(MainDialog, OnlineResourcesAsksTheShellToOpenTheWebPage)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    void* original = PatchImport("shell32.dll", "ShellExecuteA",
+                                 reinterpret_cast<void*>(&RecordShellExecute));
+    ASSERT_NE(original, nullptr);
+    Click(IDC_ONLINE);
+    PatchImport("shell32.dll", "ShellExecuteA", original);
+
+    ASSERT_EQ(s_shellCalls.size(), 1u);
+    EXPECT_EQ(s_shellCalls[0].owner, m_dialog->m_hWnd);
+    EXPECT_EQ(s_shellCalls[0].verb, "open");
+    EXPECT_EQ(s_shellCalls[0].file, "http://www.quillory.org/index.php?version=1.0");
+    EXPECT_TRUE(s_shellCalls[0].noParameters && s_shellCalls[0].noDirectory);
+    EXPECT_EQ(s_shellCalls[0].show, SW_SHOW);
+}
+
+TEST_F(MainDialog, TheIconServesWhenMinimised)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    LRESULT dragIcon = ::SendMessageA(m_dialog->m_hWnd, WM_QUERYDRAGICON, 0, 0);
+    EXPECT_EQ(dragIcon, ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    ::ShowWindow(m_dialog->m_hWnd, SW_MINIMIZE);
+    ::RedrawWindow(m_dialog->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    EXPECT_TRUE(::IsIconic(m_dialog->m_hWnd));
+}
