@@ -22,7 +22,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure $(CTEST_ARGS)
 
 run: build
-	@echo "The program itself is not built yet; 'make test' runs the tests."
+	./cmake/run-quillory.sh $(BUILD)/app/quillory.exe $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

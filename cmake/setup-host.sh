@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and only those
-# that are missing, so a second run costs nothing.
+# that are missing, so a second run costs nothing. fonts-wine brings Wine's own
+# Tahoma and Marlett, which dialogs and window captions are drawn with.
 set -eu
 
 packages="cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine \
-xvfb xauth xdotool imagemagick googletest"
+xvfb xauth xdotool imagemagick googletest fonts-wine"
 
 missing=""
 for p in $packages; do

@@ -2,6 +2,9 @@
 # Prepares and serves the private Wine prefix that tests and `make run` use.
 #   wine-prefix.sh start PREFIX   create the prefix once, start one persistent wineserver
 #   wine-prefix.sh stop PREFIX    shut that wineserver (and its services) down
+#   wine-prefix.sh prepare-run PREFIX
+#                                 create a prefix for running the program on a
+#                                 display, with the browser's SearchUrl key
 #
 # Every Wine process started here has its standard streams detached: Wine's
 # background services inherit them and live on, and a test runner would wait
@@ -26,6 +29,20 @@ create_prefix() {
   touch "$WINEPREFIX/.quillory-ready"
 }
 
+# A prefix for the program on a real (or virtual X) display: the usual
+# graphics driver, and the SearchUrl key that a used browser leaves behind.
+prepare_run() {
+  [ -f "$WINEPREFIX/.quillory-ready" ] && return
+  mkdir -p "$WINEPREFIX"
+  detached wine wineboot --init
+  detached wine reg add 'HKCU\Software\Microsoft\Internet Explorer\SearchUrl' /f
+  # Debian's Wine does not find its own Tahoma and Marlett (package
+  # fonts-wine) where it installs them; in the prefix's font folder it does.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  detached wineserver -w || true
+  touch "$WINEPREFIX/.quillory-ready"
+}
+
 case "$action" in
   start)
     [ -f "$WINEPREFIX/.quillory-ready" ] || create_prefix
@@ -35,11 +52,14 @@ case "$action" in
     # starts one, which lingers a second after it, holding the test's pipes.
     setsid wine explorer.exe /desktop </dev/null >>"$log" 2>&1 &
     ;;
+  prepare-run)
+    prepare_run
+    ;;
   stop)
     detached wineserver -k || true
     ;;
   *)
-    echo "usage: $0 start|stop PREFIX" >&2
+    echo "usage: $0 start|stop|prepare-run PREFIX" >&2
     exit 2
     ;;
 esac

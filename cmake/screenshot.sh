@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Under an X server of its own (DISPLAY set by xvfb-run): shows quillory.exe
+# in Wine's virtual desktop, which draws the window frame and caption itself,
+# waits until the dialog is drawn, saves a picture of the screen, and closes
+# the dialog with Cancel (Escape).
+set -eu
+exe=$1
+picture=$2
+
+wine explorer /desktop=Quillory,800x600 "$exe" </dev/null >/dev/null 2>&1 &
+runner=$!
+
+# The dialog is drawn once the screen shows more than the desktop's colour.
+for _ in $(seq 1 120); do
+  sleep 0.5
+  colours=$(import -window root png:- 2>/dev/null | convert - -format '%k' info: 2>/dev/null || echo 0)
+  [ "${colours:-0}" -gt 50 ] && break
+done
+sleep 1  # let the list and the fields finish painting
+import -window root -crop 800x600+0+0 +repage "$picture"
+
+xdotool key Escape
+for _ in $(seq 1 40); do
+  kill -0 "$runner" 2>/dev/null || break
+  sleep 0.25
+done
+wineserver -k 2>/dev/null || true
+wait "$runner" 2>/dev/null || true
