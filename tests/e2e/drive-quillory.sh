@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Runs inside an X server of its own (DISPLAY set by xvfb-run): uses
+# quillory.exe as a person would, with keyboard and mouse, then checks that
+# the SearchUrl key holds exactly what was done. Screenshots of each step go
+# to SHOTS_DIR.
+#   drive-quillory.sh EXE PREFIX SHOTS_DIR EXPECTED
+set -eu
+exe=$1
+export WINEPREFIX=$2
+shots=$3
+expected=$4
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDEBUG="${WINEDEBUG:--all}"
+key='HKCU\Software\Microsoft\Internet Explorer\SearchUrl'
+mkdir -p "$shots"
+
+fail() { echo "FAILED: $*" >&2; import -window root "$shots/failure.png" 2>/dev/null || true; exit 1; }
+shot() { import -window root "$shots/$1.png"; }
+pause() { sleep 0.4; }
+press() { xdotool key --delay 120 "$@"; pause; }
+type_text() { xdotool type --delay 60 "$1"; pause; }
+
+# An empty SearchUrl key, as a browser that has been used leaves it.
+wine reg delete "$key" /f >/dev/null 2>&1 || true
+wine reg add "$key" /f >/dev/null 2>&1
+
+wine "$exe" </dev/null >/dev/null 2>&1 &
+program=$!
+window=""
+for _ in $(seq 1 120); do
+  window=$(xdotool search --name '^Quillory$' 2>/dev/null | head -1 || true)
+  [ -n "$window" ] && break
+  sleep 0.5
+done
+[ -n "$window" ] || fail "the dialog did not appear"
+sleep 1
+xdotool windowfocus --sync "$window"
+pause
+
+# Dialog units to screen pixels: the X window is the dialog's client area,
+# 271 by 257 units.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click_at() {  # click_at X_UNITS Y_UNITS
+  xdotool mousemove --sync $((X + $1 * WIDTH / 271)) $((Y + $2 * HEIGHT / 257)) click 1
+  pause
+}
+# The list's rows, in pixels: under its header, 14 pixels apart (Tahoma at
+# 8 points, as the prefix's fonts draw them).
+click_row() {  # click_row INDEX
+  xdotool mousemove --sync $((X + 16 * WIDTH / 271 + 20)) \
+    $((Y + 19 * HEIGHT / 257 + 26 + 14 * $1)) click 1
+  pause
+}
+shot 0-start
+
+# Rename MOVIE (the fifth row) in place: a click selects it, a second,
+# slower click on the selected label opens the editor.
+click_row 4
+sleep 1
+click_row 4
+sleep 1
+type_text film
+press Return
+shot 1-renamed
+
+# Update FILM's URL: the fields hold the selected row; retype the URL.
+press Tab Tab
+press End shift+Home
+type_text 'http://www.imdb.com/find?q=%s'
+press Return            # the default button, now reading "Update"
+shot 2-updated
+
+# Add DICT with a service chosen from the catalogue.
+press shift+Tab
+type_text dict
+press Tab
+press alt+Down
+press Down Down Down Down Down Down Down Down Down
+press Return            # the chosen label becomes its URL
+pause
+shot 3-chosen
+press Return            # Add
+shot 4-added
+
+# Remove ALBUM, the first row: select it, then click Remove.
+click_row 0
+shot 5-selected
+click_at 183 169        # Remove
+shot 6-removed
+
+click_at 142 242        # OK
+for _ in $(seq 1 40); do
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.25
+done
+kill -0 "$program" 2>/dev/null && fail "OK did not close the dialog"
+
+# The key as the browser will see it.
+wine reg export "$key" "$shots/searchurl.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
+# Every prefix subkey with its values, leaving out the header and the
+# SearchUrl key's own values.
+iconv -f UTF-16 -t UTF-8 "$shots/searchurl.reg" | tr -d '\r' |
+  awk '/^\[.*SearchUrl\\/ { inside = 1 } inside && NF' > "$shots/searchurl.txt"
+diff -u "$expected" "$shots/searchurl.txt" || fail "the key differs from what was done"
+echo "The SearchUrl key holds what was done: $(grep -c '^\[' "$shots/searchurl.txt") prefixes."
