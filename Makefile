@@ -3,7 +3,7 @@
 BUILD ?= build
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build test run clean
+.PHONY: all setup configure build test run bench clean
 
 all: build
 
@@ -23,6 +23,16 @@ test: build
 
 run: build
 	./cmake/run-quillory.sh $(BUILD)/app/quillory.exe $(BUILD)
+
+# Runs in the tests' private Wine prefix; prints one table and the memory figures.
+bench: build
+	cmake --build $(BUILD) --target prefix_bench --parallel 2
+	./cmake/wine-prefix.sh start $(CURDIR)/$(BUILD)/wineprefix
+	@grep -m1 'model name' /proc/cpuinfo || true
+	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe
+	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe --memory 0
+	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe --memory 5000
+	./cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix
 
 clean:
 	rm -rf $(BUILD)
