@@ -4,7 +4,6 @@ void CCmdUI::Enable(bool enable)
 {
     if (m_other.IsWindowEnabled() != enable)
         m_other.EnableWindow(enable);
-    m_bEnableChanged = true;
 }
 
 void CCmdUI::SetText(const char* text)

@@ -14,5 +14,4 @@ public:
 
     UINT m_nID;
     CWnd m_other;  // the control being updated
-    bool m_bEnableChanged = false;  // set once a handler has called Enable
 };

@@ -4,8 +4,3 @@ int CComboBox::AddString(const char* text)
 {
     return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
-
-int CComboBox::GetCount() const
-{
-    return static_cast<int>(SendMessage(CB_GETCOUNT));
-}

@@ -7,5 +7,4 @@ class CComboBox : public CWnd {
 public:
     // The index of the new list entry, or CB_ERR / CB_ERRSPACE.
     int AddString(const char* text);
-    int GetCount() const;
 };

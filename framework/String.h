@@ -13,10 +13,8 @@ public:
 
     int GetLength() const { return m_data ? static_cast<int>(m_data->size()) : 0; }
     bool IsEmpty() const { return GetLength() == 0; }
-    void Empty() { m_data.reset(); }
 
     operator const char*() const { return m_data ? m_data->c_str() : ""; }
-    char GetAt(int index) const { return m_data->at(static_cast<size_t>(index)); }
 
     // Room for at least `minLength` characters plus a zero, owned by this
     // string alone; ReleaseBuffer takes the length (up to the first zero when

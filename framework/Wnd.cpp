@@ -52,11 +52,6 @@ bool CWnd::IsWindowEnabled() const
     return ::IsWindowEnabled(m_hWnd) != FALSE;
 }
 
-int CWnd::GetDlgCtrlID() const
-{
-    return ::GetDlgCtrlID(m_hWnd);
-}
-
 CWnd CWnd::GetDlgItem(int id) const
 {
     return CWnd(::GetDlgItem(m_hWnd, id));
@@ -70,11 +65,6 @@ CWnd CWnd::GetParent() const
 CWnd CWnd::GetFocus()
 {
     return CWnd(::GetFocus());
-}
-
-CWnd CWnd::SetFocus()
-{
-    return CWnd(::SetFocus(m_hWnd));
 }
 
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)

@@ -27,12 +27,10 @@ public:
     bool EnableWindow(bool enable = true);
     bool IsWindowEnabled() const;
 
-    int GetDlgCtrlID() const;
     // Null windows when there is no such item, focus or parent.
     CWnd GetDlgItem(int id) const;
     CWnd GetParent() const;
     static CWnd GetFocus();
-    CWnd SetFocus();
 
     // Looks the message up in the event table and runs its handler;
     // false when no row matches.

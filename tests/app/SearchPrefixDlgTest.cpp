@@ -4,6 +4,7 @@
 #include "tests/prefixes/MessageRecorder.h"
 #include "tests/support/ImportTable.h"
 #include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -14,42 +15,13 @@
 
 namespace {
 
-const char kSearchUrl[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
+const char* const kSearchUrl = kSearchUrlPath;
 const char kGoogleUrl[] = "http://www.google.com/search?q=%s";
 const char kGeneralStart[] = "Use this tool to customize prefixes";
 
-std::string PrefixPath(const std::string& name)
-{
-    return std::string(kSearchUrl) + "\\" + name;
-}
-
-std::vector<std::string> StoredNames()
-{
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, KEY_READ, &key) != 0)
-        return names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (::RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != 0)
-            break;
-        names.push_back(name);
-    }
-    ::RegCloseKey(key);
-    return names;
-}
-
 DWORD StoredValueCount(const std::string& name)
 {
-    HKEY key = nullptr;
-    DWORD values = 0;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, PrefixPath(name).c_str(), 0, KEY_READ, &key) == 0) {
-        ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                           nullptr, nullptr, nullptr, nullptr);
-        ::RegCloseKey(key);
-    }
-    return values;
+    return StoredPrefixes()[name].valueCount;
 }
 
 std::string Text(HWND window)

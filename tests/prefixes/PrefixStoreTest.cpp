@@ -5,6 +5,7 @@
 #include "tests/support/ListViewHost.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,65 +17,12 @@
 
 namespace {
 
-const char kSearchUrl[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
+const char* const kSearchUrl = kSearchUrlPath;
 const char kReadFailed[] = "Could not read from the registry.";
 const char kDeleteFailed[] = "Could not delete in the registry.";
 const char kAddFailed[] = "Could not add keys to the registry.";
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
-
-std::string PrefixPath(const std::string& name)
-{
-    return std::string(kSearchUrl) + "\\" + name;
-}
-
-// One prefix subkey as stored, read with the bare registry API.
-struct Stored {
-    DWORD valueCount = 0;
-    DWORD urlType = REG_NONE;
-    std::string url;
-    bool hasTheFiveValues = false;  // "" the URL, then the four replacements, all REG_SZ
-};
-
-std::string ReadText(HKEY key, const char* name, DWORD* type)
-{
-    char data[4096] = {};
-    DWORD size = sizeof data - 1;
-    if (::RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size) != 0)
-        return "<missing>";
-    return data;
-}
-
-std::map<std::string, Stored> StoredPrefixes()
-{
-    std::map<std::string, Stored> stored;
-    HKEY searchUrl = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, KEY_READ, &searchUrl) != 0)
-        return stored;
-    char name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
-        if (::RegEnumKeyExA(searchUrl, index, name, &length, nullptr, nullptr, nullptr, nullptr))
-            break;
-        HKEY subkey = nullptr;
-        ::RegOpenKeyExA(searchUrl, name, 0, KEY_READ, &subkey);
-        Stored& entry = stored[name];
-        ::RegQueryInfoKeyA(subkey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                           &entry.valueCount, nullptr, nullptr, nullptr, nullptr);
-        entry.url = ReadText(subkey, "", &entry.urlType);
-        entry.hasTheFiveValues = entry.valueCount == 5 && entry.urlType == REG_SZ;
-        const char* replacements[][2] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
-        for (const auto& replacement : replacements) {
-            DWORD type = REG_NONE;
-            entry.hasTheFiveValues = entry.hasTheFiveValues &&
-                                     ReadText(subkey, replacement[0], &type) == replacement[1] &&
-                                     type == REG_SZ;
-        }
-        ::RegCloseKey(subkey);
-    }
-    ::RegCloseKey(searchUrl);
-    return stored;
-}
 
 void StoreNumberAsUrl(const std::string& name)
 {
@@ -113,7 +61,7 @@ protected:
     // and besides them only `others`.
     void ExpectKeyHoldsTheTable(const std::vector<std::string>& others = {}) const
     {
-        std::map<std::string, Stored> stored = StoredPrefixes();
+        auto stored = StoredPrefixes();
         for (const auto& row : TableRows()) {
             auto entry = stored.find(row.first);
             ASSERT_NE(entry, stored.end()) << row.first;
@@ -275,7 +223,7 @@ TEST_F(PrefixStore, ARowThatCannotBeWrittenDoesNotStopTheOthers)
     }
     EXPECT_EQ(MessageRecorder::Texts(), (std::vector<std::string>{kAddFailed}));
     EXPECT_TRUE(m_table.IsModified());
-    std::map<std::string, Stored> stored = StoredPrefixes();
+    auto stored = StoredPrefixes();
     EXPECT_EQ(stored.count("A"), 0u);
     EXPECT_TRUE(stored["B"].hasTheFiveValues);
     EXPECT_TRUE(stored["C"].hasTheFiveValues);
@@ -295,7 +243,7 @@ TEST_F(PrefixStore, ASubkeyThatCannotBeDeletedDoesNotStopTheOthersAndKeepsTheFla
     }
     EXPECT_EQ(MessageRecorder::Texts(), (std::vector<std::string>{kDeleteFailed}));
     EXPECT_TRUE(m_table.IsModified());
-    std::map<std::string, Stored> stored = StoredPrefixes();
+    auto stored = StoredPrefixes();
     EXPECT_EQ(stored.count("A"), 1u);  // the one that failed
     EXPECT_EQ(stored.count("B"), 0u);
     EXPECT_TRUE(stored["C"].hasTheFiveValues);
@@ -364,7 +312,7 @@ TEST_F(PrefixStore, EveryFailingCallOfALoadIsSurvived)
 
         // A save after it leaves every prefix the load did not show as it was.
         table->SavePrefixes();
-        std::map<std::string, Stored> stored = StoredPrefixes();
+        auto stored = StoredPrefixes();
         for (const auto& row : original) {
             EXPECT_EQ(stored[row.first].url, row.second) << row.first << " call " << failAt;
             bool shown = table->FindPrefix(row.first.c_str()) != -1;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+// The browser's SearchUrl key below HKEY_CURRENT_USER, as tests set it up
+// and read it back with the bare registry API.
+extern const char kSearchUrlPath[];
+
+std::string PrefixPath(const std::string& name);
+
+struct StoredPrefix {
+    DWORD valueCount = 0;
+    DWORD urlType = REG_NONE;
+    std::string url;  // "<missing>" when there is no default value
+    // Exactly: "" the URL, then " ", "%", "&" and "+" with their
+    // replacements, all REG_SZ.
+    bool hasTheFiveValues = false;
+};
+
+// Every prefix subkey, by name; empty when the key does not exist.
+std::map<std::string, StoredPrefix> StoredPrefixes();
+// The subkeys' names in the registry's enumeration order.
+std::vector<std::string> StoredNames();
