@@ -1,5 +1,6 @@
 #include "registry/RegistryKey.h"
 
+#include "tests/support/RegistryFailure.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 
@@ -9,7 +10,10 @@ namespace {
 
 class DeleteKey : public RegistryTest {
 protected:
-    static CRegistryKey Root() { return CRegistryKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, nullptr); }
+    static CRegistryKey Root()
+    {
+        return CRegistryKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, nullptr);
+    }
 
     static void CreateTree()
     {
@@ -24,13 +28,8 @@ TEST_F(DeleteKey, RefusesASubkeyWithSubkeysAndDeletesNothing)
 {
     CreateTestKey("Parent\\Child");
     RegistryCallLayer calls;
-    try {
-        Root().DeleteKey("Parent");
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), "CRegistryKey::DeleteKey()");
-        EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_ACCESS_DENIED));
-    }
+    ExpectRegistryFailure([&] { Root().DeleteKey("Parent"); },
+                          "CRegistryKey::DeleteKey()", DWORD(ERROR_ACCESS_DENIED));
     EXPECT_EQ(calls.CallsTo("RegDeleteKeyA"), 0u);
     EXPECT_TRUE(TestKeyExists("Parent\\Child"));
     EXPECT_EQ(calls.OpenHandleCount(), 0u);
@@ -38,13 +37,8 @@ TEST_F(DeleteKey, RefusesASubkeyWithSubkeysAndDeletesNothing)
 
 TEST_F(DeleteKey, AMissingSubkeyFailsAtTheOpen)
 {
-    try {
-        Root().DeleteKey("Missing");
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), "CRegistryKey::CRegistryKey(HKEY hKey ...)");
-        EXPECT_EQ(e.GetErrorCode(), 2u);
-    }
+    ExpectRegistryFailure([&] { Root().DeleteKey("Missing"); },
+                          "CRegistryKey::CRegistryKey(HKEY hKey ...)", 2u);
 }
 
 TEST_F(DeleteKey, DeletesALeafAndLeavesItsSiblings)

@@ -1,5 +1,6 @@
 #include "registry/RegistryKey.h"
 
+#include "tests/support/RegistryFailure.h"
 #include "tests/support/FailingAllocator.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
@@ -33,13 +34,7 @@ using RegistryKey = RegistryTest;
 
 TEST_F(RegistryKey, OpeningAMissingPathThrowsCode2)
 {
-    try {
-        OpenTestKey("Missing\\Path");
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), kOpenLocation);
-        EXPECT_EQ(e.GetErrorCode(), 2u);
-    }
+    ExpectRegistryFailure([&] { OpenTestKey("Missing\\Path"); }, kOpenLocation, 2u);
 }
 
 TEST_F(RegistryKey, CreateOrOpenKeyReportsTheDisposition)
@@ -58,18 +53,12 @@ TEST_F(RegistryKey, ARefusedCreationThrowsWithTheCreateLocationForBothCreates)
     CRegistryKey root = OpenTestKey("");
     RegistryCallLayer calls;
     calls.FailEveryCallTo("RegCreateKeyExA", ERROR_ACCESS_DENIED);
-    for (bool mustBeNew : {false, true}) {
-        try {
-            if (mustBeNew)
-                root.CreateKey("Child", "", 0, KEY_ALL_ACCESS, nullptr);
-            else
-                root.CreateOrOpenKey("Child", nullptr, "", 0, KEY_ALL_ACCESS, nullptr);
-            FAIL() << "no exception";
-        } catch (const CRegistryKey::Exception& e) {
-            EXPECT_STREQ(e.GetLocation(), "CRegistryKey::CreateOrOpenKey()");
-            EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_ACCESS_DENIED));
-        }
-    }
+    const char location[] = "CRegistryKey::CreateOrOpenKey()";
+    ExpectRegistryFailure([&] { root.CreateKey("Child", "", 0, KEY_ALL_ACCESS, nullptr); },
+                          location, DWORD(ERROR_ACCESS_DENIED));
+    ExpectRegistryFailure(
+        [&] { root.CreateOrOpenKey("Child", nullptr, "", 0, KEY_ALL_ACCESS, nullptr); },
+        location, DWORD(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(RegistryKey, CreateKeyRefusesAnExistingSubkeyAndClosesItOnce)
@@ -77,13 +66,8 @@ TEST_F(RegistryKey, CreateKeyRefusesAnExistingSubkeyAndClosesItOnce)
     CreateTestKey("Existing", "kept");
     CRegistryKey root = OpenTestKey("");
     RegistryCallLayer calls;
-    try {
-        root.CreateKey("Existing", "", 0, KEY_ALL_ACCESS, nullptr);
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), "CRegistryKey::CreateKey()");
-        EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_ALREADY_EXISTS));
-    }
+    ExpectRegistryFailure([&] { root.CreateKey("Existing", "", 0, KEY_ALL_ACCESS, nullptr); },
+                          "CRegistryKey::CreateKey()", DWORD(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(calls.CallsTo("RegCloseKey"), 1u);
     EXPECT_EQ(calls.OpenHandleCount(), 0u);
     EXPECT_STREQ(static_cast<const char*>(OpenTestKey("Existing").QueryValue("")), "kept");
@@ -134,13 +118,8 @@ TEST_F(RegistryKey, AnUnreachableMachineThrowsBeforeAnyOpen)
     ASSERT_NE(expected, ERROR_SUCCESS);
 
     RegistryCallLayer calls;
-    try {
-        CRegistryKey(HKEY_CURRENT_USER, "Software", KEY_READ, machine);
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), "CRegistryKey::CRegistryKey() - RegConnectRegistry");
-        EXPECT_EQ(e.GetErrorCode(), DWORD(expected));
-    }
+    ExpectRegistryFailure([&] { CRegistryKey(HKEY_CURRENT_USER, "Software", KEY_READ, machine); },
+                          "CRegistryKey::CRegistryKey() - RegConnectRegistry", DWORD(expected));
     EXPECT_EQ(calls.CallsTo("RegOpenKeyExA"), 0u);
 }
 
@@ -168,13 +147,9 @@ TEST_F(RegistryKey, AHolderThatCannotBeMadeClosesTheHandleWhenAsked)
             HKEY handle = nullptr;
             ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_READ, &handle), 0);
             FailNextAllocation(how, sizeof(CCountedRegKey));
-            try {
-                CRegistryKey::NewCCountedRegKey(handle, closeOnFailure);
-                FAIL() << "no exception";
-            } catch (const CRegistryKey::Exception& e) {
-                EXPECT_STREQ(e.GetLocation(), "CRegistryKey::NewCCountedRegKey()");
-                EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
-            }
+            ExpectRegistryFailure(
+                [&] { CRegistryKey::NewCCountedRegKey(handle, closeOnFailure); },
+                "CRegistryKey::NewCCountedRegKey()", DWORD(ERROR_NOT_ENOUGH_MEMORY));
             EXPECT_EQ(calls.OpenHandleCount(), closeOnFailure ? 0u : 1u);
             if (!closeOnFailure)
                 ::RegCloseKey(handle);

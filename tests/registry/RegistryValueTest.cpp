@@ -1,5 +1,6 @@
 #include "registry/RegistryKey.h"
 
+#include "tests/support/RegistryFailure.h"
 #include "tests/support/ScratchRegistry.h"
 
 #include <cstring>
@@ -52,13 +53,7 @@ protected:
 
 TEST_F(RegistryValue, AMissingValueThrowsCode2)
 {
-    try {
-        m_key.QueryValue("absent");
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), "CRegistryKey::QueryValue()");
-        EXPECT_EQ(e.GetErrorCode(), 2u);
-    }
+    ExpectRegistryFailure([&] { m_key.QueryValue("absent"); }, "CRegistryKey::QueryValue()", 2u);
 }
 
 TEST_F(RegistryValue, TheDefaultValueIsTheEmptyName)
@@ -86,13 +81,8 @@ TEST_F(RegistryValue, SetValueStoresTheTerminatorAndReplacesAnyType)
 
 TEST_F(RegistryValue, SetValueRefusesANonStringTypeWithoutWriting)
 {
-    try {
-        m_key.SetValue("n", "5", REG_DWORD);
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), "CRegistryKey::SetValue()");
-        EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_INVALID_FLAGS));
-    }
+    ExpectRegistryFailure([&] { m_key.SetValue("n", "5", REG_DWORD); },
+                          "CRegistryKey::SetValue()", DWORD(ERROR_INVALID_FLAGS));
     EXPECT_THROW(m_key.QueryValue("n"), CRegistryKey::Exception);
 }
 

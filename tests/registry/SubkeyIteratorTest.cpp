@@ -1,5 +1,6 @@
 #include "registry/RegistryKey.h"
 
+#include "tests/support/RegistryFailure.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 
@@ -110,13 +111,7 @@ TEST_F(SubkeyIteration, ARegistryThatNeverStopsAskingForMoreRoomFailsTheFetch)
     auto it = key.BeginSubkeyIteration();
     RegistryCallLayer calls;
     calls.FailEveryCallTo("RegEnumKeyExA", ERROR_MORE_DATA);
-    try {
-        ++it;
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), kFetchLocation);
-        EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_MORE_DATA));
-    }
+    ExpectRegistryFailure([&] { ++it; }, kFetchLocation, DWORD(ERROR_MORE_DATA));
 }
 
 TEST_F(SubkeyIteration, AFailedFetchKeepsTheHolderAndPosition)
@@ -128,13 +123,7 @@ TEST_F(SubkeyIteration, AFailedFetchKeepsTheHolderAndPosition)
     auto before = it;
     RegistryCallLayer calls;
     calls.FailCall(1, ERROR_ACCESS_DENIED);
-    try {
-        ++it;
-        FAIL() << "no exception";
-    } catch (const CRegistryKey::Exception& e) {
-        EXPECT_STREQ(e.GetLocation(), kFetchLocation);
-        EXPECT_EQ(e.GetErrorCode(), DWORD(ERROR_ACCESS_DENIED));
-    }
+    ExpectRegistryFailure([&] { ++it; }, kFetchLocation, DWORD(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(it == before);
     EXPECT_STREQ(it.GetName(), "a");
 }
