@@ -220,9 +220,11 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
 {
     CString prefix = PrefixText();
     CString url = UrlText();
-    bool found = m_prefixList.FindPrefix(prefix) != -1;
+    // One scan of the table: this runs before every message.
+    int row = m_prefixList.FindPrefix(prefix);
+    bool found = row != -1;
     update->SetText(found && !prefix.IsEmpty() ? "Update" : "Add");
-    bool changesSomething = !found || m_prefixList.GetUrl(prefix) != url;
+    bool changesSomething = !found || m_prefixList.GetItemText(row, 1) != url;
     update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && !url.IsEmpty() && changesSomething);
 }
 

@@ -33,6 +33,17 @@ protected:
     }
 
     void Select(int item) { m_table.SetItemState(item, LVIS_SELECTED, LVIS_SELECTED); }
+
+    // MOVIE and NEWS, MOVIE selected; flag and notifications forgotten.
+    void MovieSelectedBesideNews()
+    {
+        m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
+        m_table.AddOrUpdatePrefix("NEWS", "http://n/%s");
+        Select(0);
+        m_table.ClearModified();
+        m_host.ForgetNotifications();
+    }
+
     bool IsSelected(int item) const
     {
         return (m_table.SendMessage(LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
@@ -135,11 +146,7 @@ TEST_F(PrefixTable, TextsOfAnyLengthComeBackWhole)
 
 TEST_F(PrefixTable, RenamingKeepsTheUrlAndReselectsTheRow)
 {
-    m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
-    m_table.AddOrUpdatePrefix("NEWS", "http://n/%s");
-    Select(0);
-    m_table.ClearModified();
-    m_host.ForgetNotifications();
+    MovieSelectedBesideNews();
 
     m_table.RenamePrefix(0, "film");
     EXPECT_EQ(Prefixes(), (Strings{"FILM", "NEWS"}));  // renamed in place, not moved
@@ -158,11 +165,7 @@ TEST_F(PrefixTable, RenamingKeepsTheUrlAndReselectsTheRow)
 
 TEST_F(PrefixTable, RefusedRenamesChangeNothingAndNotifyNothing)
 {
-    m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
-    m_table.AddOrUpdatePrefix("NEWS", "http://n/%s");
-    Select(0);
-    m_table.ClearModified();
-    m_host.ForgetNotifications();
+    MovieSelectedBesideNews();
 
     for (const char* refused : {"news", "movie", "", "a\\b"})
         m_table.RenamePrefix(0, refused);
