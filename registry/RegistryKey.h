@@ -70,6 +70,11 @@ public:
         // Not to be called at the end.
         const char* GetName() const;
         CRegistryKey OpenKey(REGSAM access) const;
+        // True when GetName() names this subkey exactly: the process code page
+        // holds every character of its stored name. A narrow name that is not
+        // exact (characters replaced by ? or a look-alike) may open another
+        // subkey or none. Asks the registry for the stored name again.
+        bool IsNameExact() const;
 
         // Fetches the name at the current position; false when there is none.
         bool GetSubkeyInfo();
@@ -110,6 +115,20 @@ public:
 
     Value QueryValue(const char* name) const;
     void SetValue(const char* name, const char* text, DWORD type);
+    void DeleteValue(const char* name);
+    // True when the value `name` is a string that holds exactly `text`, as
+    // the registry stores it in Unicode: false when the text read from it
+    // was altered by the process code page, or the value changed since.
+    bool IsValueExact(const char* name, const char* text) const;
+    // The names of all values, in the registry's order.
+    std::vector<std::string> GetValueNames() const;
+
+    // How many direct subkeys and values the key holds.
+    struct Counts {
+        DWORD subkeys;
+        DWORD values;
+    };
+    Counts GetCounts() const;
 
     SubkeyIterator BeginSubkeyIteration() const;
     static SubkeyIterator EndSubkeyIteration();
@@ -117,6 +136,8 @@ public:
     // Refuses a subkey that has subkeys of its own.
     void DeleteKey(const char* subKey);
     void DeleteKeyAndSubkeys(const char* subKey);
+    // Deletes every subkey of this key, with everything below them.
+    void DeleteSubkeys();
 
 private:
     CCountedRegKey* m_pKey;

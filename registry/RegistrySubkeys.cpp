@@ -1,5 +1,7 @@
 #include "registry/RegistryKey.h"
 
+#include "registry/ProcessCodePage.h"
+
 namespace Tessaly {
 
 namespace {
@@ -11,10 +13,21 @@ const char kFetchLocation[] = "CRegistryKey::SubkeyIterator::GetSubkeyInfo()";
 // already holds its longest name is not trusted forever.
 const int kMaxFetchesWithoutGrowth = 8;
 
+// The registry's limit on the length of a key name, in characters.
+const DWORD kLongestKeyName = 255;
+
 struct SubkeyCounts {
     DWORD subkeys = 0;
     DWORD longestName = 0;  // in characters, without the terminating zero
 };
+
+// The name buffer's size for names of up to `characters` characters: the
+// registry counts a name in characters, but a narrow name may take several
+// bytes for one.
+DWORD NameBufferSize(DWORD characters)
+{
+    return characters * MaxBytesPerCharacter() + 1;
+}
 
 SubkeyCounts QuerySubkeyCounts(HKEY key, const char* location)
 {
@@ -36,7 +49,7 @@ CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* key)
         return;
     SubkeyCounts counts = QuerySubkeyCounts(key->GetHandle(), kConstructLocation);
     if (counts.subkeys != 0)
-        GrowNameBuffer(counts.longestName + 1);
+        GrowNameBuffer(NameBufferSize(counts.longestName));
 
     m_pKey = key->AddRef();
     try {
@@ -95,6 +108,20 @@ CRegistryKey CRegistryKey::SubkeyIterator::OpenKey(REGSAM access) const
     return CRegistryKey(m_pKey->GetHandle(), GetName(), access, nullptr);
 }
 
+bool CRegistryKey::SubkeyIterator::IsNameExact() const
+{
+    WCHAR stored[kLongestKeyName + 1];
+    DWORD length = kLongestKeyName + 1;
+    // The position has moved past the subkey whose name is held.
+    LONG result = ::RegEnumKeyExW(m_pKey->GetHandle(), m_position - 1, stored, &length, nullptr,
+                                  nullptr, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS)
+        return false;  // gone since it was fetched
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::SubkeyIterator::IsNameExact()", result);
+    return Widen(GetName()) == std::wstring(stored, length);
+}
+
 void CRegistryKey::SubkeyIterator::Advance()
 {
     if (m_pKey == nullptr)
@@ -127,7 +154,7 @@ bool CRegistryKey::SubkeyIterator::GetSubkeyInfo()
         if (counts.subkeys == 0)
             return false;  // every subkey went meanwhile: the walk is over
         size_t capacity = m_name.size();
-        GrowNameBuffer(counts.longestName + 1);
+        GrowNameBuffer(NameBufferSize(counts.longestName));
         if (m_name.size() == capacity && ++fetchesWithoutGrowth == kMaxFetchesWithoutGrowth)
             throw Exception(kFetchLocation, result);
     }
@@ -165,18 +192,21 @@ void CRegistryKey::DeleteKey(const char* subKey)
 
 void CRegistryKey::DeleteKeyAndSubkeys(const char* subKey)
 {
-    {
-        CRegistryKey subkey = OpenKey(subKey, KEY_ALL_ACCESS);
-        // Deleting shifts the positions of the later subkeys, so each round
-        // starts a fresh walk and takes the first.
-        for (;;) {
-            SubkeyIterator first = subkey.BeginSubkeyIteration();
-            if (first == EndSubkeyIteration())
-                break;
-            subkey.DeleteKeyAndSubkeys(first.GetName());
-        }
-    }
+    // The opened subkey is released before the delete.
+    OpenKey(subKey, KEY_ALL_ACCESS).DeleteSubkeys();
     DeleteKey(subKey);
+}
+
+void CRegistryKey::DeleteSubkeys()
+{
+    // Deleting shifts the positions of the later subkeys, so each round
+    // starts a fresh walk and takes the first.
+    for (;;) {
+        SubkeyIterator first = BeginSubkeyIteration();
+        if (first == EndSubkeyIteration())
+            return;
+        DeleteKeyAndSubkeys(first.GetName());
+    }
 }
 
 } // namespace Tessaly

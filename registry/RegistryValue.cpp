@@ -1,9 +1,18 @@
 #include "registry/RegistryKey.h"
 
+#include "registry/ProcessCodePage.h"
+
 #include <cstring>
 #include <utility>
 
 namespace Tessaly {
+
+namespace {
+
+// The registry's limit on the length of a value name, in characters.
+const DWORD kLongestValueName = 16383;
+
+} // namespace
 
 CRegistryKey::Value::Value(const char* name, DWORD type, std::vector<BYTE> data, DWORD size)
     : m_name(name != nullptr ? name : ""), m_type(type), m_data(std::move(data)), m_size(size)
@@ -44,6 +53,63 @@ void CRegistryKey::SetValue(const char* name, const char* text, DWORD type)
                                    reinterpret_cast<const BYTE*>(text), size);
     if (result != ERROR_SUCCESS)
         throw Exception("CRegistryKey::SetValue()", result);
+}
+
+void CRegistryKey::DeleteValue(const char* name)
+{
+    LONG result = ::RegDeleteValueA(GetHandle(), name);
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::DeleteValue()", result);
+}
+
+bool CRegistryKey::IsValueExact(const char* name, const char* text) const
+{
+    std::wstring expected = Widen(text);
+    // Room for the text, a terminator and one character more: a value that
+    // does not fit cannot be equal.
+    std::vector<WCHAR> stored(expected.size() + 2);
+    DWORD size = static_cast<DWORD>(stored.size() * sizeof(WCHAR));
+    DWORD type = REG_NONE;
+    LONG result = ::RegQueryValueExW(GetHandle(), Widen(name).c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE*>(stored.data()), &size);
+    if (result == ERROR_MORE_DATA)
+        return false;
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::IsValueExact()", result);
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size % sizeof(WCHAR) != 0)
+        return false;
+    size_t length = size / sizeof(WCHAR);
+    while (length > 0 && stored[length - 1] == L'\0')
+        --length;  // its terminators, if it was stored with any
+    return std::wstring(stored.data(), length) == expected;
+}
+
+std::vector<std::string> CRegistryKey::GetValueNames() const
+{
+    // Room for the longest name a value can have, whatever its characters.
+    std::vector<char> name(kLongestValueName * MaxBytesPerCharacter() + 1);
+    std::vector<std::string> names;
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        LONG result = ::RegEnumValueA(GetHandle(), index, name.data(), &length, nullptr, nullptr,
+                                      nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return names;
+        if (result != ERROR_SUCCESS)
+            throw Exception("CRegistryKey::GetValueNames()", result);
+        names.emplace_back(name.data(), length);
+    }
+}
+
+CRegistryKey::Counts CRegistryKey::GetCounts() const
+{
+    Counts counts = {0, 0};
+    LONG result = ::RegQueryInfoKeyA(GetHandle(), nullptr, nullptr, nullptr, &counts.subkeys,
+                                     nullptr, nullptr, &counts.values, nullptr, nullptr, nullptr,
+                                     nullptr);
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::GetCounts()", result);
+    return counts;
 }
 
 } // namespace Tessaly

@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <winternl.h>
 
@@ -63,6 +64,24 @@ TEST_F(RegistryValue, TheDefaultValueIsTheEmptyName)
     EXPECT_STREQ(value.GetName(), "");
     EXPECT_EQ(value.GetType(), DWORD(REG_SZ));
     EXPECT_STREQ(value, "http://example.org/?q=%s");
+}
+
+// Judged on the Unicode text the registry stores; here in code page 1252.
+TEST_F(RegistryValue, IsValueExactTellsWhetherTheTextReadIsTheValue)
+{
+    ASSERT_EQ(::GetACP(), 1252u);
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"caf\u00e9/?q=%s", true},
+        {L"http://\u043f\u0440/", false},  // not in 1252: read as question marks
+        {L"\u0100BC", false},               // read as its best fit, ABC
+    };
+    for (const auto& stored : cases) {
+        StoreUnterminated(L"", stored.first);
+        EXPECT_EQ(m_key.IsValueExact("", m_key.QueryValue("")), stored.second);
+    }
+    m_key.SetValue("", "abc", REG_SZ);
+    EXPECT_TRUE(m_key.IsValueExact("", "abc"));
+    EXPECT_FALSE(m_key.IsValueExact("", "ab"));  // changed since it was read
 }
 
 TEST_F(RegistryValue, SetValueStoresTheTerminatorAndReplacesAnyType)

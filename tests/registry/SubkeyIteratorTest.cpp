@@ -3,9 +3,11 @@
 #include "tests/support/RegistryFailure.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Tessaly::CRegistryKey;
@@ -170,4 +172,20 @@ TEST_F(SubkeyIteration, AssignmentSharesTheSourcesCountAndCopiesItsPlace)
     }
     EXPECT_EQ(calls.OpenHandleCount(), 0u);
     EXPECT_EQ(calls.RepeatedCloseCount(), 0u);
+}
+
+// In code page 932 a character takes up to two bytes: names are fetched
+// whole, and a name the code page cannot hold is told apart. CTest runs
+// this test with LC_ALL=ja_JP.UTF-8, which gives Wine's code page 932.
+TEST_F(SubkeyIteration, NamesLongerInBytesThanInCharactersAreFetchedWhole)
+{
+    ASSERT_EQ(::GetACP(), 932u);
+    for (const char* name : {"検索", "ĀBC", "日本語の検索窓"})
+        CreateTestKey(name);  // as Unicode, like any other program
+    CRegistryKey key = Open("");
+    std::vector<std::pair<std::string, bool>> walked;
+    for (auto it = key.BeginSubkeyIteration(); it != key.EndSubkeyIteration(); ++it)
+        walked.emplace_back(Utf8FromProcessCodePage(it.GetName()), it.IsNameExact());
+    EXPECT_EQ(walked, (std::vector<std::pair<std::string, bool>>{
+                          {"?BC", false}, {"日本語の検索窓", true}, {"検索", true}}));
 }

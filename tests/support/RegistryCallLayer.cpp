@@ -3,6 +3,7 @@
 #include "tests/support/ImportTable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -14,6 +15,8 @@ struct Record {
     std::string failFunction;
     unsigned failFunctionAt = 0;  // 0: every call to it
     LONG failFunctionCode = 0;
+    unsigned stopAt = 0;  // 0: never
+    bool stopped = false;
     std::vector<std::string> calls;
     std::vector<std::string> createdKeys;
     std::vector<std::string> setValueNames;
@@ -30,6 +33,11 @@ bool Intercept(const char* function, LONG& code)
     if (!s_record.active)
         return false;
     s_record.calls.push_back(function);
+    bool closing = std::strcmp(function, "RegCloseKey") == 0;
+    if (s_record.stopAt != 0 && s_record.calls.size() >= s_record.stopAt && !closing) {
+        s_record.stopped = true;
+        throw RegistryCallLayer::Stop();
+    }
     if (s_record.calls.size() == s_record.failAt) {
         code = s_record.failCode;
         return true;
@@ -67,11 +75,7 @@ decltype(&::RegOpenKeyExA) s_RegOpenKeyExA;
 decltype(&::RegCreateKeyExA) s_RegCreateKeyExA;
 decltype(&::RegConnectRegistryA) s_RegConnectRegistryA;
 decltype(&::RegCloseKey) s_RegCloseKey;
-decltype(&::RegQueryInfoKeyA) s_RegQueryInfoKeyA;
-decltype(&::RegEnumKeyExA) s_RegEnumKeyExA;
-decltype(&::RegQueryValueExA) s_RegQueryValueExA;
 decltype(&::RegSetValueExA) s_RegSetValueExA;
-decltype(&::RegDeleteKeyA) s_RegDeleteKeyA;
 
 LONG WINAPI HookRegOpenKeyExA(HKEY parent, LPCSTR path, DWORD options, REGSAM access, PHKEY out)
 {
@@ -117,40 +121,6 @@ LONG WINAPI HookRegCloseKey(HKEY key)
     return fail ? code : result;
 }
 
-LONG WINAPI HookRegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classLength, LPDWORD reserved,
-                                 LPDWORD subkeys, LPDWORD longestSubkey, LPDWORD longestClass,
-                                 LPDWORD values, LPDWORD longestValueName,
-                                 LPDWORD longestValue, LPDWORD securityLength,
-                                 PFILETIME lastWrite)
-{
-    LONG code;
-    if (Intercept("RegQueryInfoKeyA", code))
-        return code;
-    return s_RegQueryInfoKeyA(key, keyClass, classLength, reserved, subkeys, longestSubkey,
-                              longestClass, values, longestValueName, longestValue,
-                              securityLength, lastWrite);
-}
-
-LONG WINAPI HookRegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
-                              LPDWORD reserved, LPSTR keyClass, LPDWORD classLength,
-                              PFILETIME lastWrite)
-{
-    LONG code;
-    if (Intercept("RegEnumKeyExA", code))
-        return code;
-    return s_RegEnumKeyExA(key, index, name, nameLength, reserved, keyClass, classLength,
-                           lastWrite);
-}
-
-LONG WINAPI HookRegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
-                                 LPBYTE data, LPDWORD size)
-{
-    LONG code;
-    if (Intercept("RegQueryValueExA", code))
-        return code;
-    return s_RegQueryValueExA(key, name, reserved, type, data, size);
-}
-
 LONG WINAPI HookRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                                const BYTE* data, DWORD size)
 {
@@ -162,14 +132,6 @@ LONG WINAPI HookRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type
     return s_RegSetValueExA(key, name, reserved, type, data, size);
 }
 
-LONG WINAPI HookRegDeleteKeyA(HKEY parent, LPCSTR path)
-{
-    LONG code;
-    if (Intercept("RegDeleteKeyA", code))
-        return code;
-    return s_RegDeleteKeyA(parent, path);
-}
-
 template <typename Function>
 void Hook(const char* name, Function& original, Function replacement)
 {
@@ -177,6 +139,37 @@ void Hook(const char* name, Function& original, Function replacement)
     // Not imported by this executable: nothing calls it, nothing to count.
     original = previous != nullptr ? reinterpret_cast<Function>(previous) : nullptr;
 }
+
+// The hook of a function that is only counted and, on request, failed.
+template <const char* Name, typename Function>
+struct CountedHook;
+
+template <const char* Name, typename... Args>
+struct CountedHook<Name, LONG(WINAPI*)(Args...)> {
+    static inline LONG(WINAPI* original)(Args...) = nullptr;
+
+    static LONG WINAPI Call(Args... args)
+    {
+        LONG code;
+        if (Intercept(Name, code))
+            return code;
+        return original(args...);
+    }
+    static void Install() { Hook(Name, original, &Call); }
+};
+
+#define COUNTED(function) \
+    const char k##function[] = #function; \
+    using Counted##function = CountedHook<k##function, decltype(&::function)>
+COUNTED(RegQueryInfoKeyA);
+COUNTED(RegEnumKeyExA);
+COUNTED(RegEnumKeyExW);
+COUNTED(RegQueryValueExA);
+COUNTED(RegQueryValueExW);
+COUNTED(RegEnumValueA);
+COUNTED(RegDeleteKeyA);
+COUNTED(RegDeleteValueA);
+#undef COUNTED
 
 void InstallOnce()
 {
@@ -188,11 +181,15 @@ void InstallOnce()
     Hook("RegCreateKeyExA", s_RegCreateKeyExA, &HookRegCreateKeyExA);
     Hook("RegConnectRegistryA", s_RegConnectRegistryA, &HookRegConnectRegistryA);
     Hook("RegCloseKey", s_RegCloseKey, &HookRegCloseKey);
-    Hook("RegQueryInfoKeyA", s_RegQueryInfoKeyA, &HookRegQueryInfoKeyA);
-    Hook("RegEnumKeyExA", s_RegEnumKeyExA, &HookRegEnumKeyExA);
-    Hook("RegQueryValueExA", s_RegQueryValueExA, &HookRegQueryValueExA);
     Hook("RegSetValueExA", s_RegSetValueExA, &HookRegSetValueExA);
-    Hook("RegDeleteKeyA", s_RegDeleteKeyA, &HookRegDeleteKeyA);
+    CountedRegQueryInfoKeyA::Install();
+    CountedRegEnumKeyExA::Install();
+    CountedRegEnumKeyExW::Install();
+    CountedRegQueryValueExA::Install();
+    CountedRegQueryValueExW::Install();
+    CountedRegEnumValueA::Install();
+    CountedRegDeleteKeyA::Install();
+    CountedRegDeleteValueA::Install();
 }
 
 } // namespace
@@ -225,6 +222,16 @@ void RegistryCallLayer::FailNthCallTo(const char* function, unsigned nth, LONG c
     s_record.failFunction = function;
     s_record.failFunctionAt = nth;
     s_record.failFunctionCode = code;
+}
+
+void RegistryCallLayer::StopAtCall(unsigned index)
+{
+    s_record.stopAt = index;
+}
+
+bool RegistryCallLayer::Stopped() const
+{
+    return s_record.stopped;
 }
 
 unsigned RegistryCallLayer::CallCount() const

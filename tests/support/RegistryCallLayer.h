@@ -14,6 +14,9 @@
 // object may live at a time.
 class RegistryCallLayer {
 public:
+    // Thrown out of the call where a stop was asked for.
+    struct Stop {};
+
     RegistryCallLayer();
     ~RegistryCallLayer();
     RegistryCallLayer(const RegistryCallLayer&) = delete;
@@ -27,6 +30,12 @@ public:
     void FailEveryCallTo(const char* function, LONG code);
     // Call number `nth` (from 1) to `function` returns `code`.
     void FailNthCallTo(const char* function, unsigned nth, LONG code);
+    // As if the process died at call number `index`: that call and every
+    // later one throw Stop without reaching the registry. Closing a handle
+    // changes nothing stored and runs in destructors, so a close is never
+    // stopped: the stop falls on the next call after it.
+    void StopAtCall(unsigned index);
+    bool Stopped() const;
 
     unsigned CallCount() const;
     unsigned CallsTo(const char* function) const;

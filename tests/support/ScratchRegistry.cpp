@@ -1,7 +1,8 @@
 #include "tests/support/ScratchRegistry.h"
 
+#include "tests/support/SearchUrlKey.h"
+
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -36,12 +37,14 @@ ScratchRegistry::~ScratchRegistry()
 void CreateTestKey(const char* path, const char* data)
 {
     HKEY key = nullptr;
-    Check(::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
+    Check(::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
           "creating a test key");
-    if (data != nullptr)
-        ::RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                         static_cast<DWORD>(std::strlen(data) + 1));
+    if (data != nullptr) {
+        std::wstring text = Wide(data);
+        ::RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
+    }
     ::RegCloseKey(key);
 }
 

@@ -21,7 +21,7 @@ private:
 };
 
 // Creates `path` below HKEY_CURRENT_USER, with `data` as its default value
-// when given.
+// when given; both are UTF-8 and stored as Unicode, as other programs do.
 void CreateTestKey(const char* path, const char* data = nullptr);
 bool TestKeyExists(const char* path);
 

@@ -4,37 +4,74 @@ const char kSearchUrlPath[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl
 
 namespace {
 
-std::string ReadText(HKEY key, const char* name, DWORD* type)
+std::wstring Convert(UINT codePage, const char* text)
 {
-    char data[4096] = {};
-    DWORD size = sizeof data - 1;
-    if (::RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size) != 0)
-        return "<missing>";
-    return data;
+    int length = ::MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text, -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
 }
 
-StoredPrefix ReadPrefix(HKEY searchUrl, const char* name)
+std::string ReadText(HKEY key, const wchar_t* name, DWORD* type)
+{
+    WCHAR data[4096] = {};
+    DWORD size = sizeof data - sizeof(WCHAR);
+    if (::RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size) != 0)
+        return "<missing>";
+    return Utf8(data);
+}
+
+StoredPrefix ReadPrefix(HKEY searchUrl, const std::string& name)
 {
     StoredPrefix entry;
     HKEY subkey = nullptr;
-    if (::RegOpenKeyExA(searchUrl, name, 0, KEY_READ, &subkey) != 0)
+    if (::RegOpenKeyExW(searchUrl, Wide(name).c_str(), 0, KEY_READ, &subkey) != 0)
         return entry;
-    ::RegQueryInfoKeyA(subkey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    ::RegQueryInfoKeyW(subkey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                        &entry.valueCount, nullptr, nullptr, nullptr, nullptr);
-    entry.url = ReadText(subkey, "", &entry.urlType);
+    entry.url = ReadText(subkey, L"", &entry.urlType);
     entry.hasTheFiveValues = entry.valueCount == 5 && entry.urlType == REG_SZ;
-    const char* const replacements[][2] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
+    const wchar_t* const replacements[][2] = {
+        {L" ", L"+"}, {L"%", L"%25"}, {L"&", L"%26"}, {L"+", L"%2B"}};
     for (const auto& replacement : replacements) {
         DWORD type = REG_NONE;
         entry.hasTheFiveValues = entry.hasTheFiveValues &&
-                                 ReadText(subkey, replacement[0], &type) == replacement[1] &&
+                                 ReadText(subkey, replacement[0], &type) == Utf8(replacement[1]) &&
                                  type == REG_SZ;
     }
     ::RegCloseKey(subkey);
     return entry;
 }
 
+HKEY OpenSearchUrl()
+{
+    HKEY searchUrl = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kSearchUrlPath).c_str(), 0, KEY_READ, &searchUrl))
+        return nullptr;
+    return searchUrl;
+}
+
 } // namespace
+
+std::wstring Wide(const std::string& utf8)
+{
+    return Convert(CP_UTF8, utf8.c_str());
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], length, nullptr, nullptr);
+    text.resize(text.size() - 1);
+    return text;
+}
+
+std::string Utf8FromProcessCodePage(const char* text)
+{
+    return Utf8(Convert(CP_ACP, text));
+}
 
 std::string PrefixPath(const std::string& name)
 {
@@ -44,15 +81,15 @@ std::string PrefixPath(const std::string& name)
 std::vector<std::string> StoredNames()
 {
     std::vector<std::string> names;
-    HKEY searchUrl = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrlPath, 0, KEY_READ, &searchUrl) != 0)
+    HKEY searchUrl = OpenSearchUrl();
+    if (searchUrl == nullptr)
         return names;
-    char name[256];
+    WCHAR name[256];
     for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
-        if (::RegEnumKeyExA(searchUrl, index, name, &length, nullptr, nullptr, nullptr, nullptr))
+        DWORD length = 256;
+        if (::RegEnumKeyExW(searchUrl, index, name, &length, nullptr, nullptr, nullptr, nullptr))
             break;
-        names.push_back(name);
+        names.push_back(Utf8(name));
     }
     ::RegCloseKey(searchUrl);
     return names;
@@ -61,11 +98,11 @@ std::vector<std::string> StoredNames()
 std::map<std::string, StoredPrefix> StoredPrefixes()
 {
     std::map<std::string, StoredPrefix> stored;
-    HKEY searchUrl = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrlPath, 0, KEY_READ, &searchUrl) != 0)
+    HKEY searchUrl = OpenSearchUrl();
+    if (searchUrl == nullptr)
         return stored;
     for (const std::string& name : StoredNames())
-        stored[name] = ReadPrefix(searchUrl, name.c_str());
+        stored[name] = ReadPrefix(searchUrl, name);
     ::RegCloseKey(searchUrl);
     return stored;
 }

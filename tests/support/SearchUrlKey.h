@@ -7,7 +7,9 @@
 #include <windows.h>
 
 // The browser's SearchUrl key below HKEY_CURRENT_USER, as tests set it up
-// and read it back with the bare registry API.
+// and read it back. Reads go through the registry's Unicode functions, so
+// every name and text here is exactly what is stored, as UTF-8, whatever
+// the process code page.
 extern const char kSearchUrlPath[];
 
 std::string PrefixPath(const std::string& name);
@@ -25,3 +27,9 @@ struct StoredPrefix {
 std::map<std::string, StoredPrefix> StoredPrefixes();
 // The subkeys' names in the registry's enumeration order.
 std::vector<std::string> StoredNames();
+
+// Between UTF-8 and the registry's UTF-16, and from the process code page
+// to UTF-8 (for texts the program holds).
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+std::string Utf8FromProcessCodePage(const char* text);

@@ -1,0 +1,26 @@
+#include "registry/ProcessCodePage.h"
+
+namespace Tessaly {
+
+DWORD MaxBytesPerCharacter()
+{
+    // The code page of a process never changes while it runs.
+    static const DWORD maxBytes = [] {
+        CPINFO info = {};
+        return ::GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 4u;
+    }();
+    return maxBytes;
+}
+
+std::wstring Widen(const char* text)
+{
+    int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 1)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length) - 1);  // without the terminator
+    return wide;
+}
+
+} // namespace Tessaly

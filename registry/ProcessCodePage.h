@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+namespace Tessaly {
+
+// The process code page, in which the registry's narrow functions pass
+// names and texts: UTF-8 for a program that asks for it in its manifest,
+// otherwise the system's ANSI code page.
+
+// The most bytes one character can take in it.
+DWORD MaxBytesPerCharacter();
+
+// A narrow text as the registry's narrow functions convert it.
+std::wstring Widen(const char* text);
+
+} // namespace Tessaly
