@@ -35,17 +35,36 @@ int CListCtrl::GetSelectedCount() const
     return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT));
 }
 
+namespace {
+
+int MaxBytesPerCharacter()
+{
+    static const int maxBytes = [] {
+        CPINFO info = {};
+        return ::GetCPInfo(CP_ACP, &info) ? static_cast<int>(info.MaxCharSize) : 4;
+    }();
+    return maxBytes;
+}
+
+} // namespace
+
 CString CListCtrl::GetItemText(int item, int subItem) const
 {
+    // A text cut short ends at a character boundary, which in a multi-byte
+    // code page may lie up to one character before the end of the room: only
+    // a text that left room for one more character of any size is whole.
+    const int slack = MaxBytesPerCharacter();
     CString text;
     LVITEMA request = {};
     request.iSubItem = subItem;
     for (int room = 256;; room *= 2) {
         request.cchTextMax = room;
-        request.pszText = text.GetBuffer(room - 1);
+        // The buffer keeps a zero of its own after the room, for a control
+        // that fills the room without one.
+        request.pszText = text.GetBuffer(room);
         int length = static_cast<int>(
             SendMessage(LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&request)));
-        if (length < room - 1) {
+        if (length < room - slack) {
             text.ReleaseBuffer(length);
             return text;
         }

@@ -1,5 +1,6 @@
 #include "prefixes/PrefixCase.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -10,43 +11,74 @@ void UpperCaseAscii(char* character, int length)
         *character = static_cast<char>(*character - 'a' + 'A');
 }
 
+// How many bytes the character at `bytes` takes, at most `remaining`: a
+// lead byte and its trail byte in a double-byte code page, a whole sequence
+// in UTF-8.
+int CharacterLength(const char* bytes, int remaining, UINT codePage)
+{
+    BYTE lead = static_cast<BYTE>(*bytes);
+    int length = 1;
+    if (codePage == CP_UTF8)
+        length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    else if (::IsDBCSLeadByteEx(codePage, lead))
+        length = 2;
+    return std::min(length, remaining);
+}
+
+// The bytes of `wide` in the code page; 0 when it has no such character.
+int ToCodePage(const WCHAR* wide, int wideLength, char (&bytes)[4], UINT codePage)
+{
+    if (codePage == CP_UTF8)  // holds every character, and takes no flags here
+        return ::WideCharToMultiByte(codePage, 0, wide, wideLength, bytes, sizeof bytes, nullptr,
+                                     nullptr);
+    BOOL usedDefault = FALSE;
+    int byteCount = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes,
+                                          sizeof bytes, nullptr, &usedDefault);
+    return usedDefault ? 0 : byteCount;
+}
+
 // Upper-cases the `length` bytes at `character` (one character) in place,
-// when its upper-case form has the same number of bytes. Where the code
-// page cannot convert at all, only a to z are mapped.
-void UpperCaseCharacter(char* character, int length, UINT codePage)
+// when its upper-case form has the same number of bytes. False when the
+// bytes are no character of the code page.
+bool UpperCaseCharacter(char* character, int length, UINT codePage)
 {
     WCHAR wide[2];
     int wideLength = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, character, length,
                                            wide, 2);
     if (wideLength == 0)
-        return UpperCaseAscii(character, length);
+        return false;
 
     WCHAR upper[2];
     // The invariant locale, so that i becomes I in every user's locale.
     if (::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide, wideLength, upper, 2) != wideLength)
-        return UpperCaseAscii(character, length);
+        return false;
 
     char bytes[4];
-    BOOL usedDefault = FALSE;
-    int byteCount = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, upper, wideLength,
-                                          bytes, sizeof bytes, nullptr, &usedDefault);
-    if (byteCount == 0)  // UTF-8, for one, refuses these arguments
-        return UpperCaseAscii(character, length);
-    if (byteCount == length && !usedDefault)
+    if (ToCodePage(upper, wideLength, bytes, codePage) == length)
         std::memcpy(character, bytes, static_cast<size_t>(length));
+    return true;
 }
 
 } // namespace
 
 CString UpperCasePrefix(const char* text, UINT codePage)
 {
+    if (codePage == CP_ACP)
+        codePage = ::GetACP();  // to tell UTF-8 apart
     CString result(text);
     int length = result.GetLength();
     char* bytes = result.GetBuffer(length);
     for (int i = 0; i < length;) {
-        bool pair = ::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[i])) && i + 1 < length;
-        int characterLength = pair ? 2 : 1;
-        UpperCaseCharacter(bytes + i, characterLength, codePage);
+        int characterLength = CharacterLength(bytes + i, length - i, codePage);
+        if (!UpperCaseCharacter(bytes + i, characterLength, codePage)) {
+            // Not a character of the code page, or no tables for it: only a
+            // to z are mapped. A broken UTF-8 sequence goes byte by byte, as
+            // letters may follow its lead byte; a double-byte pair stays one,
+            // as its trail byte is no letter even where it looks like one.
+            if (codePage == CP_UTF8)
+                characterLength = 1;
+            UpperCaseAscii(bytes + i, characterLength);
+        }
         i += characterLength;
     }
     result.ReleaseBuffer(length);

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // Upper-cases a prefix character by character in a code page (by default
-// the system's ANSI code page): lower-case letters of that code page become
-// their upper-case partners, a double-byte character is mapped as one, and
+// the process code page): lower-case letters of that code page become their
+// upper-case partners, a double-byte or UTF-8 character is mapped as one, and
 // every other byte stays. A character whose upper-case form would take a
 // different number of bytes, or does not exist in the code page, stays as
 // it was, so the text keeps its length. Without the code page's tables,

@@ -37,6 +37,14 @@ TEST(PrefixCase, DoubleByteCharactersAreMappedAsOneIn932)
     EXPECT_EQ(Upper("b\x82", 932), "B\x82");
 }
 
+TEST(PrefixCase, LettersOfEveryScriptBecomeTheirCapitalsInUtf8)
+{
+    EXPECT_EQ(Upper("поиск é ü ß 検索", CP_UTF8), "ПОИСК É Ü ß 検索");
+    EXPECT_EQ(Upper("ı", CP_UTF8), "ı");  // its capital, I, is one byte shorter
+    // A broken sequence stays as it is, and the letters after it do not.
+    EXPECT_EQ(Upper("\xC3" "a\xE6\x97", CP_UTF8), "\xC3" "A\xE6\x97");
+}
+
 TEST(PrefixCase, WithoutTheCodePagesTablesOnlyAToZAreMapped)
 {
     const UINT unknownCodePage = 4242;

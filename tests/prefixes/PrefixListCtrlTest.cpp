@@ -205,6 +205,11 @@ TEST(PrefixValidity, JudgesCharactersNotBytes)
         wide += "\x95\x5C";
     EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix(wide.c_str(), 932));
     EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix((wide + "A").c_str(), 932));
+    std::string cyrillic;
+    for (int i = 0; i < 255; ++i)
+        cyrillic += "Ж";
+    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix(cyrillic.c_str(), CP_UTF8));
+    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix((cyrillic + "Ж").c_str(), CP_UTF8));
 }
 
 TEST(PrefixListRuntimeClass, IsAListControlByName)
