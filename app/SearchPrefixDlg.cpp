@@ -204,9 +204,11 @@ void CSearchPrefixDlg::OnApply()
 
 void CSearchPrefixDlg::OnOK()
 {
-    // Unconditionally: OK always leaves the key holding the table.
-    m_prefixList.SavePrefixes();
-    CDialog::OnOK();
+    // Unconditionally: OK always leaves the key holding the table. When it
+    // cannot, the table is the only copy of what failed: the dialog stays,
+    // for another try or Cancel.
+    if (m_prefixList.SavePrefixes())
+        CDialog::OnOK();
 }
 
 void CSearchPrefixDlg::OnSelEndOkUrlCombo()

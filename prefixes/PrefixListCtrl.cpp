@@ -11,8 +11,6 @@ END_MESSAGE_MAP()
 
 namespace {
 
-const int kPrefixColumn = 0;
-const int kUrlColumn = 1;
 const int kLongestKeyName = 255;  // characters
 
 } // namespace
@@ -60,9 +58,14 @@ CString CPrefixListCtrl::GetUrl(const char* prefix) const
 
 void CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 {
+    AddOrUpdateRow(prefix, url);
+}
+
+int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)
+{
     CString upper = UpperCasePrefix(prefix);
     if (!IsValidPrefix(upper) || url == nullptr || *url == '\0')
-        return;
+        return -1;
 
     int item = FindPrefix(upper);
     if (item == -1) {
@@ -74,10 +77,11 @@ void CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
         row.pszText = const_cast<char*>(static_cast<const char*>(upper));  // only read
         item = InsertItem(row);
         if (item == -1)
-            return;
+            return -1;
     }
     SetItemText(item, kUrlColumn, url);
     m_bModified = true;
+    return item;
 }
 
 void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)

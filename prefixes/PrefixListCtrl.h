@@ -1,7 +1,11 @@
 #pragma once
 
 #include "framework/ListCtrl.h"
-#include "framework/StringArray.h"
+#include "prefixes/SubkeyNames.h"
+
+namespace Tessaly {
+class CRegistryKey;
+}
 
 // The prefix table: the rows of the dialog's list control are the data.
 // Column 0 holds the prefix (non-empty, upper-cased, unique), column 1 its
@@ -11,6 +15,9 @@ class CPrefixListCtrl : public CListCtrl {
     DECLARE_DYNAMIC(CPrefixListCtrl)
 
 public:
+    static constexpr int kPrefixColumn = 0;
+    static constexpr int kUrlColumn = 1;
+
     // A prefix is also a registry key name: it must not be empty, contain a
     // backslash (a path separator there) or exceed 255 characters.
     static bool IsValidPrefix(const char* prefix, UINT codePage = CP_ACP);
@@ -24,10 +31,14 @@ public:
     void RemovePrefix(const char* prefix);
     bool IsModified() const { return m_bModified; }
 
-    // The store: the table's link with the browser's SearchUrl key.
+    // The store: the table's link with the browser's SearchUrl key. A
+    // subkey that cannot be shown as it is stored is passed over and kept.
     void LoadPrefixes();
     void AddDefaultPrefixes();
-    void SavePrefixes();
+    // Writes every row over its subkey, then deletes the subkeys of the
+    // prefixes this table showed and no longer has. True when the key now
+    // holds the table; a failure has been shown to the user.
+    bool SavePrefixes();
     // True after a load that read every subkey of the key; only then may an
     // empty table be saved over the key at once.
     bool WasLoadClean() const { return m_bLoadClean; }
@@ -40,14 +51,19 @@ protected:
     bool m_bModified = false;
 
 private:
-    bool MayDeleteSubkey(const char* name) const;
+    // The row of the prefix, added or updated; -1 when refused.
+    int AddOrUpdateRow(const char* prefix, const char* url);
+    bool WriteRows(CSubkeyNames& rows);
+    void WriteRow(Tessaly::CRegistryKey& searchUrl, const CSubkeyNames& stored,
+                  const CString& prefix, const CString& url);
+    bool DeleteRemovedSubkeys(const CSubkeyNames& rows);
     void ShowError(const char* text) const;
 
-    // After a load that could not read everything, a save deletes only the
-    // subkeys the load read, and those the table now has rows for; the
-    // others hold prefixes the user has never seen.
     bool m_bLoadClean = false;
-    CStringArray m_readSubkeys;
+    // The subkeys holding prefixes this table showed: read by the load or
+    // written by a save. Only these may a save delete; any other subkey
+    // holds a prefix the user has never seen here.
+    CSubkeyNames m_shownSubkeys;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,9 +3,12 @@
 
 #include "prefixes/PrefixListCtrl.h"
 
-#include "prefixes/PrefixCase.h"
+#include "framework/StringArray.h"
 #include "prefixes/SearchUrlCatalog.h"
 #include "registry/RegistryKey.h"
+
+#include <algorithm>
+#include <string>
 
 using Tessaly::CRegistryKey;
 
@@ -15,11 +18,12 @@ namespace {
 
 const char kSearchUrlPath[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
 const REGSAM kAccess = KEY_ALL_ACCESS;
-const int kNameListGrowBy = 100;
 
 const char kReadFailed[] = "Could not read from the registry.";
 const char kDeleteFailed[] = "Could not delete in the registry.";
 const char kAddFailed[] = "Could not add keys to the registry.";
+const char kSkippedIntro[] = "\n\nThese prefixes could not be shown and are kept as they are: ";
+const int kSkippedNamesListed = 10;
 
 // What the browser puts in the URL for these characters of the query.
 struct Replacement {
@@ -27,6 +31,7 @@ struct Replacement {
     const char* text;
 };
 const Replacement kReplacements[] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
+const DWORD kPrefixValueCount = 1 + sizeof kReplacements / sizeof kReplacements[0];
 
 struct DefaultPrefix {
     const char* prefix;
@@ -48,32 +53,91 @@ CRegistryKey OpenSearchUrlKey()
 }
 
 // The URL template of one prefix subkey; false when the subkey cannot be
-// opened or its default value is missing or not text.
+// opened, its default value is missing or not text, or its name or URL is
+// not held exactly by the process code page, so that a save would alter it.
 bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
     try {
-        url = static_cast<const char*>(subkey.OpenKey(kAccess).QueryValue(""));
-        return true;
+        if (!subkey.IsNameExact())
+            return false;
+        CRegistryKey key = subkey.OpenKey(kAccess);
+        url = static_cast<const char*>(key.QueryValue(""));
+        return url.IsEmpty() || key.IsValueExact("", url);
     } catch (const CRegistryKey::Exception&) {
         return false;
     }
 }
 
-void WritePrefix(CRegistryKey& searchUrl, const char* prefix, const char* url)
+CString LoadFailureText(const CStringArray& skipped)
 {
-    CRegistryKey subkey = searchUrl.CreateKey(prefix, "", 0, kAccess, nullptr);
+    std::string text = kReadFailed;
+    if (skipped.GetSize() == 0)
+        return text.c_str();
+    text += kSkippedIntro;
+    int listed = std::min(skipped.GetSize(), kSkippedNamesListed);
+    for (int i = 0; i < listed; ++i)
+        text += (i == 0 ? "" : ", ") + std::string(skipped[i]);
+    if (skipped.GetSize() > listed)
+        text += " and " + std::to_string(skipped.GetSize() - listed) + " more";
+    return text.c_str();
+}
+
+CSubkeyNames SubkeyNamesOf(const CRegistryKey& key)
+{
+    CSubkeyNames names;
+    for (auto subkey = key.BeginSubkeyIteration(); subkey != key.EndSubkeyIteration(); ++subkey)
+        names.Add(subkey.GetName());
+    return names;
+}
+
+bool IsPrefixValue(const std::string& name)
+{
+    if (name.empty())
+        return true;
+    for (const Replacement& replacement : kReplacements) {
+        if (name == replacement.character)
+            return true;
+    }
+    return false;
+}
+
+void WriteValues(CRegistryKey& subkey, const char* url)
+{
     subkey.SetValue("", url, REG_SZ);
     for (const Replacement& replacement : kReplacements)
         subkey.SetValue(replacement.character, replacement.text, REG_SZ);
 }
 
-bool Contains(const CStringArray& names, const char* name)
+// Whatever else another program left in a prefix subkey.
+void RemoveOtherContent(CRegistryKey& subkey)
 {
-    for (int i = 0; i < names.GetSize(); ++i) {
-        if (names[i] == name)
-            return true;
+    CRegistryKey::Counts counts = subkey.GetCounts();
+    if (counts.values > kPrefixValueCount) {
+        for (const std::string& name : subkey.GetValueNames()) {
+            if (!IsPrefixValue(name))
+                subkey.DeleteValue(name.c_str());
+        }
     }
-    return false;
+    if (counts.subkeys != 0)
+        subkey.DeleteSubkeys();
+}
+
+// Deletes a prefix subkey; one that is gone already is fine.
+void DeleteSubkey(CRegistryKey& searchUrl, const char* name)
+{
+    try {
+        searchUrl.DeleteKeyAndSubkeys(name);
+    } catch (const CRegistryKey::Exception& e) {
+        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
+            throw;
+        try {
+            searchUrl.OpenKey(name, kAccess);
+        } catch (const CRegistryKey::Exception& gone) {
+            if (gone.GetErrorCode() == ERROR_FILE_NOT_FOUND)
+                return;
+        }
+        throw;  // something below it was missing, not the subkey itself
+    }
 }
 
 } // namespace
@@ -86,31 +150,31 @@ void CPrefixListCtrl::ShowError(const char* text) const
 void CPrefixListCtrl::LoadPrefixes()
 {
     m_bLoadClean = false;
-    m_readSubkeys.RemoveAll();
-    bool skippedSubkey = false;
+    m_shownSubkeys.RemoveAll();
+    CStringArray skipped;
+    bool walked = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         for (auto subkey = searchUrl.BeginSubkeyIteration();
              subkey != searchUrl.EndSubkeyIteration(); ++subkey) {
             CString url;
             // An unreadable prefix is passed over; the rest are still loaded.
-            if (!ReadUrl(subkey, url)) {
-                skippedSubkey = true;
-                continue;
-            }
-            m_readSubkeys.Add(subkey.GetName());
-            AddOrUpdatePrefix(subkey.GetName(), url);
+            if (!ReadUrl(subkey, url))
+                skipped.Add(subkey.GetName());
+            else if (AddOrUpdateRow(subkey.GetName(), url) != -1)
+                m_shownSubkeys.Add(subkey.GetName());
         }
+        walked = true;
     } catch (const CRegistryKey::Exception&) {
-        ShowError(kReadFailed);
-        return;
     }
-    if (skippedSubkey) {
-        ShowError(kReadFailed);
+    if (!walked || skipped.GetSize() != 0)
+        ShowError(LoadFailureText(skipped));
+    if (!walked)
         return;
-    }
+    // What was passed over is not in the table: nothing there differs from
+    // what could be read.
     m_bModified = false;
-    m_bLoadClean = true;
+    m_bLoadClean = skipped.GetSize() == 0;
 }
 
 void CPrefixListCtrl::AddDefaultPrefixes()
@@ -120,60 +184,82 @@ void CPrefixListCtrl::AddDefaultPrefixes()
         AddOrUpdatePrefix(entry.prefix, catalog.Lookup(entry.catalogLabel));
 }
 
-bool CPrefixListCtrl::MayDeleteSubkey(const char* name) const
+bool CPrefixListCtrl::SavePrefixes()
 {
-    // The registry compares key names without regard to case.
-    return m_bLoadClean || Contains(m_readSubkeys, name) ||
-           FindPrefix(UpperCasePrefix(name)) != -1;
+    // Rows first, removals after: at every moment each prefix is in the key
+    // under its old or its new name. Nothing is deleted after a row failed,
+    // since that row may be the new name of a subkey that would go.
+    CSubkeyNames rows;
+    bool saved = WriteRows(rows) && DeleteRemovedSubkeys(rows);
+    // After a failure the key does not hold the table: Apply stays enabled.
+    m_bModified = !saved;
+    return saved;
 }
 
-void CPrefixListCtrl::SavePrefixes()
+bool CPrefixListCtrl::WriteRows(CSubkeyNames& rows)
 {
-    // Phase 1: remove the old entries. Every subkey that can be deleted is,
-    // even when another cannot be.
-    bool deleteFailed = false;
+    // A row that cannot be written does not keep the rows after it from
+    // being written.
+    bool failed = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
-        CStringArray names;
-        names.SetSize(0, kNameListGrowBy);
-        // Deleting shifts the enumeration, so the names are collected first.
-        for (auto subkey = searchUrl.BeginSubkeyIteration();
-             subkey != searchUrl.EndSubkeyIteration(); ++subkey)
-            names.Add(subkey.GetName());
-        for (int i = 0; i < names.GetSize(); ++i) {
-            if (!MayDeleteSubkey(names[i]))
-                continue;
-            try {
-                searchUrl.DeleteKeyAndSubkeys(names[i]);
-            } catch (const CRegistryKey::Exception&) {
-                deleteFailed = true;
-            }
-        }
-    } catch (const CRegistryKey::Exception&) {
-        deleteFailed = true;
-    }
-    if (deleteFailed)
-        ShowError(kDeleteFailed);
-
-    // Phase 2: write every row. A row that cannot be written does not keep
-    // the rows after it from being written.
-    bool addFailed = false;
-    try {
-        CRegistryKey searchUrl = OpenSearchUrlKey();
+        CSubkeyNames stored = SubkeyNamesOf(searchUrl);
         for (int item = 0; item < GetItemCount(); ++item) {
+            CString prefix = GetItemText(item, kPrefixColumn);
+            rows.Add(prefix);
             try {
-                WritePrefix(searchUrl, GetItemText(item, 0), GetItemText(item, 1));
+                WriteRow(searchUrl, stored, prefix, GetItemText(item, kUrlColumn));
             } catch (const CRegistryKey::Exception&) {
-                addFailed = true;
+                failed = true;
             }
         }
     } catch (const CRegistryKey::Exception&) {
-        addFailed = true;
+        failed = true;
     }
-    if (addFailed)
+    if (failed)
         ShowError(kAddFailed);
+    return !failed;
+}
 
-    // Apply stays enabled after any failure, so the user can try again.
-    if (!deleteFailed && !addFailed)
-        m_bModified = false;
+void CPrefixListCtrl::WriteRow(CRegistryKey& searchUrl, const CSubkeyNames& stored,
+                               const CString& prefix, const CString& url)
+{
+    // The registry keeps a key's spelling, so a subkey takes the row's letter
+    // case only by being made anew; for that instant the prefix is missing.
+    const CString* spelling = stored.Find(prefix);
+    if (spelling != nullptr && *spelling != prefix)
+        DeleteSubkey(searchUrl, *spelling);
+
+    DWORD disposition = 0;
+    CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
+    m_shownSubkeys.Add(prefix);
+    // Written over the old values, so that the key never lacks the URL.
+    WriteValues(subkey, url);
+    if (disposition == REG_OPENED_EXISTING_KEY)
+        RemoveOtherContent(subkey);
+}
+
+bool CPrefixListCtrl::DeleteRemovedSubkeys(const CSubkeyNames& rows)
+{
+    std::vector<CString> removed = m_shownSubkeys.NotIn(rows);
+    if (removed.empty())
+        return true;
+    // Every subkey that can be deleted is, even when another cannot be.
+    bool failed = false;
+    try {
+        CRegistryKey searchUrl = OpenSearchUrlKey();
+        for (const CString& name : removed) {
+            try {
+                DeleteSubkey(searchUrl, name);
+                m_shownSubkeys.Remove(name);
+            } catch (const CRegistryKey::Exception&) {
+                failed = true;
+            }
+        }
+    } catch (const CRegistryKey::Exception&) {
+        failed = true;
+    }
+    if (failed)
+        ShowError(kDeleteFailed);
+    return !failed;
 }

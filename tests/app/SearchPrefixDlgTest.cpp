@@ -3,12 +3,14 @@
 
 #include "tests/prefixes/MessageRecorder.h"
 #include "tests/support/ImportTable.h"
+#include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,7 +175,8 @@ TEST_F(MainDialog, AFailedLoadOffersTheDefaultsWithoutStoringThem)
     CreateTestKey(PrefixPath("NOURL").c_str());
     Open();
     EXPECT_EQ(MessageRecorder::Texts(),
-              (std::vector<std::string>{"Could not read from the registry."}));
+              (std::vector<std::string>{"Could not read from the registry.\n\nThese prefixes could "
+                                        "not be shown and are kept as they are: NOURL"}));
     EXPECT_EQ(Rows(), kDefaults);
     EXPECT_EQ(StoredNames(), (std::vector<std::string>{"NOURL"}));
     EXPECT_TRUE(Enabled(IDC_APPLY));
@@ -356,15 +359,75 @@ TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
     EXPECT_TRUE(::IsWindowEnabled(m_dialog->m_hWnd));
 }
 
-TEST_F(MainDialog, OkRewritesTheWholeKeyEvenWithoutChanges)
+TEST_F(MainDialog, OkRewritesTheTableAndKeepsPrefixesWrittenMeanwhile)
 {
     CreateTestKey(kSearchUrl);
     Open();
     CreateTestKey(PrefixPath("STRAY").c_str(), "http://s/%s");  // written meanwhile elsewhere
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, PrefixPath("NEWS").c_str(), "%");  // and damaged
     Click(IDOK);
     EXPECT_TRUE(m_dialog->HasEnded());
     EXPECT_EQ(m_dialog->GetResult(), IDOK);
-    EXPECT_EQ(StoredNames(), kDefaults);
+    std::vector<std::string> expected = kDefaults;
+    expected.insert(expected.end() - 1, "STRAY");
+    EXPECT_EQ(StoredNames(), expected);
+    EXPECT_EQ(StoredValueCount("STRAY"), 1u);
+    EXPECT_TRUE(StoredPrefixes()["NEWS"].hasTheFiveValues);
+}
+
+// The only copy of what failed to reach the registry is the table: OK keeps
+// it open, with Apply enabled, for another try or Cancel.
+TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    {
+        RegistryCallLayer calls;
+        calls.FailEveryCallTo("RegSetValueExA", ERROR_ACCESS_DENIED);
+        Click(IDOK);
+    }
+    EXPECT_FALSE(m_dialog->HasEnded());
+    EXPECT_EQ(MessageRecorder::Texts(),
+              (std::vector<std::string>{"Could not add keys to the registry."}));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    Click(IDOK);
+    EXPECT_TRUE(m_dialog->HasEnded());
+    EXPECT_TRUE(StoredPrefixes()["GOOGLE"].hasTheFiveValues);
+}
+
+// The program's manifest makes the process code page UTF-8: names and URLs
+// in any script are shown, edited and saved with every byte kept.
+TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
+{
+    ASSERT_EQ(::GetACP(), UINT(CP_UTF8));
+    std::string longest;
+    for (int i = 0; i < 255; ++i)
+        longest += "Ж";  // 255 characters, 510 bytes
+    // Three-byte characters after 251 bytes: a text read that stops at a
+    // character boundary short of its buffer would lose them.
+    std::string longUrl = "http://例え.jp/?q=%s&pad=";
+    longUrl += std::string(251 - longUrl.size(), 'x') + "検索検索";
+    std::map<std::string, std::string> expected = {{"ПОИСК", "http://пример.рф/?q=%s"},
+                                                   {"検索", longUrl},
+                                                   {longest, "http://ж.рф/%s"}};
+    for (const auto& prefix : expected)
+        CreateTestKey(PrefixPath(prefix.first).c_str(), prefix.second.c_str());
+    CreateTestKey(PrefixPath("café").c_str(), "http://café.fr/?q=%s");
+    Open();
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+
+    SetFields("über", "http://über.de/?q=%s");
+    Click(IDC_ADD);
+    Click(IDOK);
+    ASSERT_TRUE(m_dialog->HasEnded());
+    expected["CAFÉ"] = "http://café.fr/?q=%s";
+    expected["ÜBER"] = "http://über.de/?q=%s";
+    auto stored = StoredPrefixes();
+    EXPECT_EQ(stored.size(), expected.size());
+    for (const auto& prefix : expected) {
+        EXPECT_EQ(stored[prefix.first].url, prefix.second) << prefix.first;
+        EXPECT_TRUE(stored[prefix.first].hasTheFiveValues) << prefix.first;
+    }
 }
 
 TEST_F(MainDialog, CancelKeepsWhatApplySavedAndDropsTheRest)
