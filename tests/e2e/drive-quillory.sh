@@ -20,22 +20,48 @@ pause() { sleep 0.4; }
 press() { xdotool key --delay 120 "$@"; pause; }
 type_text() { xdotool type --delay 60 "$1"; pause; }
 
-# An empty SearchUrl key, as a browser that has been used leaves it.
+start_quillory() {  # sets program and window
+  wine "$exe" </dev/null >/dev/null 2>&1 &
+  program=$!
+  window=""
+  for _ in $(seq 1 120); do
+    window=$(xdotool search --onlyvisible --name '^Quillory$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.5
+  done
+  [ -n "$window" ] || fail "the dialog did not appear"
+  sleep 1
+  xdotool windowfocus --sync "$window"
+  pause
+}
+wait_for_exit() {  # wait_for_exit WHAT
+  for _ in $(seq 1 40); do
+    kill -0 "$program" 2>/dev/null || return 0
+    sleep 0.25
+  done
+  fail "$1 did not close the dialog"
+}
+
+# A first run over an empty SearchUrl key, as a browser that has been used
+# leaves it: the defaults are stored at once, even when the user cancels.
 wine reg delete "$key" /f >/dev/null 2>&1 || true
 wine reg add "$key" /f >/dev/null 2>&1
+start_quillory
+press Escape
+wait_for_exit "Escape"
+stored=$(wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -c 'SearchUrl\\' || true)
+[ "$stored" = 7 ] || fail "the first run stored $stored prefixes, not the seven defaults"
 
-wine "$exe" </dev/null >/dev/null 2>&1 &
-program=$!
-window=""
-for _ in $(seq 1 120); do
-  window=$(xdotool search --name '^Quillory$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
-[ -n "$window" ] || fail "the dialog did not appear"
-sleep 1
-xdotool windowfocus --sync "$window"
-pause
+# Another program adds a prefix whose URL no Western code page can hold.
+{
+  printf '\xff\xfe'
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\%s\\RF]\r\n@="%s"\r\n' \
+    'Software\Microsoft\Internet Explorer\SearchUrl' 'http://пример.рф/?q=%s' |
+    iconv -f UTF-8 -t UTF-16LE
+} >"$shots/rf.reg"
+wine reg import "$shots/rf.reg" >/dev/null 2>&1 || fail "cannot import the RF prefix"
+
+start_quillory
 
 # Dialog units to screen pixels: the X window is the dialog's client area,
 # 271 by 257 units.
@@ -89,11 +115,7 @@ click_at 183 169        # Remove
 shot 6-removed
 
 click_at 142 242        # OK
-for _ in $(seq 1 40); do
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.25
-done
-kill -0 "$program" 2>/dev/null && fail "OK did not close the dialog"
+wait_for_exit "OK"
 
 # The key as the browser will see it.
 wine reg export "$key" "$shots/searchurl.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
