@@ -20,6 +20,8 @@ void Check(LONG result, const char* what)
 ScratchRegistry::ScratchRegistry()
     : m_path(std::string(kScratchRoot) + "\\" + std::to_string(::GetCurrentProcessId()))
 {
+    // Left behind by a test process that was killed, whose id Wine reuses.
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
     Check(::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &m_scratch, nullptr),
           "creating the scratch key");
