@@ -115,13 +115,13 @@ public:
 
     Value QueryValue(const char* name) const;
     void SetValue(const char* name, const char* text, DWORD type);
-    void DeleteValue(const char* name);
     // True when the value `name` is a string that holds exactly `text`, as
     // the registry stores it in Unicode: false when the text read from it
     // was altered by the process code page, or the value changed since.
     bool IsValueExact(const char* name, const char* text) const;
-    // The names of all values, in the registry's order.
-    std::vector<std::string> GetValueNames() const;
+    // Deletes every value but those named in `kept`. Works on the names as
+    // stored, so a name the process code page cannot hold goes as well.
+    void DeleteValuesExcept(const std::vector<std::string>& kept);
 
     // How many direct subkeys and values the key holds.
     struct Counts {
@@ -136,7 +136,8 @@ public:
     // Refuses a subkey that has subkeys of its own.
     void DeleteKey(const char* subKey);
     void DeleteKeyAndSubkeys(const char* subKey);
-    // Deletes every subkey of this key, with everything below them.
+    // Deletes every subkey of this key, with everything below them, by the
+    // names as stored (so whatever their characters).
     void DeleteSubkeys();
 
 private:

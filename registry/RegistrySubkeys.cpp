@@ -192,20 +192,34 @@ void CRegistryKey::DeleteKey(const char* subKey)
 
 void CRegistryKey::DeleteKeyAndSubkeys(const char* subKey)
 {
-    // The opened subkey is released before the delete.
-    OpenKey(subKey, KEY_ALL_ACCESS).DeleteSubkeys();
+    {
+        CRegistryKey subkey = OpenKey(subKey, KEY_ALL_ACCESS);
+        // Deleting shifts the positions of the later subkeys, so each round
+        // starts a fresh walk and takes the first.
+        for (;;) {
+            SubkeyIterator first = subkey.BeginSubkeyIteration();
+            if (first == EndSubkeyIteration())
+                break;
+            subkey.DeleteKeyAndSubkeys(first.GetName());
+        }
+    }
     DeleteKey(subKey);
 }
 
 void CRegistryKey::DeleteSubkeys()
 {
-    // Deleting shifts the positions of the later subkeys, so each round
-    // starts a fresh walk and takes the first.
+    WCHAR name[kLongestKeyName + 1];
     for (;;) {
-        SubkeyIterator first = BeginSubkeyIteration();
-        if (first == EndSubkeyIteration())
+        DWORD length = kLongestKeyName + 1;
+        // Always the first: each deletion moves the others up.
+        LONG result = ::RegEnumKeyExW(GetHandle(), 0, name, &length, nullptr, nullptr, nullptr,
+                                      nullptr);
+        if (result == ERROR_NO_MORE_ITEMS)
             return;
-        DeleteKeyAndSubkeys(first.GetName());
+        if (result == ERROR_SUCCESS)
+            result = ::RegDeleteTreeW(GetHandle(), name);
+        if (result != ERROR_SUCCESS)
+            throw Exception("CRegistryKey::DeleteSubkeys()", result);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "registry/ProcessCodePage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -55,13 +56,6 @@ void CRegistryKey::SetValue(const char* name, const char* text, DWORD type)
         throw Exception("CRegistryKey::SetValue()", result);
 }
 
-void CRegistryKey::DeleteValue(const char* name)
-{
-    LONG result = ::RegDeleteValueA(GetHandle(), name);
-    if (result != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::DeleteValue()", result);
-}
-
 bool CRegistryKey::IsValueExact(const char* name, const char* text) const
 {
     std::wstring expected = Widen(text);
@@ -84,20 +78,29 @@ bool CRegistryKey::IsValueExact(const char* name, const char* text) const
     return std::wstring(stored.data(), length) == expected;
 }
 
-std::vector<std::string> CRegistryKey::GetValueNames() const
+void CRegistryKey::DeleteValuesExcept(const std::vector<std::string>& kept)
 {
-    // Room for the longest name a value can have, whatever its characters.
-    std::vector<char> name(kLongestValueName * MaxBytesPerCharacter() + 1);
-    std::vector<std::string> names;
-    for (DWORD index = 0;; ++index) {
+    std::vector<std::wstring> keptNames;
+    for (const std::string& name : kept)
+        keptNames.push_back(Widen(name.c_str()));
+    std::vector<WCHAR> name(kLongestValueName + 1);
+    for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(name.size());
-        LONG result = ::RegEnumValueA(GetHandle(), index, name.data(), &length, nullptr, nullptr,
+        LONG result = ::RegEnumValueW(GetHandle(), index, name.data(), &length, nullptr, nullptr,
                                       nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS)
-            return names;
+            return;
+        if (result == ERROR_SUCCESS) {
+            if (std::find(keptNames.begin(), keptNames.end(),
+                          std::wstring(name.data(), length)) != keptNames.end()) {
+                ++index;
+                continue;
+            }
+            // The next value moves up to this index.
+            result = ::RegDeleteValueW(GetHandle(), name.data());
+        }
         if (result != ERROR_SUCCESS)
-            throw Exception("CRegistryKey::GetValueNames()", result);
-        names.emplace_back(name.data(), length);
+            throw Exception("CRegistryKey::DeleteValuesExcept()", result);
     }
 }
 

@@ -166,9 +166,10 @@ COUNTED(RegEnumKeyExA);
 COUNTED(RegEnumKeyExW);
 COUNTED(RegQueryValueExA);
 COUNTED(RegQueryValueExW);
-COUNTED(RegEnumValueA);
+COUNTED(RegEnumValueW);
 COUNTED(RegDeleteKeyA);
-COUNTED(RegDeleteValueA);
+COUNTED(RegDeleteValueW);
+COUNTED(RegDeleteTreeW);
 #undef COUNTED
 
 void InstallOnce()
@@ -187,9 +188,10 @@ void InstallOnce()
     CountedRegEnumKeyExW::Install();
     CountedRegQueryValueExA::Install();
     CountedRegQueryValueExW::Install();
-    CountedRegEnumValueA::Install();
+    CountedRegEnumValueW::Install();
     CountedRegDeleteKeyA::Install();
-    CountedRegDeleteValueA::Install();
+    CountedRegDeleteValueW::Install();
+    CountedRegDeleteTreeW::Install();
 }
 
 } // namespace

@@ -28,10 +28,11 @@ StoredPrefix ReadPrefix(HKEY searchUrl, const std::string& name)
     HKEY subkey = nullptr;
     if (::RegOpenKeyExW(searchUrl, Wide(name).c_str(), 0, KEY_READ, &subkey) != 0)
         return entry;
-    ::RegQueryInfoKeyW(subkey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    DWORD subkeys = 0;
+    ::RegQueryInfoKeyW(subkey, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                        &entry.valueCount, nullptr, nullptr, nullptr, nullptr);
     entry.url = ReadText(subkey, L"", &entry.urlType);
-    entry.hasTheFiveValues = entry.valueCount == 5 && entry.urlType == REG_SZ;
+    entry.hasTheFiveValues = entry.valueCount == 5 && entry.urlType == REG_SZ && subkeys == 0;
     const wchar_t* const replacements[][2] = {
         {L" ", L"+"}, {L"%", L"%25"}, {L"&", L"%26"}, {L"+", L"%2B"}};
     for (const auto& replacement : replacements) {

@@ -19,7 +19,7 @@ struct StoredPrefix {
     DWORD urlType = REG_NONE;
     std::string url;  // "<missing>" when there is no default value
     // Exactly: "" the URL, then " ", "%", "&" and "+" with their
-    // replacements, all REG_SZ.
+    // replacements, all REG_SZ, and no subkeys.
     bool hasTheFiveValues = false;
 };
 
