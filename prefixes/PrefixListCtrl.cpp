@@ -89,11 +89,17 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
     if (item < 0 || item >= GetItemCount())
         return;
     CString upper = UpperCasePrefix(newPrefix);
-    if (!IsValidPrefix(upper) || upper == GetItemText(item, kPrefixColumn) ||
-        FindPrefix(upper) != -1)
+    CString old = GetItemText(item, kPrefixColumn);
+    if (!IsValidPrefix(upper) || upper == old || FindPrefix(upper) != -1)
         return;
 
     SetItemText(item, kPrefixColumn, upper);
+    // Until a save writes it anew, the prefix stays in the subkey it came from.
+    auto renamed = m_renamedFrom.find(static_cast<const char*>(old));
+    CString from = renamed != m_renamedFrom.end() ? renamed->second : old;
+    if (renamed != m_renamedFrom.end())
+        m_renamedFrom.erase(renamed);
+    m_renamedFrom[static_cast<const char*>(upper)] = from;
     // Deselecting and reselecting raises two item-changed notifications, so
     // the dialog refills its fields with the new prefix.
     SetItemState(item, 0, LVIS_SELECTED);
@@ -103,9 +109,11 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
 
 void CPrefixListCtrl::RemovePrefix(const char* prefix)
 {
-    int item = FindPrefix(UpperCasePrefix(prefix));
+    CString upper = UpperCasePrefix(prefix);
+    int item = FindPrefix(upper);
     if (item == -1)
         return;
+    m_renamedFrom.erase(static_cast<const char*>(upper));
     DeleteItem(item);
     m_bModified = true;
 }

@@ -3,6 +3,10 @@
 #include "framework/ListCtrl.h"
 #include "prefixes/SubkeyNames.h"
 
+#include <map>
+#include <string>
+#include <vector>
+
 namespace Tessaly {
 class CRegistryKey;
 }
@@ -51,12 +55,15 @@ protected:
     bool m_bModified = false;
 
 private:
+    struct PendingRow;
+
     // The row of the prefix, added or updated; -1 when refused.
     int AddOrUpdateRow(const char* prefix, const char* url);
-    bool WriteRows(CSubkeyNames& rows);
-    void WriteRow(Tessaly::CRegistryKey& searchUrl, const CSubkeyNames& stored,
-                  const CString& prefix, const CString& url);
-    bool DeleteRemovedSubkeys(const CSubkeyNames& rows);
+    std::vector<PendingRow> PendingRows(CSubkeyNames& rows, std::vector<CString>& kept) const;
+    bool WriteRows(CSubkeyNames& rows, CSubkeyNames& keep);
+    void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending);
+    CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row);
+    bool DeleteRemovedSubkeys(const CSubkeyNames& rows, const CSubkeyNames& keep);
     void ShowError(const char* text) const;
 
     bool m_bLoadClean = false;
@@ -64,6 +71,11 @@ private:
     // written by a save. Only these may a save delete; any other subkey
     // holds a prefix the user has never seen here.
     CSubkeyNames m_shownSubkeys;
+    // The subkeys the load passed over: no row is ever written over them.
+    CSubkeyNames m_keptSubkeys;
+    // Rows renamed since their prefix was last read or written, by row name:
+    // the subkey that holds the prefix until a save writes it anew.
+    std::map<std::string, CString> m_renamedFrom;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,12 +3,14 @@
 
 #include "prefixes/PrefixListCtrl.h"
 
-#include "framework/StringArray.h"
 #include "prefixes/SearchUrlCatalog.h"
+#include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
 
 using Tessaly::CRegistryKey;
 
@@ -22,8 +24,8 @@ const REGSAM kAccess = KEY_ALL_ACCESS;
 const char kReadFailed[] = "Could not read from the registry.";
 const char kDeleteFailed[] = "Could not delete in the registry.";
 const char kAddFailed[] = "Could not add keys to the registry.";
-const char kSkippedIntro[] = "\n\nThese prefixes could not be shown and are kept as they are: ";
-const int kSkippedNamesListed = 10;
+const char kKeptIntro[] = "\n\nThese prefixes could not be shown and are kept as they are: ";
+const size_t kKeptNamesListed = 10;
 
 // What the browser puts in the URL for these characters of the query.
 struct Replacement {
@@ -31,7 +33,6 @@ struct Replacement {
     const char* text;
 };
 const Replacement kReplacements[] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
-const DWORD kPrefixValueCount = 1 + sizeof kReplacements / sizeof kReplacements[0];
 
 struct DefaultPrefix {
     const char* prefix;
@@ -53,13 +54,11 @@ CRegistryKey OpenSearchUrlKey()
 }
 
 // The URL template of one prefix subkey; false when the subkey cannot be
-// opened, its default value is missing or not text, or its name or URL is
-// not held exactly by the process code page, so that a save would alter it.
+// opened, its default value is missing or not text, or the process code
+// page does not hold it exactly, so that a save would alter it.
 bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
     try {
-        if (!subkey.IsNameExact())
-            return false;
         CRegistryKey key = subkey.OpenKey(kAccess);
         url = static_cast<const char*>(key.QueryValue(""));
         return url.IsEmpty() || key.IsValueExact("", url);
@@ -68,17 +67,18 @@ bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
     }
 }
 
-CString LoadFailureText(const CStringArray& skipped)
+// The message, naming the prefixes kept as they are, when there are any.
+CString FailureText(const char* failure, const std::vector<CString>& kept)
 {
-    std::string text = kReadFailed;
-    if (skipped.GetSize() == 0)
+    std::string text = failure;
+    if (kept.empty())
         return text.c_str();
-    text += kSkippedIntro;
-    int listed = std::min(skipped.GetSize(), kSkippedNamesListed);
-    for (int i = 0; i < listed; ++i)
-        text += (i == 0 ? "" : ", ") + std::string(skipped[i]);
-    if (skipped.GetSize() > listed)
-        text += " and " + std::to_string(skipped.GetSize() - listed) + " more";
+    text += kKeptIntro;
+    size_t listed = std::min(kept.size(), kKeptNamesListed);
+    for (size_t i = 0; i < listed; ++i)
+        text += (i == 0 ? "" : ", ") + std::string(kept[i]);
+    if (kept.size() > listed)
+        text += " and " + std::to_string(kept.size() - listed) + " more";
     return text.c_str();
 }
 
@@ -90,36 +90,11 @@ CSubkeyNames SubkeyNamesOf(const CRegistryKey& key)
     return names;
 }
 
-bool IsPrefixValue(const std::string& name)
-{
-    if (name.empty())
-        return true;
-    for (const Replacement& replacement : kReplacements) {
-        if (name == replacement.character)
-            return true;
-    }
-    return false;
-}
-
 void WriteValues(CRegistryKey& subkey, const char* url)
 {
     subkey.SetValue("", url, REG_SZ);
     for (const Replacement& replacement : kReplacements)
         subkey.SetValue(replacement.character, replacement.text, REG_SZ);
-}
-
-// Whatever else another program left in a prefix subkey.
-void RemoveOtherContent(CRegistryKey& subkey)
-{
-    CRegistryKey::Counts counts = subkey.GetCounts();
-    if (counts.values > kPrefixValueCount) {
-        for (const std::string& name : subkey.GetValueNames()) {
-            if (!IsPrefixValue(name))
-                subkey.DeleteValue(name.c_str());
-        }
-    }
-    if (counts.subkeys != 0)
-        subkey.DeleteSubkeys();
 }
 
 // Deletes a prefix subkey; one that is gone already is fine.
@@ -140,6 +115,37 @@ void DeleteSubkey(CRegistryKey& searchUrl, const char* name)
     }
 }
 
+// Whatever else another program left in a prefix subkey.
+void RemoveOtherContent(CRegistryKey& subkey)
+{
+    static const std::vector<std::string> prefixValues = {
+        "", kReplacements[0].character, kReplacements[1].character, kReplacements[2].character,
+        kReplacements[3].character};
+    CRegistryKey::Counts counts = subkey.GetCounts();
+    if (counts.values > prefixValues.size())
+        subkey.DeleteValuesExcept(prefixValues);
+    if (counts.subkeys != 0)
+        subkey.DeleteSubkeys();
+}
+
+// Writes a row over its subkey. The registry keeps a key's spelling, so a
+// subkey takes the row's letter case only by being made anew; for that
+// instant the prefix is missing.
+void WriteRow(CRegistryKey& searchUrl, const CSubkeyNames& stored, const CString& prefix,
+              const CString& url)
+{
+    const CString* spelling = stored.Find(prefix);
+    if (spelling != nullptr && *spelling != prefix)
+        DeleteSubkey(searchUrl, *spelling);
+
+    DWORD disposition = 0;
+    CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
+    // Written over the old values, so that the key never lacks the URL.
+    WriteValues(subkey, url);
+    if (disposition == REG_OPENED_EXISTING_KEY)
+        RemoveOtherContent(subkey);
+}
+
 } // namespace
 
 void CPrefixListCtrl::ShowError(const char* text) const
@@ -151,30 +157,45 @@ void CPrefixListCtrl::LoadPrefixes()
 {
     m_bLoadClean = false;
     m_shownSubkeys.RemoveAll();
-    CStringArray skipped;
+    m_keptSubkeys.RemoveAll();
+    m_renamedFrom.clear();
+    std::vector<CString> skipped;
     bool walked = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         for (auto subkey = searchUrl.BeginSubkeyIteration();
              subkey != searchUrl.EndSubkeyIteration(); ++subkey) {
+            // An unreadable prefix is passed over and kept; the rest are
+            // still loaded. A narrow name that is not the stored one (the
+            // process code page cannot hold it) may open another subkey or
+            // none, and names no row's subkey.
             CString url;
-            // An unreadable prefix is passed over; the rest are still loaded.
-            if (!ReadUrl(subkey, url))
-                skipped.Add(subkey.GetName());
-            else if (AddOrUpdateRow(subkey.GetName(), url) != -1)
+            bool exact = true;
+            bool readable = false;
+            try {
+                exact = subkey.IsNameExact();
+                readable = exact && ReadUrl(subkey, url);
+            } catch (const CRegistryKey::Exception&) {
+            }
+            if (!readable) {
+                skipped.push_back(subkey.GetName());
+                if (exact)
+                    m_keptSubkeys.Add(subkey.GetName());
+            } else if (AddOrUpdateRow(subkey.GetName(), url) != -1) {
                 m_shownSubkeys.Add(subkey.GetName());
+            }
         }
         walked = true;
     } catch (const CRegistryKey::Exception&) {
     }
-    if (!walked || skipped.GetSize() != 0)
-        ShowError(LoadFailureText(skipped));
+    if (!walked || !skipped.empty())
+        ShowError(FailureText(kReadFailed, skipped));
     if (!walked)
         return;
     // What was passed over is not in the table: nothing there differs from
     // what could be read.
     m_bModified = false;
-    m_bLoadClean = skipped.GetSize() == 0;
+    m_bLoadClean = skipped.empty();
 }
 
 void CPrefixListCtrl::AddDefaultPrefixes()
@@ -184,64 +205,160 @@ void CPrefixListCtrl::AddDefaultPrefixes()
         AddOrUpdatePrefix(entry.prefix, catalog.Lookup(entry.catalogLabel));
 }
 
+// One row on its way to the key.
+struct CPrefixListCtrl::PendingRow {
+    enum State { Waiting, Written, Failed };
+
+    CString prefix;
+    CString url;
+    CString from;  // where its prefix is stored, when renamed since
+    State state;
+};
+
 bool CPrefixListCtrl::SavePrefixes()
 {
-    // Rows first, removals after: at every moment each prefix is in the key
-    // under its old or its new name. Nothing is deleted after a row failed,
-    // since that row may be the new name of a subkey that would go.
-    CSubkeyNames rows;
-    bool saved = WriteRows(rows) && DeleteRemovedSubkeys(rows);
+    // Rows first, removals after. A subkey whose prefix a failed row still
+    // needs is not deleted.
+    CSubkeyNames rows, keep;
+    bool written = WriteRows(rows, keep);
+    bool deleted = DeleteRemovedSubkeys(rows, keep);
     // After a failure the key does not hold the table: Apply stays enabled.
-    m_bModified = !saved;
-    return saved;
+    m_bModified = !(written && deleted);
+    return written && deleted;
 }
 
-bool CPrefixListCtrl::WriteRows(CSubkeyNames& rows)
+std::vector<CPrefixListCtrl::PendingRow> CPrefixListCtrl::PendingRows(CSubkeyNames& rows,
+                                                                      std::vector<CString>& kept) const
 {
-    // A row that cannot be written does not keep the rows after it from
-    // being written.
-    bool failed = false;
+    std::vector<PendingRow> pending;
+    for (int item = 0; item < GetItemCount(); ++item) {
+        CString prefix = GetItemText(item, kPrefixColumn);
+        auto renamed = m_renamedFrom.find(static_cast<const char*>(prefix));
+        // Never written over: a subkey the load passed over, or the subkey of
+        // another row whose name the registry takes for the same.
+        bool refused = m_keptSubkeys.Find(prefix) != nullptr;
+        if (refused)
+            kept.push_back(prefix);
+        refused = refused || rows.Find(prefix) != nullptr;
+        rows.Add(prefix);
+        pending.push_back({prefix, GetItemText(item, kUrlColumn),
+                           renamed != m_renamedFrom.end() ? renamed->second : CString(),
+                           refused ? PendingRow::Failed : PendingRow::Waiting});
+    }
+    return pending;
+}
+
+bool CPrefixListCtrl::WriteRows(CSubkeyNames& rows, CSubkeyNames& keep)
+{
+    std::vector<CString> kept;
+    std::vector<PendingRow> pending = PendingRows(rows, kept);
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
-        CSubkeyNames stored = SubkeyNamesOf(searchUrl);
-        for (int item = 0; item < GetItemCount(); ++item) {
-            CString prefix = GetItemText(item, kPrefixColumn);
-            rows.Add(prefix);
-            try {
-                WriteRow(searchUrl, stored, prefix, GetItemText(item, kUrlColumn));
-            } catch (const CRegistryKey::Exception&) {
-                failed = true;
-            }
-        }
+        WriteInOrder(searchUrl, pending);
     } catch (const CRegistryKey::Exception&) {
+    }
+    bool failed = false;
+    for (const PendingRow& row : pending) {
+        std::string name = static_cast<const char*>(row.prefix);
+        if (row.state == PendingRow::Written) {
+            m_renamedFrom.erase(name);
+            continue;
+        }
         failed = true;
+        if (!row.from.IsEmpty()) {
+            keep.Add(row.from);
+            m_renamedFrom[name] = row.from;
+        }
     }
     if (failed)
-        ShowError(kAddFailed);
+        ShowError(FailureText(kAddFailed, kept));
     return !failed;
 }
 
-void CPrefixListCtrl::WriteRow(CRegistryKey& searchUrl, const CSubkeyNames& stored,
-                               const CString& prefix, const CString& url)
+// A row waits while the subkey it is written to holds the prefix of another
+// row, renamed away, that is not written yet; so each prefix is always in
+// the key under its old or its new name. Rows that swap names wait on each
+// other: one of their prefixes is set aside in a subkey of its own first.
+void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>& pending)
 {
-    // The registry keeps a key's spelling, so a subkey takes the row's letter
-    // case only by being made anew; for that instant the prefix is missing.
-    const CString* spelling = stored.Find(prefix);
-    if (spelling != nullptr && *spelling != prefix)
-        DeleteSubkey(searchUrl, *spelling);
-
-    DWORD disposition = 0;
-    CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
-    m_shownSubkeys.Add(prefix);
-    // Written over the old values, so that the key never lacks the URL.
-    WriteValues(subkey, url);
-    if (disposition == REG_OPENED_EXISTING_KEY)
-        RemoveOtherContent(subkey);
+    CSubkeyNames stored = SubkeyNamesOf(searchUrl);
+    std::map<std::wstring, size_t, CSubkeyNames::IgnoringCase> heldBy;
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (!pending[i].from.IsEmpty())
+            heldBy[Tessaly::Widen(pending[i].from)] = i;
+    }
+    auto holder = [&](size_t i) -> PendingRow* {
+        auto held = heldBy.find(Tessaly::Widen(pending[i].prefix));
+        return held == heldBy.end() || held->second == i ? nullptr : &pending[held->second];
+    };
+    auto write = [&](PendingRow& row) {
+        try {
+            WriteRow(searchUrl, stored, row.prefix, row.url);
+            m_shownSubkeys.Add(row.prefix);
+            return PendingRow::Written;
+        } catch (const CRegistryKey::Exception&) {
+            return PendingRow::Failed;
+        }
+    };
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (size_t i = 0; i < pending.size(); ++i) {
+            if (pending[i].state != PendingRow::Waiting)
+                continue;
+            PendingRow* other = holder(i);
+            if (other != nullptr && other->state == PendingRow::Waiting)
+                continue;
+            progress = true;
+            // A failed row's prefix has no other copy than the one this row
+            // would be written over.
+            bool holdsTheOnlyCopy = other != nullptr && other->state == PendingRow::Failed;
+            pending[i].state = holdsTheOnlyCopy ? PendingRow::Failed : write(pending[i]);
+        }
+        // Only rows waiting on each other are left: the first one's subkey
+        // is freed by setting aside the prefix it holds.
+        for (size_t i = 0; i < pending.size() && !progress; ++i) {
+            if (pending[i].state != PendingRow::Waiting)
+                continue;
+            progress = true;
+            PendingRow* other = holder(i);
+            CString aside = SetAside(searchUrl, *other);
+            if (aside.IsEmpty()) {
+                pending[i].state = other->state = PendingRow::Failed;
+                continue;
+            }
+            heldBy.erase(Tessaly::Widen(pending[i].prefix));
+            other->from = aside;
+            heldBy[Tessaly::Widen(aside)] = static_cast<size_t>(other - pending.data());
+        }
+    }
 }
 
-bool CPrefixListCtrl::DeleteRemovedSubkeys(const CSubkeyNames& rows)
+CString CPrefixListCtrl::SetAside(CRegistryKey& searchUrl, const PendingRow& row)
 {
-    std::vector<CString> removed = m_shownSubkeys.NotIn(rows);
+    // Named after the prefix, so that a user who finds it after an
+    // interruption knows what it is; never over a subkey of someone else's.
+    for (std::string name = "~" + std::string(row.prefix); IsValidPrefix(name.c_str());
+         name = "~" + name) {
+        try {
+            CRegistryKey aside = searchUrl.CreateKey(name.c_str(), "", 0, kAccess, nullptr);
+            m_shownSubkeys.Add(name.c_str());  // a later save deletes it
+            WriteValues(aside, row.url);
+            return name.c_str();
+        } catch (const CRegistryKey::Exception& e) {
+            if (e.GetErrorCode() != ERROR_ALREADY_EXISTS)
+                return CString();
+        }
+    }
+    return CString();
+}
+
+bool CPrefixListCtrl::DeleteRemovedSubkeys(const CSubkeyNames& rows, const CSubkeyNames& keep)
+{
+    std::vector<CString> removed;
+    for (const CString& name : m_shownSubkeys.NotIn(rows)) {
+        if (keep.Find(name) == nullptr)
+            removed.push_back(name);
+    }
     if (removed.empty())
         return true;
     // Every subkey that can be deleted is, even when another cannot be.

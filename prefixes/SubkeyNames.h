@@ -21,10 +21,11 @@ public:
     // The spellings of the names that `other` does not hold.
     std::vector<CString> NotIn(const CSubkeyNames& other) const;
 
-private:
+    // Orders names as the registry tells them apart, for maps of its own.
     struct IgnoringCase {
         bool operator()(const std::wstring& left, const std::wstring& right) const;
     };
 
+private:
     std::map<std::wstring, CString, IgnoringCase> m_names;
 };

@@ -409,19 +409,31 @@ TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
     longUrl += std::string(251 - longUrl.size(), 'x') + "検索検索";
     std::map<std::string, std::string> expected = {{"ПОИСК", "http://пример.рф/?q=%s"},
                                                    {"検索", longUrl},
-                                                   {longest, "http://ж.рф/%s"}};
+                                                   {longest, "http://ж.рф/%s"},
+                                                   {"ⱥ", "http://ⱥ/%s"}};
     for (const auto& prefix : expected)
         CreateTestKey(PrefixPath(prefix.first).c_str(), prefix.second.c_str());
     CreateTestKey(PrefixPath("café").c_str(), "http://café.fr/?q=%s");
     Open();
     EXPECT_TRUE(MessageRecorder::Messages().empty());
 
-    SetFields("über", "http://über.de/?q=%s");
-    Click(IDC_ADD);
+    const std::pair<const char*, const char*> edits[] = {
+        {"über", "http://über.de/?q=%s"}, {"ПОИСК", "http://поиск.рф/?q=%s"}, {"Ⱥ", "http://a/%s"}};
+    for (const auto& edit : edits) {
+        SetFields(edit.first, edit.second);
+        Click(IDC_ADD);
+    }
+    // ⱥ keeps its case (its capital takes a byte less), and the registry takes
+    // ⱥ and Ⱥ for one name: the save refuses the second rather than lose one.
+    Click(IDOK);
+    EXPECT_FALSE(m_dialog->HasEnded());
+    SetFields("Ⱥ", "");
+    Click(IDC_REMOVE);
     Click(IDOK);
     ASSERT_TRUE(m_dialog->HasEnded());
     expected["CAFÉ"] = "http://café.fr/?q=%s";
     expected["ÜBER"] = "http://über.de/?q=%s";
+    expected["ПОИСК"] = "http://поиск.рф/?q=%s";
     auto stored = StoredPrefixes();
     EXPECT_EQ(stored.size(), expected.size());
     for (const auto& prefix : expected) {

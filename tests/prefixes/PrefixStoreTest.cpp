@@ -187,32 +187,43 @@ TEST_F(PrefixStore, RowsAreWrittenInTableOrderWithTheValuesInTheirOrder)
 
 // A subkey that cannot be read is passed over, and no later save deletes
 // it: it holds a prefix the user has never seen.
-TEST_F(PrefixStore, UnreadableSubkeysAreSkippedAndKeptBySaves)
+// A subkey that cannot be read is passed over and named (ten names, then a
+// count), and no save deletes it or writes a row over it: it holds a prefix
+// the user has never seen.
+TEST_F(PrefixStore, UnreadableSubkeysAreSkippedNamedAndNeverWrittenOver)
 {
+    std::vector<std::string> unread = {"NOURL", "NUMBER", "TAKEN"};
+    for (int i = 1; i <= 9; ++i)
+        unread.push_back("N0" + std::to_string(i));
+    for (const std::string& name : unread) {
+        if (name == "NUMBER" || name == "TAKEN")
+            StoreNumberAsUrl(name);
+        else
+            CreateTestKey(PrefixPath(name).c_str());  // no URL at all
+    }
     StorePrefix("ALPHA", "http://a/%s");
-    StoreNumberAsUrl("NUMBER");
-    CreateTestKey(PrefixPath("NOURL").c_str());
-    StoreNumberAsUrl("TAKEN");
     StorePrefix("ZULU", "http://z/%s");
 
     m_table.LoadPrefixes();
     EXPECT_EQ(TableRows(), (Rows{{"ALPHA", "http://a/%s"}, {"ZULU", "http://z/%s"}}));
     EXPECT_EQ(MessageRecorder::Texts(),
               (std::vector<std::string>{std::string(kReadFailed) + kSkippedIntro +
-                                        "NOURL, NUMBER, TAKEN"}));
+                                        "N01, N02, N03, N04, N05, N06, N07, N08, N09, NOURL"
+                                        " and 2 more"}));
     EXPECT_FALSE(m_table.WasLoadClean());
     EXPECT_FALSE(m_table.IsModified());  // the walk ran to its end
 
     m_table.RemovePrefix("ALPHA");
-    m_table.AddOrUpdatePrefix("taken", "http://t/%s");  // the user's row wins
-    m_table.SavePrefixes();
-    EXPECT_EQ(MessageRecorder::Messages().size(), 1u);
-    EXPECT_FALSE(m_table.IsModified());
-    ExpectKeyHoldsTheTable({"NUMBER", "NOURL"});
-    EXPECT_EQ(StoredPrefixes()["NUMBER"].urlType, DWORD(REG_DWORD));
+    m_table.AddOrUpdatePrefix("taken", "http://t/%s");
+    EXPECT_FALSE(m_table.SavePrefixes());
+    EXPECT_EQ(MessageRecorder::Texts().back(), std::string(kAddFailed) + kSkippedIntro + "TAKEN");
+    EXPECT_TRUE(m_table.IsModified());
+    EXPECT_EQ(StoredPrefixes()["TAKEN"].urlType, DWORD(REG_DWORD));
 
-    m_table.SavePrefixes();  // and again on every later save
-    ExpectKeyHoldsTheTable({"NUMBER", "NOURL"});
+    m_table.RemovePrefix("TAKEN");
+    EXPECT_TRUE(m_table.SavePrefixes());  // and on every later save
+    ExpectKeyHoldsTheTable(unread);       // ALPHA gone
+    EXPECT_EQ(StoredPrefixes()["NUMBER"].urlType, DWORD(REG_DWORD));
 }
 
 // A name or URL the process code page cannot hold would be altered by a
@@ -231,6 +242,10 @@ TEST_F(PrefixStore, TextsTheCodePageCannotHoldAreKeptAsStored)
     StorePrefix("ABC", "http://real-abc/%s");  // what ĀBC's narrow name would open
     StorePrefix("café", "http://café.fr/?q=%s");
     StorePrefix("WHAT?", "http://w/?q=%s&x=?");
+    // Left by another program; their names are not in 1252 either.
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath("WHAT?")).c_str(), L"\u03A9", REG_SZ,
+                      L"x", 4);
+    CreateTestKey((PrefixPath("WHAT?") + "\\Ж").c_str());
 
     m_table.LoadPrefixes();
     EXPECT_EQ(TableRows(), (Rows{{"ABC", "http://real-abc/%s"},
@@ -396,16 +411,17 @@ TEST_F(PrefixStore, EveryFailingCallOfALoadIsSurvived)
     EXPECT_GT(positions, 30u);
 }
 
-// A used key, and a table edited over it: ALBUM removed, MOVIE renamed FILM,
-// NEWS given a new URL, IMAGE added. google was read in lower case, NEWS
-// carries a stray value and subkey, UNREAD and EMPTY are never shown, and
-// LATE is written by another program after the load.
+// A used key, and a table edited over it: ALBUM removed; NEWS renamed
+// HEADLINES with a new URL, then MOVIE renamed into NEWS's old name; ARTIST
+// and BOOK swapped; IMAGE added. google was read in lower case, NEWS carries
+// a stray value and subkey, UNREAD and EMPTY are never shown, and LATE is
+// written by another program after the load.
 class InterruptedSave : public PrefixStore {
 protected:
     CPrefixListCtrl& PrepareEditedTable()
     {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
-        for (const char* name : {"ALBUM", "google", "MOVIE", "NEWS"})
+        for (const char* name : {"ALBUM", "ARTIST", "BOOK", "google", "MOVIE", "NEWS"})
             StorePrefix(name, (std::string("http://old/") + name).c_str());
         CreateTestKey((PrefixPath("NEWS") + "\\stray").c_str(), "below a prefix");
         ::RegSetKeyValueA(HKEY_CURRENT_USER, PrefixPath("NEWS").c_str(), "stray", REG_SZ, "x", 2);
@@ -414,15 +430,23 @@ protected:
 
         CPrefixListCtrl& table = LoadFreshTable();
         table.RemovePrefix("ALBUM");
-        table.RenamePrefix(table.FindPrefix("MOVIE"), "film");
-        table.AddOrUpdatePrefix("NEWS", "http://new/NEWS");
+        auto rename = [&](const char* from, const char* to) {
+            table.RenamePrefix(table.FindPrefix(from), to);
+        };
+        rename("NEWS", "HEADLINES");
+        table.AddOrUpdatePrefix("HEADLINES", "http://new/NEWS");
+        rename("MOVIE", "NEWS");
+        rename("ARTIST", "SWAP");
+        rename("BOOK", "ARTIST");
+        rename("SWAP", "BOOK");
         table.AddOrUpdatePrefix("IMAGE", "http://i/%s");
         StorePrefix("LATE", "http://late/%s");
         return table;
     }
 
     // Each prefix the key held and the table kept is there under its old or
-    // new name with its old or new URL; what was never shown is as it was.
+    // new name (or, in a swap, the name it is set aside under) with its old or
+    // new URL; what was never shown is as it was.
     // Returns false when only GOOGLE is missing, in the instant of its
     // rename from google.
     static bool NothingLost(unsigned at, LONG fault)
@@ -430,8 +454,10 @@ protected:
         struct Kept {
             std::vector<std::string> names, urls;
         };
-        const Kept kept[] = {{{"MOVIE", "FILM"}, {"http://old/MOVIE"}},
-                             {{"NEWS"}, {"http://old/NEWS", "http://new/NEWS"}},
+        const Kept kept[] = {{{"MOVIE", "NEWS"}, {"http://old/MOVIE"}},
+                             {{"NEWS", "HEADLINES"}, {"http://old/NEWS", "http://new/NEWS"}},
+                             {{"BOOK", "ARTIST", "~ARTIST"}, {"http://old/BOOK"}},
+                             {{"ARTIST", "BOOK", "~BOOK"}, {"http://old/ARTIST"}},
                              {{"google", "GOOGLE"}, {"http://old/google"}}};
         auto stored = StoredPrefixes();
         bool googleThere = true;
