@@ -7,5 +7,7 @@ public:
     explicit CAboutDlg(HWND parent);
 
 protected:
+    bool OnInitDialog() override;
+
     DECLARE_MESSAGE_MAP()
 };

@@ -66,7 +66,11 @@ INT_PTR CDialog::DoModal()
     bool parentEnabled = m_parent != nullptr && ::IsWindowEnabled(m_parent);
     if (parentEnabled)
         ::EnableWindow(m_parent, FALSE);
+    m_modal = true;
     if (Create()) {
+        // As the dialog manager does for a modal box: shown once initialised,
+        // whether or not its template says visible.
+        ::ShowWindow(m_hWnd, SW_SHOW);
         MSG message;
         while (!m_ended) {
             BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
@@ -78,10 +82,14 @@ INT_PTR CDialog::DoModal()
             ProcessMessage(message);
         }
     }
+    m_modal = false;
+    // The owner first, so that activation returns to it when the box goes.
     if (parentEnabled)
         ::EnableWindow(m_parent, TRUE);
-    if (m_hWnd != nullptr)
+    if (m_hWnd != nullptr) {
+        ::ShowWindow(m_hWnd, SW_HIDE);
         ::DestroyWindow(m_hWnd);
+    }
     return m_result;
 }
 
@@ -89,7 +97,8 @@ void CDialog::EndDialog(int result)
 {
     m_result = result;
     m_ended = true;
-    ::ShowWindow(m_hWnd, SW_HIDE);
+    if (!m_modal)  // the modal loop hides it once its owner is enabled again
+        ::ShowWindow(m_hWnd, SW_HIDE);
 }
 
 void CDialog::ProcessMessage(MSG& message)

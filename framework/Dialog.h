@@ -14,8 +14,9 @@ public:
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
-    // Shows the dialog and runs its own message loop until EndDialog;
-    // returns the value given to EndDialog, or -1 if it could not be shown.
+    // Shows the dialog, with its owner disabled, and runs its own message
+    // loop until EndDialog; returns, once the dialog is gone, the value given
+    // to EndDialog, or -1 if it could not be shown.
     INT_PTR DoModal();
     // Creates the dialog without a loop of its own; the caller pumps
     // messages through ProcessMessage. For driving a live dialog in tests.
@@ -52,6 +53,7 @@ private:
 
     UINT m_templateId;
     HWND m_parent;
+    bool m_modal = false;  // inside DoModal's loop
     bool m_ended = false;
     int m_result = -1;
     MSG m_current = {};  // the message being handled, for Default

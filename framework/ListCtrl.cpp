@@ -35,6 +35,21 @@ int CListCtrl::GetSelectedCount() const
     return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT));
 }
 
+int CListCtrl::GetNextItem(int start, UINT flags) const
+{
+    return static_cast<int>(SendMessage(LVM_GETNEXTITEM, start, MAKELPARAM(flags, 0)));
+}
+
+void CListCtrl::EditLabel(int item)
+{
+    SendMessage(LVM_EDITLABELA, item);
+}
+
+HWND CListCtrl::GetEditControl() const
+{
+    return reinterpret_cast<HWND>(SendMessage(LVM_GETEDITCONTROL));
+}
+
 namespace {
 
 int MaxBytesPerCharacter()

@@ -15,6 +15,12 @@ public:
 
     int GetItemCount() const;
     int GetSelectedCount() const;
+    // The first item after `start` (-1: from the top) with the LVNI_ flags, or -1.
+    int GetNextItem(int start, UINT flags) const;
+    // Starts in-place editing of an item's label; the control must have the focus.
+    void EditLabel(int item);
+    // The edit box of the label being edited, or null.
+    HWND GetEditControl() const;
     // Any length; the text is read again with more room until it fits.
     CString GetItemText(int item, int subItem) const;
     // The index where the control placed the item, or -1.

@@ -1,5 +1,7 @@
 #include "framework/Wnd.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -50,6 +52,44 @@ bool CWnd::EnableWindow(bool enable)
 bool CWnd::IsWindowEnabled() const
 {
     return ::IsWindowEnabled(m_hWnd) != FALSE;
+}
+
+int CWnd::GetDpi() const
+{
+    // Windows 10 1607 and later draw each window at its monitor's DPI;
+    // before, every window has the system's.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr)
+        return static_cast<int>(getDpiForWindow(m_hWnd));
+    HDC dc = ::GetDC(m_hWnd);
+    int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
+    ::ReleaseDC(m_hWnd, dc);
+    return dpi;
+}
+
+void CWnd::CenterWindow()
+{
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(owner != nullptr ? owner : m_hWnd,
+                                          MONITOR_DEFAULTTONEAREST),
+                      &monitor);
+    RECT area = monitor.rcWork;
+    RECT around = area;
+    if (owner != nullptr)
+        ::GetWindowRect(owner, &around);
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    int width = window.right - window.left;
+    int height = window.bottom - window.top;
+    int left = (around.left + around.right - width) / 2;
+    int top = (around.top + around.bottom - height) / 2;
+    left = std::max<int>(area.left, std::min<int>(left, area.right - width));
+    top = std::max<int>(area.top, std::min<int>(top, area.bottom - height));
+    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 CWnd CWnd::GetDlgItem(int id) const

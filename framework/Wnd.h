@@ -27,6 +27,12 @@ public:
     bool EnableWindow(bool enable = true);
     bool IsWindowEnabled() const;
 
+    // The dots per inch the window is drawn at.
+    int GetDpi() const;
+    // Centres the window on its owner (or, without one, on the work area),
+    // kept within the work area of the owner's monitor.
+    void CenterWindow();
+
     // Null windows when there is no such item, focus or parent.
     CWnd GetDlgItem(int id) const;
     CWnd GetParent() const;

@@ -7,10 +7,11 @@
 
 namespace {
 
-// The main dialog's template with no handlers of its own.
+// One of the program's templates with no handlers of its own.
 class BareDialog : public CDialog {
 public:
-    BareDialog() : CDialog(IDD_MAIN) {}
+    explicit BareDialog(UINT templateId = IDD_MAIN, HWND parent = nullptr)
+        : CDialog(templateId, parent) {}
 
     bool PreTranslateMessage(MSG* message) override
     {
@@ -21,11 +22,17 @@ public:
     int m_pretranslated = 0;
 };
 
+HWND s_owner = nullptr;
+bool s_shownOverDisabledOwner = false;
+
 void CALLBACK PressEscape(HWND, UINT, UINT_PTR, DWORD)
 {
-    HWND dialog = ::FindWindowA(nullptr, "Quillory");
-    if (dialog != nullptr)
-        ::PostMessageA(::GetDlgItem(dialog, IDC_PREFIX_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
+    HWND dialog = ::FindWindowA(nullptr, "About Quillory");  // finds a hidden one too
+    if (dialog == nullptr)
+        return;
+    s_shownOverDisabledOwner = ::IsWindowVisible(dialog) && !::IsWindowEnabled(s_owner) &&
+                               ::GetWindow(dialog, GW_OWNER) == s_owner;
+    ::PostMessageA(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
 } // namespace
@@ -49,13 +56,20 @@ TEST(DialogUpdatePass, DisablesOnlyPushButtonsWithoutAnyHandler)
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog.m_hWnd, id))) << id;
 }
 
-TEST(DialogModalLoop, PreTranslatesEveryMessageAndEndsOnEscape)
+// A template that is not visible by itself is shown, over its disabled
+// owner, and gone when DoModal returns, with the owner enabled again.
+TEST(DialogModalLoop, ShowsTheDialogOverItsDisabledOwnerAndEndsOnEscape)
 {
     ::InitCommonControls();
-    BareDialog dialog;
+    s_owner = ::CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                                300, nullptr, nullptr, nullptr, nullptr);
+    BareDialog dialog(IDD_ABOUTBOX, s_owner);
     UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &PressEscape);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(s_shownOverDisabledOwner);
+    EXPECT_TRUE(::IsWindowEnabled(s_owner));
     EXPECT_GT(dialog.m_pretranslated, 1);
     EXPECT_EQ(dialog.m_hWnd, nullptr);  // destroyed when the loop ended
+    ::DestroyWindow(s_owner);
 }
