@@ -24,6 +24,15 @@ const char kOnlineText[] =
     "At the Quillory web site you can get help and more search URLs. You can also make a "
     "donation to support further development.";
 
+// The icon's image for a size the system asks for, out of its eight.
+HICON LoadMainIcon(int widthMetric, int heightMetric)
+{
+    return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                           MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                           ::GetSystemMetrics(widthMetric),
+                                           ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 CString LoadResourceString(UINT id)
 {
     char text[256] = {};
@@ -55,12 +64,20 @@ BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_CBN_SETFOCUS(IDC_URL_COMBO, OnFieldFocus)
     ON_CBN_KILLFOCUS(IDC_URL_COMBO, OnFieldFocus)
     ON_NOTIFY(LVN_ENDLABELEDIT, IDC_PREFIX_LIST, OnEndLabelEditPrefixList)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_PREFIX_LIST, OnKeyDownPrefixList)
 END_MESSAGE_MAP()
 
 CSearchPrefixDlg::CSearchPrefixDlg(HWND parent)
     : CDialog(IDD_MAIN, parent),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)))
+      m_hIcon(LoadMainIcon(SM_CXICON, SM_CYICON)),
+      m_hSmallIcon(LoadMainIcon(SM_CXSMICON, SM_CYSMICON))
 {
+}
+
+CSearchPrefixDlg::~CSearchPrefixDlg()
+{
+    ::DestroyIcon(m_hSmallIcon);
+    ::DestroyIcon(m_hIcon);
 }
 
 void CSearchPrefixDlg::DoDataExchange(CDataExchange* exchange)
@@ -85,7 +102,7 @@ bool CSearchPrefixDlg::OnInitDialog()
         }
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
     m_prefixList.InitColumns();
     m_prefixList.LoadPrefixes();
@@ -271,6 +288,23 @@ void CSearchPrefixDlg::OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result)
     const auto* edit = reinterpret_cast<const NMLVDISPINFOA*>(header);
     if (edit->item.pszText != nullptr)
         m_prefixList.RenamePrefix(edit->item.iItem, edit->item.pszText);
+}
+
+void CSearchPrefixDlg::OnKeyDownPrefixList(NMHDR* header, LRESULT* result)
+{
+    // The list's own keys, as in every Windows list: F2 renames in place
+    // (ending through OnEndLabelEditPrefixList), Delete removes as Remove does.
+    *result = 0;
+    int row = m_prefixList.GetNextItem(-1, LVNI_SELECTED);
+    if (row == -1 || m_prefixList.GetEditControl() != nullptr)
+        return;
+    WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
+    if (key == VK_F2) {
+        m_prefixList.EditLabel(row);
+    } else if (key == VK_DELETE) {
+        m_prefixList.RemovePrefix(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
+        ClearFields();
+    }
 }
 
 void CSearchPrefixDlg::UpdateDescription(int code)

@@ -16,6 +16,7 @@ public:
     static const char kWebPage[];
 
     explicit CSearchPrefixDlg(HWND parent = nullptr);
+    ~CSearchPrefixDlg() override;
 
     bool PreTranslateMessage(MSG* message) override;
 
@@ -41,6 +42,7 @@ protected:
     void OnOnlineResources();
     void OnFieldFocus();
     void OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result);
+    void OnKeyDownPrefixList(NMHDR* header, LRESULT* result);
 
     // Shows the description of the field in use; code 4 when the mouse is
     // over "Online Resources...".
@@ -53,7 +55,8 @@ private:
     CString UrlText() const;
     void ClearFields();
 
-    HICON m_hIcon;
+    HICON m_hIcon;       // at the size the system asks for a window's icon
+    HICON m_hSmallIcon;  // and for its small icon
     CSearchUrlCatalog m_catalog;
     CPrefixListCtrl m_prefixList;
     CEdit m_prefixEdit;

@@ -18,6 +18,14 @@ log="$WINEPREFIX.log"
 
 detached() { "$@" </dev/null >>"$log" 2>&1; }
 
+# Debian's Wine does not find its own Tahoma and Marlett (package fonts-wine)
+# where it installs them; in the prefix's font folder it does. Without them
+# dialogs are measured and drawn with a stand-in font.
+copy_fonts() {
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
 create_prefix() {
   mkdir -p "$WINEPREFIX"
   detached wine wineboot --init
@@ -36,9 +44,7 @@ prepare_run() {
   mkdir -p "$WINEPREFIX"
   detached wine wineboot --init
   detached wine reg add 'HKCU\Software\Microsoft\Internet Explorer\SearchUrl' /f
-  # Debian's Wine does not find its own Tahoma and Marlett (package
-  # fonts-wine) where it installs them; in the prefix's font folder it does.
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  copy_fonts
   detached wineserver -w || true
   touch "$WINEPREFIX/.quillory-ready"
 }
@@ -46,7 +52,11 @@ prepare_run() {
 case "$action" in
   start)
     [ -f "$WINEPREFIX/.quillory-ready" ] || create_prefix
+    copy_fonts
     detached wineserver -p || true   # already running is fine
+    # A test that runs a child at another DPI sets it for the child only; one
+    # that was killed on the way may have left it behind.
+    detached wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f || true
     detached wine wineboot            # starts the prefix's services, detached
     # A desktop process that stays: otherwise each program that makes a window
     # starts one, which lingers a second after it, holding the test's pipes.

@@ -36,8 +36,10 @@ bool CPrefixListCtrl::IsValidPrefix(const char* prefix, UINT codePage)
 void CPrefixListCtrl::InitColumns()
 {
     SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    InsertColumn(kPrefixColumn, "Prefix", LVCFMT_LEFT, 65);
-    InsertColumn(kUrlColumn, "URL", LVCFMT_LEFT, 290);
+    // Widths in pixels at 96 DPI, as wide on every screen.
+    int dpi = GetDpi();
+    InsertColumn(kPrefixColumn, "Prefix", LVCFMT_LEFT, MulDiv(65, dpi, 96));
+    InsertColumn(kUrlColumn, "URL", LVCFMT_LEFT, MulDiv(290, dpi, 96));
     m_bModified = false;
 }
 

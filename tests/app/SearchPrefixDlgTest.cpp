@@ -10,8 +10,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,18 @@ protected:
         Pump();
     }
 
+    // A key pressed in the list, which has the focus then.
+    void PressInList(WPARAM key)
+    {
+        ::SetFocus(List());
+        ::PostMessageA(List(), WM_KEYDOWN, key, 0);
+        Pump();
+    }
+    HWND LabelEditor() const
+    {
+        return reinterpret_cast<HWND>(::SendMessageA(List(), LVM_GETEDITCONTROL, 0, 0));
+    }
+
     void Type(HWND window, const std::string& text)
     {
         for (char c : text)
@@ -135,6 +149,11 @@ TEST_F(MainDialog, AFirstRunStoresTheDefaultsBeforeAnyInput)
     CreateTestKey(kSearchUrl);
     Open();
     EXPECT_EQ(Text(m_dialog->m_hWnd), "Quillory");
+    RECT work, window;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(m_dialog->m_hWnd, &window);
+    EXPECT_NEAR(window.left + window.right, work.left + work.right, 2);  // centred
+    EXPECT_NEAR(window.top + window.bottom, work.top + work.bottom, 2);
     EXPECT_EQ(Rows(), kDefaults);
     EXPECT_EQ(StoredNames(), kDefaults);
     for (const std::string& name : kDefaults)
@@ -220,6 +239,10 @@ TEST_F(MainDialog, TheAddButtonFollowsTheFields)
     EXPECT_FALSE(Enabled(IDC_ADD));
     EXPECT_FALSE(Enabled(IDC_REMOVE));
 
+    SetFields("WIKI", "http://x/%s");  // not in the table: nothing to remove
+    EXPECT_TRUE(Enabled(IDC_ADD));
+    EXPECT_FALSE(Enabled(IDC_REMOVE));
+
     SetFields("A\\B", "http://x/%s");  // could never be a key name
     EXPECT_FALSE(Enabled(IDC_ADD));
     SetFields("WIKI", "");
@@ -235,29 +258,63 @@ TEST_F(MainDialog, TypingAPrefixAndUrlThenAddingStoresOnlyOnApply)
     Type(ComboEdit(), "http://w/%s");
     EXPECT_TRUE(Enabled(IDC_ADD));
 
-    Click(IDC_ADD);
-    EXPECT_NE(RowOf("WIKI"), -1);
+    // Clicked with the mouse, the button takes the focus; once it is
+    // disabled, the focus moves on to the next tab stop, not nowhere.
+    HWND add = Item(IDC_ADD);
+    ::SendMessageA(add, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ::SendMessageA(add, WM_LBUTTONUP, 0, 0);
+    Pump();
+    std::vector<std::string> rows = kDefaults;
+    rows.push_back("WIKI");
+    EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
     EXPECT_EQ(Text(Item(IDC_URL_COMBO)), "");
     EXPECT_FALSE(Enabled(IDC_ADD));
+    EXPECT_EQ(::GetFocus(), Item(IDOK));
     EXPECT_TRUE(Enabled(IDC_APPLY));
     EXPECT_EQ(StoredValueCount("WIKI"), 0u);
 
     Click(IDC_APPLY);
-    EXPECT_EQ(StoredValueCount("WIKI"), 5u);
+    EXPECT_EQ(StoredNames(), rows);
+    EXPECT_EQ(StoredPrefixes()["WIKI"].url, "http://w/%s");
+    EXPECT_TRUE(StoredPrefixes()["WIKI"].hasTheFiveValues);
     EXPECT_FALSE(Enabled(IDC_APPLY));
 }
 
-TEST_F(MainDialog, RemovingTheSelectedPrefix)
+TEST_F(MainDialog, RemovingTheSelectedPrefixWithTheButtonOrDelete)
 {
     CreateTestKey(kSearchUrl);
     Open();
+    PressInList(VK_DELETE);  // no row selected
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
     SelectRow(RowOf("NEWS"));
     Click(IDC_REMOVE);
-    EXPECT_EQ(RowOf("NEWS"), -1);
+    SelectRow(RowOf("MOVIE"));
+    PressInList(VK_DELETE);
+    std::vector<std::string> rows = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE", "USENET"};
+    EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
+    EXPECT_EQ(Text(Item(IDC_URL_COMBO)), "");
     EXPECT_FALSE(Enabled(IDC_REMOVE));
     EXPECT_TRUE(Enabled(IDC_APPLY));
+
+    SelectRow(RowOf("ALBUM"));
+    PressInList(VK_F2);
+    ASSERT_NE(LabelEditor(), nullptr);
+    ::PostMessageA(List(), WM_KEYDOWN, VK_DELETE, 0);  // while its label is edited
+    Pump();
+    EXPECT_EQ(Rows(), rows);
+    ::PostMessageA(LabelEditor(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+
+    Click(IDC_APPLY);
+    EXPECT_EQ(StoredNames(), rows);
+    CSearchUrlCatalog catalog;
+    EXPECT_EQ(StoredPrefixes()["IMAGE"].url, std::string(catalog.Lookup("Images: Google Images")));
+    for (const std::string& name : rows)
+        EXPECT_TRUE(StoredPrefixes()[name].hasTheFiveValues) << name;
 }
 
 TEST_F(MainDialog, ChoosingACatalogueEntryLeavesItsUrl)
@@ -282,10 +339,12 @@ TEST_F(MainDialog, RenamingInPlaceGoesThroughTheTable)
 {
     CreateTestKey(kSearchUrl);
     Open();
+    PressInList(VK_F2);  // no row selected
+    EXPECT_EQ(LabelEditor(), nullptr);
     auto edit = [&](const char* prefix, const char* text, WPARAM key) {
-        int row = RowOf(prefix);
-        SelectRow(row);
-        HWND editor = reinterpret_cast<HWND>(::SendMessageA(List(), LVM_EDITLABELA, row, 0));
+        SelectRow(RowOf(prefix));
+        PressInList(VK_F2);  // the editor the slow second click opens
+        HWND editor = LabelEditor();
         ASSERT_NE(editor, nullptr);
         ::SetWindowTextA(editor, text);
         ::PostMessageA(editor, WM_KEYDOWN, key, 0);
@@ -315,6 +374,9 @@ TEST_F(MainDialog, TheDescriptionFollowsTheFocusAndTheOnlineButton)
     Pump();
     EXPECT_EQ(Description().rfind("Enter the search URL", 0), 0u) << Description();
 
+    ::SetFocus(List());
+    Pump();
+
     auto setCursor = [&](HWND over) {
         ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(over),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -324,23 +386,172 @@ TEST_F(MainDialog, TheDescriptionFollowsTheFocusAndTheOnlineButton)
     setCursor(Item(IDOK));  // straight onto another control
     EXPECT_EQ(Description().rfind("At the Quillory web site", 0), 0u);
 
-    ::SetFocus(List());
+    // Only the mouse over the background brings the general text back.
     ::SendMessageA(m_dialog->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     EXPECT_EQ(Description().rfind(kGeneralStart, 0), 0u) << Description();
 }
 
 namespace {
 
-std::vector<std::string> s_aboutTexts;
+LRESULT CALLBACK CountTextWrites(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 UINT_PTR, DWORD_PTR writes)
+{
+    if (message == WM_SETTEXT)
+        ++*reinterpret_cast<int*>(writes);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// So that neither flickers: a text equal to the one shown is not written.
+TEST_F(MainDialog, TheCaptionAndDescriptionAreWrittenOnlyWhenTheyChange)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    int captionWrites = 0, descriptionWrites = 0;
+    ::SetWindowSubclass(Item(IDC_ADD), &CountTextWrites, 1, reinterpret_cast<DWORD_PTR>(&captionWrites));
+    ::SetWindowSubclass(Item(IDC_INFOTEXT), &CountTextWrites, 1,
+                        reinterpret_cast<DWORD_PTR>(&descriptionWrites));
+    SetFields("GOOGLE", "http://x/%s");
+    Pump();
+    EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
+    EXPECT_EQ(captionWrites, 1);
+    for (int i = 0; i < 2; ++i)
+        ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(Item(IDC_ONLINE)),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(descriptionWrites, 1);
+    ::RemoveWindowSubclass(Item(IDC_ADD), &CountTextWrites, 1);
+    ::RemoveWindowSubclass(Item(IDC_INFOTEXT), &CountTextWrites, 1);
+}
+
+// At the DPI this process runs at (144 when started by the test below):
+// every description fits its box, in the control's own font and in Windows'
+// dialog font, and the icons and the list's columns follow the DPI.
+TEST_F(MainDialog, EveryDescriptionFitsAndTheDpiIsFollowed)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    HDC screen = ::GetDC(nullptr);
+    int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    if (const char* expected = std::getenv("QUILLORY_TEST_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
+    HWND info = Item(IDC_INFOTEXT);
+    HFONT windowsFont = ::CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                      DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+    std::set<std::string> measured;
+    auto expectFits = [&] {
+        std::string text = Text(info);
+        measured.insert(text);
+        RECT box;
+        ::GetClientRect(info, &box);
+        HDC dc = ::GetDC(info);
+        for (HFONT font : {reinterpret_cast<HFONT>(::SendMessageA(info, WM_GETFONT, 0, 0)),
+                           windowsFont}) {
+            HGDIOBJ previous = ::SelectObject(dc, font);
+            RECT needed = box;
+            ::DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+            EXPECT_LE(needed.bottom, box.bottom) << dpi << " DPI: " << text;
+            EXPECT_LE(needed.right, box.right) << dpi << " DPI: " << text;
+            ::SelectObject(dc, previous);
+        }
+        ::ReleaseDC(info, dc);
+    };
+    expectFits();  // the general text
+    for (HWND field : {Item(IDC_PREFIX_EDIT), ComboEdit()}) {
+        ::SetFocus(field);
+        Pump();
+        expectFits();
+    }
+    ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(Item(IDC_ONLINE)),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    expectFits();
+    EXPECT_EQ(measured.size(), 4u);
+    ::DeleteObject(windowsFont);
+
+    for (auto icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
+        ICONINFO parts = {};
+        ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(
+            ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, icon.first, 0)), &parts));
+        BITMAP mask = {};
+        ::GetObjectA(parts.hbmMask, sizeof mask, &mask);
+        EXPECT_EQ(mask.bmWidth, ::GetSystemMetrics(icon.second)) << dpi << " DPI";
+        ::DeleteObject(parts.hbmMask);
+        ::DeleteObject(parts.hbmColor);
+    }
+    EXPECT_EQ(::SendMessageA(List(), LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(65, dpi, 96));
+    EXPECT_EQ(::SendMessageA(List(), LVM_GETCOLUMNWIDTH, 1, 0), MulDiv(290, dpi, 96));
+}
+
+// Wine takes the DPI from the user's LogPixels when a process starts: the
+// test above runs again in a process of its own at 144 DPI.
+TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
+{
+    HKEY desktop = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, &desktop, nullptr), 0);
+    DWORD dpi = 144;
+    ::RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+    ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", "144");
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string command = std::string("\"") + exe +
+                          "\" --gtest_filter=MainDialog.EveryDescriptionFitsAndTheDpiIsFollowed";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    BOOL started = ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                    nullptr, &startup, &child);
+    DWORD exitCode = 1;
+    if (started) {
+        ::WaitForSingleObject(child.hProcess, 30000);
+        ::GetExitCodeProcess(child.hProcess, &exitCode);
+        ::CloseHandle(child.hThread);
+        ::CloseHandle(child.hProcess);
+    }
+    ::RegDeleteValueA(desktop, "LogPixels");
+    ::RegCloseKey(desktop);
+    ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+namespace {
+
+// What the About box looked like while it ran, seen from a timer.
+struct AboutSeen {
+    std::string text;
+    bool visible, ownedByMain, mainDisabled, focusOnOk, centred;
+};
+std::vector<AboutSeen> s_about;
+HWND s_main = nullptr;
 
 void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR, DWORD)
 {
-    HWND about = ::FindWindowA(nullptr, "About Quillory");
-    if (about == nullptr)
+    HWND about = ::FindWindowA(nullptr, "About Quillory");  // finds a hidden one too
+    if (about == nullptr || !::IsWindowVisible(about)) {
+        s_about.push_back({"", false, false, false, false, false});
+        if (about != nullptr)
+            ::PostMessageA(about, WM_COMMAND, IDOK, 0);
         return;
-    HWND text = ::GetWindow(::GetDlgItem(about, IDOK), GW_HWNDPREV);
-    s_aboutTexts.push_back(Text(text));
-    ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+    }
+    HWND ok = ::GetDlgItem(about, IDOK);
+    RECT box, main;
+    ::GetWindowRect(about, &box);
+    ::GetWindowRect(s_main, &main);
+    bool centred = std::abs((box.left + box.right) - (main.left + main.right)) <= 2 &&
+                   std::abs((box.top + box.bottom) - (main.top + main.bottom)) <= 2;
+    s_about.push_back({Text(::GetWindow(ok, GW_HWNDPREV)), true,
+                       ::GetWindow(about, GW_OWNER) == s_main, !::IsWindowEnabled(s_main),
+                       ::GetFocus() == ok, centred});
+    // Enter, Escape and the OK button each close it.
+    const WPARAM keys[] = {VK_RETURN, VK_ESCAPE, 0};
+    WPARAM key = keys[s_about.size() % 3];
+    if (key != 0)
+        ::PostMessageA(ok, WM_KEYDOWN, key, 0);
+    else
+        ::PostMessageA(about, WM_COMMAND, IDOK, 0);
 }
 
 } // namespace
@@ -349,14 +560,24 @@ TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
 {
     CreateTestKey(kSearchUrl);
     Open();
+    s_main = m_dialog->m_hWnd;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &CloseAboutBox);
     for (UINT id = 16; id <= 31; ++id)
         ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, id, 0);
     ::KillTimer(nullptr, timer);
-    ASSERT_EQ(s_aboutTexts.size(), 16u);
-    EXPECT_EQ(s_aboutTexts[0],
+    ASSERT_EQ(s_about.size(), 16u);
+    EXPECT_EQ(s_about[0].text,
               "Quillory Version 1.0\nCopyright (C) 2026 The Quillory authors\nwww.quillory.org");
+    for (const AboutSeen& seen : s_about) {
+        EXPECT_TRUE(seen.visible);
+        EXPECT_TRUE(seen.ownedByMain);
+        EXPECT_TRUE(seen.mainDisabled);  // modal while it runs
+        EXPECT_TRUE(seen.focusOnOk);
+        EXPECT_TRUE(seen.centred);
+    }
+    // Enabled again before the box went, so activation came back to it.
     EXPECT_TRUE(::IsWindowEnabled(m_dialog->m_hWnd));
+    EXPECT_EQ(::GetActiveWindow(), m_dialog->m_hWnd);
 }
 
 TEST_F(MainDialog, OkRewritesTheTableAndKeepsPrefixesWrittenMeanwhile)
@@ -439,6 +660,25 @@ TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
     for (const auto& prefix : expected) {
         EXPECT_EQ(stored[prefix.first].url, prefix.second) << prefix.first;
         EXPECT_TRUE(stored[prefix.first].hasTheFiveValues) << prefix.first;
+    }
+}
+
+// The close box sends the system command; Alt+F4 is turned into it.
+TEST_F(MainDialog, TheCloseBoxAndAltF4EndLikeCancel)
+{
+    CreateTestKey(kSearchUrl);
+    for (bool altF4 : {false, true}) {
+        Open();
+        SetFields("WIKI", "http://w/%s");
+        Click(IDC_ADD);
+        if (altF4)
+            ::PostMessageA(m_dialog->m_hWnd, WM_SYSKEYDOWN, VK_F4, 1 << 29);  // Alt held
+        else
+            ::PostMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Pump();
+        EXPECT_TRUE(m_dialog->HasEnded()) << altF4;
+        EXPECT_EQ(m_dialog->GetResult(), IDCANCEL) << altF4;
+        EXPECT_EQ(StoredNames(), kDefaults) << altF4;
     }
 }
 
