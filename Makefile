@@ -1,9 +1,10 @@
 # Front door: `make test` sets up a fresh Debian 12 machine, builds, and runs
-# every test under Wine; `make run` builds and starts the program.
+# every test under Wine; `make run` builds and starts the program; `make
+# dist` packs the zip for Windows users.
 BUILD ?= build
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build test run bench clean
+.PHONY: all setup configure build test run bench dist screenshots clean
 
 all: build
 
@@ -33,6 +34,21 @@ bench: build
 	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe --memory 0
 	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe --memory 5000
 	./cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix
+
+# The zip for Windows users, with its SHA256SUMS, in build/dist.
+dist: build
+	./cmake/make-dist.sh $(BUILD)/app/quillory.exe . $(BUILD)/dist
+
+# The README's pictures of the dialog, at 96 and at 144 DPI, in `make run`'s
+# Wine prefix.
+RUN_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-run
+SCREENSHOT = WINEPREFIX=$(RUN_PREFIX) WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+  xvfb-run -a -s "-screen 0 1280x1024x24" ./cmake/screenshot.sh $(BUILD)/app/quillory.exe
+screenshots: build
+	./cmake/wine-prefix.sh prepare-run $(RUN_PREFIX)
+	$(SCREENSHOT) docs/screenshot.png 800x600
+	$(SCREENSHOT) docs/screenshot-144dpi.png 1024x768 144
 
 clean:
 	rm -rf $(BUILD)

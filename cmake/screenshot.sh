@@ -3,11 +3,19 @@
 # in Wine's virtual desktop, which draws the window frame and caption itself,
 # waits until the dialog is drawn, saves a picture of the screen, and closes
 # the dialog with Cancel (Escape).
+#   screenshot.sh EXE PICTURE [DESKTOP_SIZE [DPI]]
+# A DPI other than 96 is Wine's LogPixels, for this run only.
 set -eu
 exe=$1
 picture=$2
+size=${3:-800x600}
+dpi=${4:-96}
 
-wine explorer /desktop=Quillory,800x600 "$exe" </dev/null >/dev/null 2>&1 &
+desktop='HKCU\Control Panel\Desktop'
+if [ "$dpi" != 96 ]; then
+  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+fi
+wine explorer /desktop=Quillory,"$size" "$exe" </dev/null >/dev/null 2>&1 &
 runner=$!
 
 # The dialog is drawn once the screen shows more than the desktop's colour.
@@ -17,12 +25,15 @@ for _ in $(seq 1 120); do
   [ "${colours:-0}" -gt 50 ] && break
 done
 sleep 1  # let the list and the fields finish painting
-import -window root -crop 800x600+0+0 +repage "$picture"
+import -window root -crop "$size+0+0" +repage "$picture"
 
 xdotool key Escape
 for _ in $(seq 1 40); do
   kill -0 "$runner" 2>/dev/null || break
   sleep 0.25
 done
+if [ "$dpi" != 96 ]; then
+  wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
+fi
 wineserver -k 2>/dev/null || true
 wait "$runner" 2>/dev/null || true

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and only those
 # that are missing, so a second run costs nothing. fonts-wine brings Wine's own
-# Tahoma and Marlett, which dialogs and window captions are drawn with.
+# Tahoma and Marlett, which dialogs and window captions are drawn with; zip
+# and unzip pack and check the release.
 set -eu
 
 packages="cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine \
-xvfb xauth xdotool imagemagick googletest fonts-wine"
+xvfb xauth xdotool imagemagick googletest fonts-wine zip unzip"
 
 missing=""
 for p in $packages; do
