@@ -76,6 +76,12 @@ CSearchPrefixDlg::CSearchPrefixDlg(HWND parent)
 
 CSearchPrefixDlg::~CSearchPrefixDlg()
 {
+    // A window that outlives this object (one made without the modal loop)
+    // must not keep icons that are gone.
+    if (m_hWnd != nullptr) {
+        SendMessage(WM_SETICON, ICON_BIG, 0);
+        SendMessage(WM_SETICON, ICON_SMALL, 0);
+    }
     ::DestroyIcon(m_hSmallIcon);
     ::DestroyIcon(m_hIcon);
 }

@@ -14,6 +14,8 @@ dpi=${4:-96}
 desktop='HKCU\Control Panel\Desktop'
 if [ "$dpi" != 96 ]; then
   wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  # Whatever happens, the prefix goes back to 96 DPI for `make run`.
+  trap 'wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true' EXIT
 fi
 wine explorer /desktop=Quillory,"$size" "$exe" </dev/null >/dev/null 2>&1 &
 runner=$!
@@ -32,8 +34,5 @@ for _ in $(seq 1 40); do
   kill -0 "$runner" 2>/dev/null || break
   sleep 0.25
 done
-if [ "$dpi" != 96 ]; then
-  wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
-fi
 wineserver -k 2>/dev/null || true
 wait "$runner" 2>/dev/null || true

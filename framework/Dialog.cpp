@@ -69,8 +69,9 @@ INT_PTR CDialog::DoModal()
     m_modal = true;
     if (Create()) {
         // As the dialog manager does for a modal box: shown once initialised,
-        // whether or not its template says visible.
-        ::ShowWindow(m_hWnd, SW_SHOW);
+        // whether or not its template says visible, unless it ended there.
+        if (!m_ended)
+            ::ShowWindow(m_hWnd, SW_SHOW);
         MSG message;
         while (!m_ended) {
             BOOL got = ::GetMessageA(&message, nullptr, 0, 0);

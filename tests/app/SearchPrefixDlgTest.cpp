@@ -84,6 +84,15 @@ protected:
         ::PostMessageA(List(), WM_KEYDOWN, key, 0);
         Pump();
     }
+    // NEWS in the prefix field and its row focused, but no row selected.
+    void FocusNewsUnselected()
+    {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_FOCUSED;
+        ::SendMessageA(List(), LVM_SETITEMSTATE, RowOf("NEWS"), reinterpret_cast<LPARAM>(&state));
+        SetFields("NEWS", "http://n/%s");  // after: a row losing its selection clears the fields
+    }
     HWND LabelEditor() const
     {
         return reinterpret_cast<HWND>(::SendMessageA(List(), LVM_GETEDITCONTROL, 0, 0));
@@ -285,8 +294,10 @@ TEST_F(MainDialog, RemovingTheSelectedPrefixWithTheButtonOrDelete)
 {
     CreateTestKey(kSearchUrl);
     Open();
-    PressInList(VK_DELETE);  // no row selected
+    FocusNewsUnselected();
+    PressInList(VK_DELETE);  // nothing selected: not the field's prefix, not the focused row
     EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "NEWS");
     EXPECT_FALSE(Enabled(IDC_APPLY));
 
     SelectRow(RowOf("NEWS"));
@@ -339,7 +350,8 @@ TEST_F(MainDialog, RenamingInPlaceGoesThroughTheTable)
 {
     CreateTestKey(kSearchUrl);
     Open();
-    PressInList(VK_F2);  // no row selected
+    FocusNewsUnselected();
+    PressInList(VK_F2);  // nothing selected
     EXPECT_EQ(LabelEditor(), nullptr);
     auto edit = [&](const char* prefix, const char* text, WPARAM key) {
         SelectRow(RowOf(prefix));
@@ -491,6 +503,9 @@ TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
     HKEY desktop = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
                                 KEY_ALL_ACCESS, nullptr, &desktop, nullptr), 0);
+    DWORD before = 0, size = sizeof before;
+    bool hadOne = ::RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&before), &size) == 0;
     DWORD dpi = 144;
     ::RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", "144");
@@ -505,12 +520,20 @@ TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
                                     nullptr, &startup, &child);
     DWORD exitCode = 1;
     if (started) {
-        ::WaitForSingleObject(child.hProcess, 30000);
+        if (::WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(child.hProcess, 1);
+            ::WaitForSingleObject(child.hProcess, INFINITE);
+        }
         ::GetExitCodeProcess(child.hProcess, &exitCode);
         ::CloseHandle(child.hThread);
         ::CloseHandle(child.hProcess);
     }
-    ::RegDeleteValueA(desktop, "LogPixels");
+    // Every later process in the prefix takes its DPI from here.
+    if (hadOne)
+        ::RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&before),
+                         sizeof before);
+    else
+        ::RegDeleteValueA(desktop, "LogPixels");
     ::RegCloseKey(desktop);
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", nullptr);
     ASSERT_TRUE(started);
