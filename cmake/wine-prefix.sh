@@ -18,6 +18,18 @@ log="$WINEPREFIX.log"
 
 detached() { "$@" </dev/null >>"$log" 2>&1; }
 
+# True when this prefix's desktop process runs (read from /proc, so that
+# nothing beyond Wine is needed).
+desktop_running() {
+  local process
+  for process in /proc/[0-9]*; do
+    tr '\0' ' ' <"$process/cmdline" 2>/dev/null | grep -q 'explorer.exe /desktop' &&
+      tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      return 0
+  done
+  return 1
+}
+
 # Debian's Wine does not find its own Tahoma and Marlett (package fonts-wine)
 # where it installs them; in the prefix's font folder it does. Without them
 # dialogs are measured and drawn with a stand-in font.
@@ -60,7 +72,14 @@ case "$action" in
     detached wine wineboot            # starts the prefix's services, detached
     # A desktop process that stays: otherwise each program that makes a window
     # starts one, which lingers a second after it, holding the test's pipes.
+    # It must be up before the first test, or that test makes a desktop of its
+    # own, this one gives way, and every test pays the second.
     setsid wine explorer.exe /desktop </dev/null >>"$log" 2>&1 &
+    for _ in $(seq 1 100); do
+      desktop_running && break
+      sleep 0.1
+    done
+    sleep 0.5  # from running to owning the desktop
     ;;
   prepare-run)
     prepare_run
