@@ -216,7 +216,12 @@ void CSearchPrefixDlg::OnAdd()
 
 void CSearchPrefixDlg::OnRemove()
 {
-    m_prefixList.RemovePrefix(PrefixText());
+    RemoveAndClearFields(PrefixText());
+}
+
+void CSearchPrefixDlg::RemoveAndClearFields(const char* prefix)
+{
+    m_prefixList.RemovePrefix(prefix);
     ClearFields();
 }
 
@@ -308,8 +313,7 @@ void CSearchPrefixDlg::OnKeyDownPrefixList(NMHDR* header, LRESULT* result)
     if (key == VK_F2) {
         m_prefixList.EditLabel(row);
     } else if (key == VK_DELETE) {
-        m_prefixList.RemovePrefix(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
-        ClearFields();
+        RemoveAndClearFields(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
     }
 }
 

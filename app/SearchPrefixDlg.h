@@ -54,6 +54,8 @@ private:
     CString PrefixText() const;
     CString UrlText() const;
     void ClearFields();
+    // What Remove does, and Delete in the list.
+    void RemoveAndClearFields(const char* prefix);
 
     HICON m_hIcon;       // at the size the system asks for a window's icon
     HICON m_hSmallIcon;  // and for its small icon

@@ -288,6 +288,8 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
             heldBy[Tessaly::Widen(pending[i].from)] = i;
     }
     auto holder = [&](size_t i) -> PendingRow* {
+        if (heldBy.empty())  // nothing renamed: the usual save
+            return nullptr;
         auto held = heldBy.find(Tessaly::Widen(pending[i].prefix));
         return held == heldBy.end() || held->second == i ? nullptr : &pending[held->second];
     };

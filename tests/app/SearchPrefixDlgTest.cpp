@@ -93,6 +93,12 @@ protected:
         ::SendMessageA(List(), LVM_SETITEMSTATE, RowOf("NEWS"), reinterpret_cast<LPARAM>(&state));
         SetFields("NEWS", "http://n/%s");  // after: a row losing its selection clears the fields
     }
+    // As the dialog hears of the mouse over a control.
+    void SetCursorOver(HWND control)
+    {
+        ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
     HWND LabelEditor() const
     {
         return reinterpret_cast<HWND>(::SendMessageA(List(), LVM_GETEDITCONTROL, 0, 0));
@@ -389,13 +395,9 @@ TEST_F(MainDialog, TheDescriptionFollowsTheFocusAndTheOnlineButton)
     ::SetFocus(List());
     Pump();
 
-    auto setCursor = [&](HWND over) {
-        ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(over),
-                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    };
-    setCursor(Item(IDC_ONLINE));
+    SetCursorOver(Item(IDC_ONLINE));
     EXPECT_EQ(Description().rfind("At the Quillory web site", 0), 0u) << Description();
-    setCursor(Item(IDOK));  // straight onto another control
+    SetCursorOver(Item(IDOK));  // straight onto another control
     EXPECT_EQ(Description().rfind("At the Quillory web site", 0), 0u);
 
     // Only the mouse over the background brings the general text back.
@@ -429,8 +431,7 @@ TEST_F(MainDialog, TheCaptionAndDescriptionAreWrittenOnlyWhenTheyChange)
     EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
     EXPECT_EQ(captionWrites, 1);
     for (int i = 0; i < 2; ++i)
-        ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(Item(IDC_ONLINE)),
-                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        SetCursorOver(Item(IDC_ONLINE));
     EXPECT_EQ(descriptionWrites, 1);
     ::RemoveWindowSubclass(Item(IDC_ADD), &CountTextWrites, 1);
     ::RemoveWindowSubclass(Item(IDC_INFOTEXT), &CountTextWrites, 1);
@@ -476,8 +477,7 @@ TEST_F(MainDialog, EveryDescriptionFitsAndTheDpiIsFollowed)
         Pump();
         expectFits();
     }
-    ::SendMessageA(m_dialog->m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(Item(IDC_ONLINE)),
-                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    SetCursorOver(Item(IDC_ONLINE));
     expectFits();
     EXPECT_EQ(measured.size(), 4u);
     ::DeleteObject(windowsFont);
