@@ -58,9 +58,9 @@ CString CPrefixListCtrl::GetUrl(const char* prefix) const
     return item == -1 ? CString() : GetItemText(item, kUrlColumn);
 }
 
-void CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
+bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 {
-    AddOrUpdateRow(prefix, url);
+    return AddOrUpdateRow(prefix, url) != -1;
 }
 
 int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)

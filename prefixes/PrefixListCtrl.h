@@ -30,7 +30,8 @@ public:
     // Exact comparison; the text is not upper-cased.
     int FindPrefix(const char* prefix) const;
     CString GetUrl(const char* prefix) const;
-    void AddOrUpdatePrefix(const char* prefix, const char* url);
+    // False when the prefix or URL is refused (the table is unchanged then).
+    bool AddOrUpdatePrefix(const char* prefix, const char* url);
     void RenamePrefix(int item, const char* newPrefix);
     void RemovePrefix(const char* prefix);
     bool IsModified() const { return m_bModified; }

@@ -3,6 +3,7 @@
 
 #include "prefixes/PrefixListCtrl.h"
 
+#include "prefixes/SearchQuery.h"
 #include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
@@ -26,13 +27,6 @@ const char kDeleteFailed[] = "Could not delete in the registry.";
 const char kAddFailed[] = "Could not add keys to the registry.";
 const char kKeptIntro[] = "\n\nThese prefixes could not be shown and are kept as they are: ";
 const size_t kKeptNamesListed = 10;
-
-// What the browser puts in the URL for these characters of the query.
-struct Replacement {
-    const char* character;
-    const char* text;
-};
-const Replacement kReplacements[] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
 
 struct DefaultPrefix {
     const char* prefix;
@@ -93,7 +87,7 @@ CSubkeyNames SubkeyNamesOf(const CRegistryKey& key)
 void WriteValues(CRegistryKey& subkey, const char* url)
 {
     subkey.SetValue("", url, REG_SZ);
-    for (const Replacement& replacement : kReplacements)
+    for (const CSearchQuery::Replacement& replacement : CSearchQuery::kReplacements)
         subkey.SetValue(replacement.character, replacement.text, REG_SZ);
 }
 
@@ -118,9 +112,10 @@ void DeleteSubkey(CRegistryKey& searchUrl, const char* name)
 // Whatever else another program left in a prefix subkey.
 void RemoveOtherContent(CRegistryKey& subkey)
 {
+    const auto& replacements = CSearchQuery::kReplacements;
     static const std::vector<std::string> prefixValues = {
-        "", kReplacements[0].character, kReplacements[1].character, kReplacements[2].character,
-        kReplacements[3].character};
+        "", replacements[0].character, replacements[1].character, replacements[2].character,
+        replacements[3].character};
     CRegistryKey::Counts counts = subkey.GetCounts();
     if (counts.values > prefixValues.size())
         subkey.DeleteValuesExcept(prefixValues);

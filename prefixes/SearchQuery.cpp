@@ -1,0 +1,50 @@
+#include "prefixes/SearchQuery.h"
+
+#include <cstring>
+#include <string>
+
+const CSearchQuery::Replacement CSearchQuery::kReplacements[4] = {
+    {" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
+
+namespace {
+
+std::string Encode(const char* query)
+{
+    std::string encoded;
+    for (const char* c = query; *c != '\0'; ++c) {
+        const char* text = nullptr;
+        for (const CSearchQuery::Replacement& replacement : CSearchQuery::kReplacements) {
+            if (*c == replacement.character[0])
+                text = replacement.text;
+        }
+        if (text != nullptr)
+            encoded += text;
+        else
+            encoded += *c;
+    }
+    return encoded;
+}
+
+// Schemes are case-blind: HTTP:// is a web address too.
+bool StartsWithIgnoringCase(const char* text, const char* start)
+{
+    return _strnicmp(text, start, std::strlen(start)) == 0;
+}
+
+} // namespace
+
+CString CSearchQuery::Expand(const char* urlTemplate, const char* query)
+{
+    const std::string encoded = Encode(query);
+    std::string url = urlTemplate;
+    for (size_t at = url.find("%s"); at != std::string::npos; at = url.find("%s", at)) {
+        url.replace(at, 2, encoded);
+        at += encoded.size();
+    }
+    return url.c_str();
+}
+
+bool CSearchQuery::IsWebAddress(const char* url)
+{
+    return StartsWithIgnoringCase(url, "http://") || StartsWithIgnoringCase(url, "https://");
+}
