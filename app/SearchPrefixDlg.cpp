@@ -2,9 +2,16 @@
 
 #include "app/AboutDlg.h"
 #include "framework/CmdUI.h"
+#include "framework/FileDialog.h"
+#include "framework/Menu.h"
+#include "prefixes/PrefixFile.h"
+#include "prefixes/SearchQuery.h"
+#include "registry/Win32Exception.h"
 #include "res/resource.h"
 
 #include <shellapi.h>
+
+#include <string>
 
 const char CSearchPrefixDlg::kWebPage[] = "http://www.quillory.org/index.php?version=1.0";
 
@@ -24,6 +31,12 @@ const char kOnlineText[] =
     "At the Quillory web site you can get help and more search URLs. You can also make a "
     "donation to support further development.";
 
+const char kCaption[] = "Quillory";
+const char kRegFilter[] = "Registration Entries (*.reg)|*.reg|All Files (*.*)|*.*||";
+const char kExportName[] = "SearchUrl.reg";
+// What Try search types after the prefix.
+const char kTryQuery[] = "quillory test";
+
 // The icon's image for a size the system asks for, out of its eight.
 HICON LoadMainIcon(int widthMetric, int heightMetric)
 {
@@ -38,6 +51,20 @@ CString LoadResourceString(UINT id)
     char text[256] = {};
     int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, text, sizeof text);
     return CString(text, length);
+}
+
+void AppendCommand(HMENU menu, UINT command, UINT textId)
+{
+    CString text = LoadResourceString(textId);
+    if (!text.IsEmpty())
+        ::AppendMenuA(menu, MF_STRING, command, text);
+}
+
+std::string SystemErrorText(DWORD error)
+{
+    if (error == ERROR_FILE_TOO_LARGE)
+        return "The file is larger than 64 MB.";
+    return Tessaly::CWin32Exception("", error).GetErrorMessage();
 }
 
 } // namespace
@@ -65,6 +92,12 @@ BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_CBN_KILLFOCUS(IDC_URL_COMBO, OnFieldFocus)
     ON_NOTIFY(LVN_ENDLABELEDIT, IDC_PREFIX_LIST, OnEndLabelEditPrefixList)
     ON_NOTIFY(LVN_KEYDOWN, IDC_PREFIX_LIST, OnKeyDownPrefixList)
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND(ID_PREFIX_RENAME, OnRenameSelected)
+    ON_COMMAND(ID_PREFIX_REMOVE, OnRemoveSelected)
+    ON_COMMAND(ID_PREFIX_TRY_SEARCH, OnTrySearch)
+    ON_COMMAND(ID_FILE_IMPORT, OnImport)
+    ON_COMMAND(ID_FILE_EXPORT, OnExport)
 END_MESSAGE_MAP()
 
 CSearchPrefixDlg::CSearchPrefixDlg(HWND parent)
@@ -101,11 +134,11 @@ bool CSearchPrefixDlg::OnInitDialog()
     CDialog::OnInitDialog();
 
     if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
-        CString about = LoadResourceString(IDS_ABOUTBOX);
-        if (!about.IsEmpty()) {
-            ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
-        }
+        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendCommand(systemMenu, IDM_IMPORT, IDS_IMPORT_PREFIXES);
+        AppendCommand(systemMenu, IDM_EXPORT, IDS_EXPORT_PREFIXES);
+        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendCommand(systemMenu, IDM_ABOUTBOX, IDS_ABOUTBOX);
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
@@ -131,6 +164,16 @@ bool CSearchPrefixDlg::OnInitDialog()
 bool CSearchPrefixDlg::PreTranslateMessage(MSG* message)
 {
     UpdateDialogControls(this, true);
+    // The Apps key opens the list's menu when released. Both of its messages
+    // are taken here: a system whose default handling opens one too (Wine's
+    // does not) would otherwise show two.
+    bool appsKey = (message->message == WM_KEYDOWN || message->message == WM_KEYUP) &&
+                   message->wParam == VK_APPS && message->hwnd == m_prefixList.m_hWnd;
+    if (appsKey) {
+        if (message->message == WM_KEYUP)
+            SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(message->hwnd), MAKELPARAM(-1, -1));
+        return true;
+    }
     return CDialog::PreTranslateMessage(message);
 }
 
@@ -164,10 +207,19 @@ LRESULT CSearchPrefixDlg::OnCatalogueChoice(WPARAM, LPARAM)
 
 void CSearchPrefixDlg::OnSysCommand(UINT id, LPARAM)
 {
-    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+    switch (id & 0xFFF0) {
+    case IDM_ABOUTBOX: {
         CAboutDlg about(m_hWnd);
         about.DoModal();
-    } else {
+        break;
+    }
+    case IDM_IMPORT:
+        OnImport();
+        break;
+    case IDM_EXPORT:
+        OnExport();
+        break;
+    default:
         Default();
     }
 }
@@ -199,13 +251,23 @@ void CSearchPrefixDlg::OnItemChangedPrefixList(NMHDR* header, LRESULT* result)
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
     if ((change->uChanged & LVIF_STATE) != 0) {
         if ((change->uNewState & LVIS_SELECTED) != 0) {
-            m_prefixEdit.SetWindowText(m_prefixList.GetItemText(change->iItem, 0));
-            m_urlCombo.SetWindowText(m_prefixList.GetItemText(change->iItem, 1));
+            ShowRowInFields(change->iItem);
         } else if (m_prefixList.GetSelectedCount() == 0) {
             ClearFields();
         }
     }
     *result = 0;
+}
+
+void CSearchPrefixDlg::ShowRowInFields(int row)
+{
+    m_prefixEdit.SetWindowText(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
+    m_urlCombo.SetWindowText(m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn));
+}
+
+int CSearchPrefixDlg::SelectedRow() const
+{
+    return m_prefixList.GetNextItem(-1, LVNI_SELECTED);
 }
 
 void CSearchPrefixDlg::OnAdd()
@@ -303,18 +365,142 @@ void CSearchPrefixDlg::OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result)
 
 void CSearchPrefixDlg::OnKeyDownPrefixList(NMHDR* header, LRESULT* result)
 {
-    // The list's own keys, as in every Windows list: F2 renames in place
-    // (ending through OnEndLabelEditPrefixList), Delete removes as Remove does.
+    // The list's own keys, as in every Windows list.
     *result = 0;
-    int row = m_prefixList.GetNextItem(-1, LVNI_SELECTED);
+    WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
+    if (key == VK_F2)
+        OnRenameSelected();
+    else if (key == VK_DELETE)
+        OnRemoveSelected();
+}
+
+void CSearchPrefixDlg::OnContextMenu(CWnd* window, POINT point)
+{
+    if (window->m_hWnd != m_prefixList.m_hWnd) {
+        Default();
+        return;
+    }
+    int row = SelectedRow();
+    if (point.x == -1 && point.y == -1)
+        point = KeyboardMenuPoint(row);
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_PREFIX_MENU))
+        return;
+    HMENU popup = menu.GetSubMenu(0);
+    for (UINT command : {ID_PREFIX_RENAME, ID_PREFIX_REMOVE, ID_PREFIX_TRY_SEARCH})
+        ::EnableMenuItem(popup, command, MF_BYCOMMAND | (row == -1 ? MF_GRAYED : MF_ENABLED));
+    // The chosen command arrives as WM_COMMAND, as from any menu.
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0,
+                     m_hWnd, nullptr);
+}
+
+POINT CSearchPrefixDlg::KeyboardMenuPoint(int row)
+{
+    POINT point = {0, 0};
+    RECT label = {};
+    if (row != -1 && m_prefixList.EnsureVisible(row) &&
+        m_prefixList.GetItemRect(row, &label, LVIR_LABEL))
+        point = {label.left, label.bottom};
+    ::ClientToScreen(m_prefixList.m_hWnd, &point);
+    return point;
+}
+
+// Rename in place (ending through OnEndLabelEditPrefixList), as F2 does.
+void CSearchPrefixDlg::OnRenameSelected()
+{
+    int row = SelectedRow();
     if (row == -1 || m_prefixList.GetEditControl() != nullptr)
         return;
-    WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
-    if (key == VK_F2) {
-        m_prefixList.EditLabel(row);
-    } else if (key == VK_DELETE) {
-        RemoveAndClearFields(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
+    ::SetFocus(m_prefixList.m_hWnd);  // the control edits a label only with the focus
+    m_prefixList.EditLabel(row);
+}
+
+// Remove, as Delete in the list and the Remove button do.
+void CSearchPrefixDlg::OnRemoveSelected()
+{
+    int row = SelectedRow();
+    if (row == -1 || m_prefixList.GetEditControl() != nullptr)
+        return;
+    RemoveAndClearFields(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
+}
+
+void CSearchPrefixDlg::OnTrySearch()
+{
+    int row = SelectedRow();
+    if (row == -1)
+        return;
+    CString url = CSearchQuery::Expand(
+        m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn), kTryQuery);
+    // A URL can come from anywhere, an imported file too: nothing but a web
+    // address goes to the shell, which would start a program as readily.
+    if (!CSearchQuery::IsWebAddress(url)) {
+        std::string text = "The URL of " +
+                           std::string(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn)) +
+                           " is not a web address, so it is not opened:\n\n" + std::string(url) +
+                           "\n\nOnly URLs that start with http:// or https:// are opened.";
+        ShowMessage(text.c_str(), MB_ICONWARNING);
+        return;
     }
+    ::ShellExecuteA(m_hWnd, "open", url, nullptr, nullptr, SW_SHOW);
+}
+
+void CSearchPrefixDlg::OnImport()
+{
+    CFileDialog dialog(true, "reg", nullptr, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, kRegFilter,
+                       m_hWnd);
+    if (dialog.DoModal() != IDOK)
+        return;
+    const std::string path = static_cast<const char*>(dialog.GetPathName());
+    CPrefixFile file;
+    DWORD error = file.Load(path.c_str());
+    if (error == ERROR_BAD_FORMAT) {
+        ShowMessage((path + " is not a registry file.\n\nQuillory imports the .reg files that "
+                            "the Registry Editor and Quillory's Export write.").c_str(),
+                    MB_ICONERROR);
+        return;
+    }
+    if (error != 0) {
+        ShowMessage(("Could not read " + path + ".\n\n" + SystemErrorText(error)).c_str(),
+                    MB_ICONERROR);
+        return;
+    }
+    int imported = 0;
+    int skipped = file.GetSkippedCount();
+    for (const CPrefixFile::Entry& entry : file.GetEntries()) {
+        if (m_prefixList.AddOrUpdatePrefix(entry.prefix, entry.url))
+            ++imported;
+        else
+            ++skipped;
+    }
+    int row = SelectedRow();
+    if (row != -1)
+        ShowRowInFields(row);  // its URL may have come from the file
+    std::string text = "Imported " + std::to_string(imported) + " prefixes from " + path + ".";
+    if (skipped != 0)
+        text += "\n\nSkipped " + std::to_string(skipped) + " entries that are not search prefixes.";
+    ShowMessage(text.c_str(), MB_ICONINFORMATION);
+}
+
+void CSearchPrefixDlg::OnExport()
+{
+    CFileDialog dialog(false, "reg", kExportName, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+                       kRegFilter, m_hWnd);
+    if (dialog.DoModal() != IDOK)
+        return;
+    CPrefixFile file;
+    for (int row = 0; row < m_prefixList.GetItemCount(); ++row)
+        file.Add(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn),
+                 m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn));
+    const std::string path = static_cast<const char*>(dialog.GetPathName());
+    DWORD error = file.Save(path.c_str());
+    if (error != 0)
+        ShowMessage(("Could not write " + path + ".\n\n" + SystemErrorText(error)).c_str(),
+                    MB_ICONERROR);
+}
+
+void CSearchPrefixDlg::ShowMessage(const char* text, UINT icon) const
+{
+    ::MessageBoxA(m_hWnd, text, kCaption, MB_OK | icon);
 }
 
 void CSearchPrefixDlg::UpdateDescription(int code)

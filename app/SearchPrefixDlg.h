@@ -43,6 +43,12 @@ protected:
     void OnFieldFocus();
     void OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result);
     void OnKeyDownPrefixList(NMHDR* header, LRESULT* result);
+    void OnContextMenu(CWnd* window, POINT point);
+    void OnRenameSelected();
+    void OnRemoveSelected();
+    void OnTrySearch();
+    void OnImport();
+    void OnExport();
 
     // Shows the description of the field in use; code 4 when the mouse is
     // over "Online Resources...".
@@ -54,6 +60,12 @@ private:
     CString PrefixText() const;
     CString UrlText() const;
     void ClearFields();
+    void ShowRowInFields(int row);
+    int SelectedRow() const;
+    // Where a context menu asked for from the keyboard appears, in screen
+    // coordinates: below the selected row.
+    POINT KeyboardMenuPoint(int row);
+    void ShowMessage(const char* text, UINT icon) const;
     // What Remove does, and Delete in the list.
     void RemoveAndClearFields(const char* prefix);
 

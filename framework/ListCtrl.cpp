@@ -63,6 +63,17 @@ int MaxBytesPerCharacter()
 
 } // namespace
 
+bool CListCtrl::GetItemRect(int item, RECT* rect, UINT code) const
+{
+    rect->left = static_cast<LONG>(code);
+    return SendMessage(LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(rect)) != 0;
+}
+
+bool CListCtrl::EnsureVisible(int item)
+{
+    return SendMessage(LVM_ENSUREVISIBLE, item, FALSE) != 0;
+}
+
 CString CListCtrl::GetItemText(int item, int subItem) const
 {
     // A text cut short ends at a character boundary, which in a multi-byte

@@ -17,6 +17,9 @@ public:
     int GetSelectedCount() const;
     // The first item after `start` (-1: from the top) with the LVNI_ flags, or -1.
     int GetNextItem(int start, UINT flags) const;
+    // The rectangle of part of an item (LVIR_ flags), in client coordinates.
+    bool GetItemRect(int item, RECT* rect, UINT code) const;
+    bool EnsureVisible(int item);
     // Starts in-place editing of an item's label; the control must have the focus.
     void EditLabel(int item);
     // The edit box of the label being edited, or null.

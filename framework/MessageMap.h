@@ -125,3 +125,16 @@ protected:                                                          \
          CWnd window(reinterpret_cast<HWND>(w));                                    \
          return AFX_TARGET(t)->OnSetCursor(&window, LOWORD(l), HIWORD(l));          \
      }},
+
+// void Handler(), for a menu command `id`
+#define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
+
+// void OnContextMenu(CWnd* window, POINT point); the point is (-1, -1) when
+// the menu was asked for from the keyboard
+#define ON_WM_CONTEXTMENU()                                                         \
+    {WM_CONTEXTMENU, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM l) -> LRESULT {       \
+         CWnd window(reinterpret_cast<HWND>(w));                                    \
+         POINT point = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}; \
+         AFX_TARGET(t)->OnContextMenu(&window, point);                              \
+         return 0;                                                                  \
+     }},

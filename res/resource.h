@@ -4,7 +4,10 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
+#define IDS_IMPORT_PREFIXES 103
+#define IDS_EXPORT_PREFIXES 104
 #define IDR_MAINFRAME 128
+#define IDR_PREFIX_MENU 129
 
 #define IDC_APPLY 3
 #define IDC_ONLINE 4
@@ -15,8 +18,17 @@
 #define IDC_URL_COMBO 1005
 #define IDC_INFOTEXT 1008
 
-// System-menu command of the About box; its low four bits must be clear.
+// System-menu commands; their low four bits must be clear.
 #define IDM_ABOUTBOX 0x0010
+#define IDM_IMPORT 0x0020
+#define IDM_EXPORT 0x0030
+
+// Commands of the prefix list's context menu.
+#define ID_PREFIX_RENAME 32771
+#define ID_PREFIX_REMOVE 32772
+#define ID_PREFIX_TRY_SEARCH 32773
+#define ID_FILE_IMPORT 32774
+#define ID_FILE_EXPORT 32775
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -8,9 +8,15 @@
 #include "tests/support/SearchUrlKey.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -34,6 +40,43 @@ std::string Text(HWND window)
     ::GetWindowTextA(window, text, sizeof text);
     return text;
 }
+
+// Runs a command line to its end; its exit code, or ~0 when it could not
+// start or did not end within 30 s.
+DWORD RunChild(std::string command)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &child))
+        return ~0u;
+    DWORD exitCode = ~0u;
+    if (::WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(child.hProcess, ~0u);
+        ::WaitForSingleObject(child.hProcess, INFINITE);
+    }
+    ::GetExitCodeProcess(child.hProcess, &exitCode);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+    return exitCode;
+}
+
+// Swaps one import of this executable for as long as it lives.
+class ImportSwap {
+public:
+    ImportSwap(const char* module, const char* function, void* replacement)
+        : m_module(module), m_function(function),
+          m_original(PatchImport(module, function, replacement)) {}
+    ~ImportSwap() { PatchImport(m_module, m_function, m_original); }
+    ImportSwap(const ImportSwap&) = delete;
+    ImportSwap& operator=(const ImportSwap&) = delete;
+
+private:
+    const char* m_module;
+    const char* m_function;
+    void* m_original;
+};
 
 const std::vector<std::string> kDefaults = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE",
                                             "MOVIE", "NEWS", "USENET"};
@@ -154,6 +197,9 @@ protected:
     std::string Description() const { return Text(Item(IDC_INFOTEXT)); }
 
     MessageRecorder m_messages;
+    // The dialog's own message boxes too: none may wait for a click here.
+    ImportSwap m_messageBoxes{"user32.dll", "MessageBoxA",
+                              reinterpret_cast<void*>(&MessageRecorder::Record)};
     std::unique_ptr<CSearchPrefixDlg> m_dialog;
 };
 
@@ -511,23 +557,8 @@ TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", "144");
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string command = std::string("\"") + exe +
-                          "\" --gtest_filter=MainDialog.EveryDescriptionFitsAndTheDpiIsFollowed";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child = {};
-    BOOL started = ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                    nullptr, &startup, &child);
-    DWORD exitCode = 1;
-    if (started) {
-        if (::WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(child.hProcess, 1);
-            ::WaitForSingleObject(child.hProcess, INFINITE);
-        }
-        ::GetExitCodeProcess(child.hProcess, &exitCode);
-        ::CloseHandle(child.hThread);
-        ::CloseHandle(child.hProcess);
-    }
+    DWORD exitCode = RunChild(std::string("\"") + exe +
+                              "\" --gtest_filter=MainDialog.EveryDescriptionFitsAndTheDpiIsFollowed");
     // Every later process in the prefix takes its DPI from here.
     if (hadOne)
         ::RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&before),
@@ -536,7 +567,6 @@ TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
         ::RegDeleteValueA(desktop, "LogPixels");
     ::RegCloseKey(desktop);
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", nullptr);
-    ASSERT_TRUE(started);
     EXPECT_EQ(exitCode, 0u);
 }
 
@@ -744,11 +774,10 @@ TEST_F(MainDialog, OnlineResourcesAsksTheShellToOpenTheWebPage)
 {
     CreateTestKey(kSearchUrl);
     Open();
-    void* original = PatchImport("shell32.dll", "ShellExecuteA",
-                                 reinterpret_cast<void*>(&RecordShellExecute));
-    ASSERT_NE(original, nullptr);
-    Click(IDC_ONLINE);
-    PatchImport("shell32.dll", "ShellExecuteA", original);
+    {
+        ImportSwap shell("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&RecordShellExecute));
+        Click(IDC_ONLINE);
+    }
 
     ASSERT_EQ(s_shellCalls.size(), 1u);
     EXPECT_EQ(s_shellCalls[0].owner, m_dialog->m_hWnd);
@@ -768,4 +797,428 @@ TEST_F(MainDialog, TheIconServesWhenMinimised)
     ::RedrawWindow(m_dialog->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Pump();
     EXPECT_TRUE(::IsIconic(m_dialog->m_hWnd));
+}
+
+namespace {
+
+const std::vector<std::string> kContextMenu = {"&Rename\tF2", "Re&move\tDel", "&Try search", "-",
+                                               "&Import...", "&Export..."};
+
+// A context menu as it was shown, read from a timer while it ran.
+struct MenuSeen {
+    std::vector<std::string> items;
+    std::vector<bool> enabled;
+    POINT topLeft;
+};
+std::vector<MenuSeen> s_menus;
+WPARAM s_menuChoice = 0;  // a mnemonic to choose, or 0 to close the menu
+
+void CALLBACK ReadMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND window = ::FindWindowA("#32768", nullptr);
+    if (window == nullptr || !::IsWindowVisible(window))
+        return;
+    auto menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
+    MenuSeen seen;
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    seen.topLeft = {rect.left, rect.top};
+    for (int item = 0; item < ::GetMenuItemCount(menu); ++item) {
+        char text[64] = {};
+        ::GetMenuStringA(menu, item, text, sizeof text, MF_BYPOSITION);
+        UINT state = ::GetMenuState(menu, item, MF_BYPOSITION);
+        seen.items.push_back((state & MF_SEPARATOR) != 0 ? "-" : text);
+        seen.enabled.push_back((state & (MF_GRAYED | MF_DISABLED)) == 0);
+    }
+    s_menus.push_back(seen);
+    if (s_menuChoice != 0)
+        ::PostMessageA(window, WM_CHAR, s_menuChoice, 0);
+    else
+        ::EndMenu();
+}
+
+// The Open and Save As dialogs, answered here: what they were asked, and
+// the file "chosen" (none: cancelled).
+struct FileDialogCall {
+    bool open;
+    HWND owner;
+    std::string filter, defaultExtension, fileName;
+    DWORD flags;
+};
+std::vector<FileDialogCall> s_fileDialogs;
+std::string s_chosenFile;
+
+BOOL AnswerFileDialog(OPENFILENAMEA* ofn, bool open)
+{
+    std::string filter;
+    for (const char* part = ofn->lpstrFilter; part != nullptr && *part != '\0';
+         part += std::strlen(part) + 1)
+        filter += std::string(part) + "|";
+    s_fileDialogs.push_back({open, ofn->hwndOwner, filter,
+                             ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "", ofn->lpstrFile,
+                             ofn->Flags});
+    if (s_chosenFile.empty())
+        return FALSE;
+    ::lstrcpynA(ofn->lpstrFile, s_chosenFile.c_str(), static_cast<int>(ofn->nMaxFile));
+    return TRUE;
+}
+BOOL WINAPI AnswerOpen(OPENFILENAMEA* ofn) { return AnswerFileDialog(ofn, true); }
+BOOL WINAPI AnswerSave(OPENFILENAMEA* ofn) { return AnswerFileDialog(ofn, false); }
+
+std::string TempFile(const char* name)
+{
+    char directory[MAX_PATH] = {};
+    ::GetTempPathA(sizeof directory, directory);
+    return std::string(directory) + std::to_string(::GetCurrentProcessId()) + "-" + name;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A UTF-8 text as UTF-16LE bytes, and back.
+std::string Utf16Bytes(const std::string& utf8)
+{
+    std::wstring wide = Wide(utf8);
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+std::string Utf8FromUtf16Bytes(const std::string& bytes)
+{
+    return Utf8(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+const std::string kRealKey = "HKEY_CURRENT_USER\\Software\\Microsoft";
+std::string ScratchKey() { return "HKEY_CURRENT_USER\\" + ScratchKeyPath() + "\\Software\\Microsoft"; }
+
+// The platform's own tool, on the scratch key: the file's real key is
+// rewritten to it on the way in and back on the way out.
+DWORD RegImport(const std::string& path)
+{
+    const std::string scratchFile = path + ".scratch.reg";
+    WriteBytes(scratchFile, Replaced(ReadBytes(path), Utf16Bytes(kRealKey), Utf16Bytes(ScratchKey())));
+    DWORD exitCode = RunChild("reg.exe import \"" + scratchFile + "\"");
+    ::DeleteFileA(scratchFile.c_str());
+    return exitCode;
+}
+DWORD RegExport(const std::string& path)
+{
+    DWORD exitCode = RunChild("reg.exe export \"" + ScratchKey() +
+                              "\\Internet Explorer\\SearchUrl\" \"" + path + "\" /y");
+    WriteBytes(path, Replaced(ReadBytes(path), Utf16Bytes(ScratchKey()), Utf16Bytes(kRealKey)));
+    return exitCode;
+}
+
+class FileDialogs : public MainDialog {
+protected:
+    FileDialogs()
+    {
+        s_fileDialogs.clear();
+        s_chosenFile.clear();
+        s_shellCalls.clear();
+        s_menus.clear();
+        s_menuChoice = 0;
+    }
+    ~FileDialogs() override
+    {
+        for (const std::string& path : m_files)
+            ::DeleteFileA(path.c_str());
+    }
+
+    std::string File(const char* name)
+    {
+        m_files.push_back(TempFile(name));
+        return m_files.back();
+    }
+
+    // The menus that `invoke` showed, each closed (or chosen from) by a timer.
+    std::vector<MenuSeen> MenusShownBy(const std::function<void()>& invoke)
+    {
+        s_menus.clear();
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &ReadMenu);
+        invoke();
+        Pump();
+        ::KillTimer(nullptr, timer);
+        return s_menus;
+    }
+
+    void Command(UINT id)
+    {
+        ::SendMessageA(m_dialog->m_hWnd, WM_COMMAND, id, 0);
+        Pump();
+    }
+
+    std::vector<std::string> m_files;
+    ImportSwap m_open{"comdlg32.dll", "GetOpenFileNameA", reinterpret_cast<void*>(&AnswerOpen)};
+    ImportSwap m_save{"comdlg32.dll", "GetSaveFileNameA", reinterpret_cast<void*>(&AnswerSave)};
+    ImportSwap m_shell{"shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&RecordShellExecute)};
+};
+
+} // namespace
+
+// Right-click, Shift+F10 and the Apps key: the same menu, its row commands
+// only for a selected row, shown below that row when asked from the keyboard.
+TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    auto menus = MenusShownBy([&] {
+        ::SendMessageA(m_dialog->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()),
+                       MAKELPARAM(100, 100));
+    });
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].items, kContextMenu);
+    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{false, false, false, false, true, true}));
+    EXPECT_EQ(menus[0].topLeft.x, 100);
+
+    int news = RowOf("NEWS");
+    SelectRow(news);
+    RECT label = {LVIR_LABEL, 0, 0, 0};
+    ::SendMessageA(List(), LVM_GETITEMRECT, news, reinterpret_cast<LPARAM>(&label));
+    POINT below = {label.left, label.bottom};
+    ::ClientToScreen(List(), &below);
+    ::SetFocus(List());
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    menus = MenusShownBy([&] { ::PostMessageA(List(), WM_SYSKEYDOWN, VK_F10, 0); });
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    auto apps = MenusShownBy([&] {
+        ::PostMessageA(List(), WM_KEYDOWN, VK_APPS, 0);
+        ::PostMessageA(List(), WM_KEYUP, VK_APPS, 0xC0000001);
+    });
+    EXPECT_EQ(menus.size(), 1u) << "Shift+F10";
+    EXPECT_EQ(apps.size(), 1u) << "Apps";
+    menus.insert(menus.end(), apps.begin(), apps.end());
+    ASSERT_EQ(menus.size(), 2u);
+    for (const MenuSeen& menu : menus) {
+        EXPECT_EQ(menu.enabled, (std::vector<bool>{true, true, true, false, true, true}));
+        EXPECT_EQ(menu.topLeft.x, below.x);
+        EXPECT_EQ(menu.topLeft.y, below.y);
+    }
+    // Elsewhere in the dialog, no menu of ours.
+    EXPECT_TRUE(MenusShownBy([&] {
+        ::SendMessageA(m_dialog->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Item(IDC_ADD)),
+                       MAKELPARAM(100, 100));
+    }).empty());
+
+    // Chosen from the menu: Remove, as Delete does.
+    s_menuChoice = 'm';
+    MenusShownBy([&] {
+        ::SendMessageA(m_dialog->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), -1);
+    });
+    EXPECT_EQ(RowOf("NEWS"), -1);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
+
+    // Rename opens the label editor, as F2 does; neither acts without a row.
+    Command(ID_PREFIX_RENAME);
+    Command(ID_PREFIX_REMOVE);
+    EXPECT_EQ(LabelEditor(), nullptr);
+    EXPECT_EQ(Rows().size(), 6u);
+    SelectRow(RowOf("MOVIE"));
+    Command(ID_PREFIX_RENAME);
+    EXPECT_NE(LabelEditor(), nullptr);
+}
+
+// Try search: the selected row's URL with the test query as the browser
+// sends it, opened by the shell; anything but a web address is refused.
+TEST_F(FileDialogs, TrySearchOpensOnlyWebAddresses)
+{
+    CreateTestKey(PrefixPath("A").c_str(), "http://x/?q=%s&n=1");
+    CreateTestKey(PrefixPath("B").c_str(), "HTTPS://x/%s/");
+    CreateTestKey(PrefixPath("C").c_str(), "http://x/without");
+    CreateTestKey(PrefixPath("D").c_str(), "C:\\Windows\\System32\\calc.exe");
+    CreateTestKey(PrefixPath("E").c_str(), "file:///C:/");
+    CreateTestKey(PrefixPath("F").c_str(), "%shttp://x/");
+    Open();
+    Command(ID_PREFIX_TRY_SEARCH);  // no row selected
+    for (const char* prefix : {"A", "B", "C", "D", "E", "F"}) {
+        SelectRow(RowOf(prefix));
+        Command(ID_PREFIX_TRY_SEARCH);
+    }
+    std::vector<std::string> opened;
+    for (const ShellCall& call : s_shellCalls) {
+        opened.push_back(call.file);
+        EXPECT_EQ(call.verb, "open");
+        EXPECT_EQ(call.owner, m_dialog->m_hWnd);
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{"http://x/?q=quillory+test&n=1",
+                                                "HTTPS://x/quillory+test/", "http://x/without"}));
+    const auto& messages = MessageRecorder::Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].text, "The URL of D is not a web address, so it is not opened:\n\n"
+                                "C:\\Windows\\System32\\calc.exe\n\n"
+                                "Only URLs that start with http:// or https:// are opened.");
+    EXPECT_EQ(messages[1].text.find("file:///C:/"), 57u);
+    EXPECT_EQ(messages[2].text.find("quillory+testhttp://x/"), 57u);
+    for (const auto& message : messages) {
+        EXPECT_EQ(message.caption, "Quillory");
+        EXPECT_EQ(message.style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    }
+}
+
+// The system menu and the context menu both ask for a file the same way;
+// a cancelled dialog changes nothing, a failed write says so.
+TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    HMENU systemMenu = ::GetSystemMenu(m_dialog->m_hWnd, FALSE);
+    std::vector<UINT> ids;
+    for (int item = 0; item < ::GetMenuItemCount(systemMenu); ++item)
+        ids.push_back(::GetMenuItemID(systemMenu, item));
+    auto at = std::find(ids.begin(), ids.end(), static_cast<UINT>(IDM_IMPORT));
+    ASSERT_LE(std::distance(at, ids.end()), 4);
+    EXPECT_EQ(std::vector<UINT>(at, at + 4), (std::vector<UINT>{IDM_IMPORT, IDM_EXPORT, 0, IDM_ABOUTBOX}));
+    char text[64] = {};
+    ::GetMenuStringA(systemMenu, IDM_IMPORT, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "&Import prefixes...");
+    ::GetMenuStringA(systemMenu, IDM_EXPORT, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "&Export prefixes...");
+
+    ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, IDM_IMPORT, 0);
+    ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, IDM_EXPORT, 0);
+    Command(ID_FILE_IMPORT);
+    Command(ID_FILE_EXPORT);
+    ASSERT_EQ(s_fileDialogs.size(), 4u);
+    const char filter[] = "Registration Entries (*.reg)|*.reg|All Files (*.*)|*.*|";
+    for (const FileDialogCall& call : s_fileDialogs) {
+        EXPECT_EQ(call.owner, m_dialog->m_hWnd);
+        EXPECT_EQ(call.filter, filter);
+        EXPECT_EQ(call.defaultExtension, "reg");
+        EXPECT_EQ(call.fileName, call.open ? "" : "SearchUrl.reg");
+        EXPECT_EQ((call.flags & OFN_OVERWRITEPROMPT) != 0, !call.open);
+        EXPECT_EQ((call.flags & OFN_FILEMUSTEXIST) != 0, call.open);
+    }
+    EXPECT_EQ(s_fileDialogs[0].open, true);
+    EXPECT_EQ(s_fileDialogs[1].open, false);
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+    EXPECT_EQ(Rows(), kDefaults);
+
+    s_chosenFile = TempFile("missing\\SearchUrl.reg");
+    Command(ID_FILE_EXPORT);
+    ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
+    EXPECT_EQ(MessageRecorder::Messages()[0].text.rfind("Could not write " + s_chosenFile + ".\n\n", 0), 0u);
+    EXPECT_EQ(MessageRecorder::Messages()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+}
+
+// Exported, then imported by the platform's own tool: every name and URL
+// exactly as the table held them, with the values a save writes. The
+// export touches neither the registry nor the modified flag.
+TEST_F(FileDialogs, AnExportComesBackThroughRegImportUnchanged)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    const std::vector<std::pair<std::string, std::string>> added = {
+        {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"},
+        {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},
+        {"ПОИСК", "http://пример.рф/?q=%s"},
+        {"日本", "https://例え.jp/検索?q=%s"},
+        {"A]B", "http://x/]?q=%s"},
+    };
+    for (const auto& row : added) {
+        SetFields(row.first.c_str(), row.second.c_str());
+        Click(IDC_ADD);
+    }
+    ASSERT_EQ(Rows().size(), kDefaults.size() + added.size());
+    s_chosenFile = File("SearchUrl.reg");
+    Command(ID_FILE_EXPORT);
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+    EXPECT_EQ(StoredNames(), kDefaults);
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    EXPECT_EQ(Utf8FromUtf16Bytes(ReadBytes(s_chosenFile)).rfind("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n", 0), 0u);
+
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
+    ASSERT_EQ(RegImport(s_chosenFile), 0u);
+    auto stored = StoredPrefixes();
+    ASSERT_EQ(stored.size(), kDefaults.size() + added.size());
+    for (const auto& row : added) {
+        EXPECT_EQ(stored[row.first].url, row.second) << row.first;
+        EXPECT_TRUE(stored[row.first].hasTheFiveValues) << row.first;
+    }
+    for (const std::string& name : kDefaults)
+        EXPECT_TRUE(stored[name].hasTheFiveValues) << name;
+}
+
+// A file the platform's tool wrote, in its own format and in the older
+// REGEDIT4 one: added to the table, counted, nothing stored before Apply.
+TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
+{
+    CreateTestKey(PrefixPath("google").c_str(), "http://www.google.com/search?hl=fr&q=%s");
+    CreateTestKey(PrefixPath("ÉTÉ").c_str(), "http://é.example/\"%s\"\\");
+    CreateTestKey((PrefixPath("ÉTÉ") + "\\deeper").c_str(), "http://not/a/prefix");
+    const std::string unicode = File("unicode.reg");
+    ASSERT_EQ(RegExport(unicode), 0u);
+    std::string text = Utf8FromUtf16Bytes(ReadBytes(unicode));
+    text = "REGEDIT4" + text.substr(text.find("\r\n"));
+    std::wstring wide = Wide(text);
+    std::string ansi(wide.size() * 2, '\0');
+    ansi.resize(static_cast<size_t>(::WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()),
+                                                          &ansi[0], static_cast<int>(ansi.size()), nullptr, nullptr)));
+    const std::string regedit4 = File("regedit4.reg");
+    WriteBytes(regedit4, ansi);
+
+    for (const std::string& path : {unicode, regedit4}) {
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
+        CreateTestKey(kSearchUrl);
+        MessageRecorder::Messages().clear();
+        Open();
+        SelectRow(RowOf("GOOGLE"));
+        s_chosenFile = path;
+        Command(ID_FILE_IMPORT);
+        std::vector<std::string> expected = kDefaults;
+        expected.insert(expected.begin() + 2, "ÉTÉ");
+        EXPECT_EQ(Rows(), expected) << path;
+        EXPECT_EQ(Text(ComboEdit()), "http://www.google.com/search?hl=fr&q=%s") << path;
+        EXPECT_EQ(StoredNames(), kDefaults) << path;
+        EXPECT_TRUE(Enabled(IDC_APPLY));
+        ASSERT_EQ(MessageRecorder::Messages().size(), 1u) << path;
+        const auto& message = MessageRecorder::Messages()[0];
+        EXPECT_EQ(message.text, "Imported 2 prefixes from " + path +
+                                    ".\n\nSkipped 1 entries that are not search prefixes.");
+        EXPECT_EQ(message.caption, "Quillory");
+        EXPECT_EQ(message.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        Click(IDC_APPLY);
+        EXPECT_EQ(StoredPrefixes()["ÉTÉ"].url, "http://é.example/\"%s\"\\") << path;
+    }
+}
+
+// A file that is not a registry file, or cannot be read: one error, and the
+// table and its modified flag as they were.
+TEST_F(FileDialogs, AFileThatCannotBeImportedChangesNothing)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    const std::string notRegistry = File("notes.reg");
+    WriteBytes(notRegistry, "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\X]\r\n"
+                            "@=\"http://x/%s\"\r\n");
+    const std::string missing = TempFile("missing.reg");
+    for (const std::string& path : {notRegistry, missing}) {
+        s_chosenFile = path;
+        Command(ID_FILE_IMPORT);
+    }
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    const auto& messages = MessageRecorder::Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text.rfind(notRegistry + " is not a registry file.", 0), 0u) << messages[0].text;
+    EXPECT_EQ(messages[1].text.rfind("Could not read " + missing + ".\n\n", 0), 0u) << messages[1].text;
+    EXPECT_GT(messages[1].text.size(), ("Could not read " + missing + ".\n\n").size());
+    for (const auto& message : messages)
+        EXPECT_EQ(message.style, static_cast<UINT>(MB_OK | MB_ICONERROR));
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 // Takes the store's message boxes while it lives, recording them instead of
-// showing a modal box.
+// showing a modal box. Record also stands in for MessageBoxA itself.
 class MessageRecorder {
 public:
     struct Message {
@@ -38,7 +38,6 @@ public:
         return texts;
     }
 
-private:
     static int WINAPI Record(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
     {
         Messages().push_back({owner, text, caption, style});

@@ -17,8 +17,12 @@ void Check(LONG result, const char* what)
 
 } // namespace
 
-ScratchRegistry::ScratchRegistry()
-    : m_path(std::string(kScratchRoot) + "\\" + std::to_string(::GetCurrentProcessId()))
+std::string ScratchKeyPath()
+{
+    return std::string(kScratchRoot) + "\\" + std::to_string(::GetCurrentProcessId());
+}
+
+ScratchRegistry::ScratchRegistry() : m_path(ScratchKeyPath())
 {
     // Left behind by a test process that was killed, whose id Wine reuses.
     ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());

@@ -20,6 +20,10 @@ private:
     HKEY m_scratch = nullptr;
 };
 
+// The scratch key of this process, below the real HKEY_CURRENT_USER: where
+// another process finds what this one wrote to HKEY_CURRENT_USER.
+std::string ScratchKeyPath();
+
 // Creates `path` below HKEY_CURRENT_USER, with `data` as its default value
 // when given; both are UTF-8 and stored as Unicode, as other programs do.
 void CreateTestKey(const char* path, const char* data = nullptr);
