@@ -5,6 +5,7 @@
 # to SHOTS_DIR.
 #   drive-quillory.sh EXE PREFIX SHOTS_DIR EXPECTED
 set -eu
+[ -n "${E2E_TRACE:-}" ] && { PS4='+ $(date +%T.%N | cut -c1-12) '; set -x; }
 exe=$1
 export WINEPREFIX=$2
 shots=$3
@@ -83,7 +84,7 @@ shot 0-start
 # slower click on the selected label opens the editor.
 click_row 4
 sleep 1
-click_row 4
+xdotool click 1         # where the pointer is: a move there again would wait for nothing
 sleep 1
 type_text film
 press Return
@@ -119,9 +120,78 @@ wait_for_exit "OK"
 
 # The key as the browser will see it.
 wine reg export "$key" "$shots/searchurl.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
-# Every prefix subkey with its values, leaving out the header and the
-# SearchUrl key's own values.
-iconv -f UTF-16 -t UTF-8 "$shots/searchurl.reg" | tr -d '\r' |
-  awk '/^\[.*SearchUrl\\/ { inside = 1 } inside && NF' > "$shots/searchurl.txt"
+# Every prefix section of a .reg file, without the header and blank lines.
+prefix_sections() {  # prefix_sections REG_FILE
+  iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | awk '/^\[.*SearchUrl\\/ { inside = 1 } inside && NF'
+}
+prefix_sections "$shots/searchurl.reg" > "$shots/searchurl.txt"
 diff -u "$expected" "$shots/searchurl.txt" || fail "the key differs from what was done"
 echo "The SearchUrl key holds what was done: $(grep -c '^\[' "$shots/searchurl.txt") prefixes."
+
+dialog_gone() {  # dialog_gone TITLE
+  for _ in $(seq 1 40); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.25
+  done
+  fail "the \"$1\" dialog did not close"
+}
+focus_dialog() {  # focus_dialog TITLE: waits for a dialog and gives it the keyboard
+  local found=""
+  for _ in $(seq 1 40); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1 || true)
+    [ -n "$found" ] && break
+    sleep 0.25
+  done
+  [ -n "$found" ] || fail "no \"$1\" dialog appeared"
+  xdotool windowfocus --sync "$found"
+  pause
+}
+
+# A backup through the list's context menu (Shift+F10; the list has the
+# focus at start) and the real Save As dialog.
+backup='C:\quillory-backup.reg'
+rm -f "$WINEPREFIX/drive_c/quillory-backup.reg"
+start_quillory
+press shift+F10
+shot 7-context-menu
+press e                  # Export...
+focus_dialog "Save As"
+press ctrl+a
+type_text "$backup"
+shot 8-save-as
+press Return
+dialog_gone "Save As"
+shot 9-exported
+prefix_sections "$WINEPREFIX/drive_c/quillory-backup.reg" > "$shots/backup.txt" ||
+  fail "the export wrote no file"
+diff -u "$expected" "$shots/backup.txt" || fail "the export differs from the table"
+
+# Empty the table, then restore it through the system menu and the Open
+# dialog; OK stores what was imported.
+xdotool windowfocus --sync "$window"
+for _ in $(seq 1 "$(grep -c '^\[' "$expected")"); do
+  xdotool mousemove --sync "$X" "$Y"  # away first: a move to where the pointer is never ends
+  click_row 0
+  press Delete
+done
+click_at 241 242         # Apply: the key is empty now
+[ "$(wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -c 'SearchUrl\\' || true)" = 0 ] ||
+  fail "Apply did not empty the key"
+shot 10-emptied
+press alt+space
+press i                  # Import prefixes...
+focus_dialog "Open"
+type_text "$backup"
+press Return
+dialog_gone "Open"
+pause
+shot 11-imported
+press Return             # the message box that counts what was imported
+xdotool windowfocus --sync "$window"
+pause
+click_at 142 242         # OK
+wait_for_exit "OK after the import"
+wine reg export "$key" "$shots/restored.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
+prefix_sections "$shots/restored.reg" > "$shots/restored.txt"
+diff -u "$expected" "$shots/restored.txt" || fail "the restored key differs from the backup"
+echo "Exported and imported again: $(grep -c '^\[' "$shots/restored.txt") prefixes."
