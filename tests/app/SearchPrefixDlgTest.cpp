@@ -1164,6 +1164,9 @@ TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
     CreateTestKey((PrefixPath("ÉTÉ") + "\\deeper").c_str(), "http://not/a/prefix");
     const std::string unicode = File("unicode.reg");
     ASSERT_EQ(RegExport(unicode), 0u);
+    // A name no registry holds, and so the table refuses: a skip too.
+    WriteBytes(unicode, ReadBytes(unicode) + Utf16Bytes("[" + kRealKey + "\\Internet Explorer\\SearchUrl\\" +
+                                                        std::string(256, 'L') + "]\r\n@=\"http://l/%s\"\r\n"));
     std::string text = Utf8FromUtf16Bytes(ReadBytes(unicode));
     text = "REGEDIT4" + text.substr(text.find("\r\n"));
     std::wstring wide = Wide(text);
@@ -1190,7 +1193,7 @@ TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
         ASSERT_EQ(MessageRecorder::Messages().size(), 1u) << path;
         const auto& message = MessageRecorder::Messages()[0];
         EXPECT_EQ(message.text, "Imported 2 prefixes from " + path +
-                                    ".\n\nSkipped 1 entries that are not search prefixes.");
+                                    ".\n\nSkipped 2 entries that are not search prefixes.");
         EXPECT_EQ(message.caption, "Quillory");
         EXPECT_EQ(message.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
         Click(IDC_APPLY);
