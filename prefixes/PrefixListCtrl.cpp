@@ -1,7 +1,10 @@
 #include "prefixes/PrefixListCtrl.h"
 
 #include "prefixes/PrefixCase.h"
+#include "registry/ProcessCodePage.h"
 
+#include <algorithm>
+#include <numeric>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CPrefixListCtrl, CListCtrl)
@@ -45,11 +48,72 @@ void CPrefixListCtrl::InitColumns()
 
 int CPrefixListCtrl::FindPrefix(const char* prefix) const
 {
-    for (int item = 0; item < GetItemCount(); ++item) {
-        if (GetItemText(item, kPrefixColumn) == prefix)
-            return item;
+    auto found = m_rowOf.find(prefix);
+    if (found == m_rowOf.end())
+        return -1;
+    return found->second;
+}
+
+void CPrefixListCtrl::IndexAllRows()
+{
+    m_rowOf.clear();
+    for (int item = 0; item < GetItemCount(); ++item)
+        m_rowOf.emplace(static_cast<const char*>(GetItemText(item, kPrefixColumn)), item);
+}
+
+void CPrefixListCtrl::IndexInsertedRow(int item, const char* prefix)
+{
+    for (auto& row : m_rowOf) {
+        if (row.second >= item)
+            ++row.second;
     }
-    return -1;
+    m_rowOf[prefix] = item;
+}
+
+void CPrefixListCtrl::IndexRemovedRow(int item, const char* prefix)
+{
+    m_rowOf.erase(prefix);
+    for (auto& row : m_rowOf) {
+        if (row.second > item)
+            --row.second;
+    }
+}
+
+bool CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
+{
+    if (GetItemCount() != 0)
+        return false;
+    // The sorted control puts a row before the first one that does not
+    // compare less (lstrcmpW): among rows that compare equal, the one
+    // inserted last comes first.
+    std::vector<std::wstring> names;
+    for (const Row& row : rows)
+        names.push_back(Tessaly::Widen(row.prefix));
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
+        int compared = ::lstrcmpW(names[left].c_str(), names[right].c_str());
+        return compared < 0 || (compared == 0 && left > right);
+    });
+    // Appended one after another without the sort style and with drawing
+    // off, each insert is a few microseconds instead of most of one.
+    SendMessage(WM_SETREDRAW, FALSE);
+    LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style & ~LVS_SORTASCENDING);
+    for (size_t i : order) {
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT;
+        row.iItem = GetItemCount();
+        row.pszText = const_cast<char*>(static_cast<const char*>(rows[i].prefix));  // only read
+        int item = InsertItem(row);
+        if (item != -1)
+            SetItemText(item, kUrlColumn, rows[i].url);
+    }
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style);
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    IndexAllRows();
+    return true;
 }
 
 CString CPrefixListCtrl::GetUrl(const char* prefix) const
@@ -80,6 +144,7 @@ int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)
         item = InsertItem(row);
         if (item == -1)
             return -1;
+        IndexInsertedRow(item, upper);
     }
     SetItemText(item, kUrlColumn, url);
     m_bModified = true;
@@ -96,6 +161,8 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         return;
 
     SetItemText(item, kPrefixColumn, upper);
+    m_rowOf.erase(static_cast<const char*>(old));
+    m_rowOf[static_cast<const char*>(upper)] = item;
     // Until a save writes it anew, the prefix stays in the subkey it came from.
     auto renamed = m_renamedFrom.find(static_cast<const char*>(old));
     CString from = renamed != m_renamedFrom.end() ? renamed->second : old;
@@ -116,6 +183,7 @@ void CPrefixListCtrl::RemovePrefix(const char* prefix)
     if (item == -1)
         return;
     m_renamedFrom.erase(static_cast<const char*>(upper));
-    DeleteItem(item);
+    if (DeleteItem(item))
+        IndexRemovedRow(item, upper);
     m_bModified = true;
 }

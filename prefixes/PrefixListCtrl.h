@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Tessaly {
@@ -57,9 +58,22 @@ protected:
 
 private:
     struct PendingRow;
+    struct Row {
+        CString prefix;
+        CString url;
+    };
 
     // The row of the prefix, added or updated; -1 when refused.
     int AddOrUpdateRow(const char* prefix, const char* url);
+    // Fills an empty table at once, in the order the sorted control gives
+    // the same rows inserted one at a time; false, with nothing inserted,
+    // when the control is not empty.
+    bool InsertInOrder(const std::vector<Row>& rows);
+    // What AddOrUpdateRow makes of the subkeys read, one after another.
+    void AddLoadedRows(const std::vector<Row>& subkeys);
+    void IndexAllRows();
+    void IndexInsertedRow(int item, const char* prefix);
+    void IndexRemovedRow(int item, const char* prefix);
     std::vector<PendingRow> PendingRows(CSubkeyNames& rows, std::vector<CString>& kept) const;
     bool WriteRows(CSubkeyNames& rows, CSubkeyNames& keep);
     void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending);
@@ -77,6 +91,9 @@ private:
     // Rows renamed since their prefix was last read or written, by row name:
     // the subkey that holds the prefix until a save writes it anew.
     std::map<std::string, CString> m_renamedFrom;
+    // Each row's index by its prefix, kept beside the control so that
+    // finding a prefix does not read every row.
+    std::unordered_map<std::string, int> m_rowOf;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,6 +3,7 @@
 
 #include "prefixes/PrefixListCtrl.h"
 
+#include "prefixes/PrefixCase.h"
 #include "prefixes/SearchQuery.h"
 #include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 using Tessaly::CRegistryKey;
@@ -155,6 +157,7 @@ void CPrefixListCtrl::LoadPrefixes()
     m_keptSubkeys.RemoveAll();
     m_renamedFrom.clear();
     std::vector<CString> skipped;
+    std::vector<Row> loaded;
     bool walked = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
@@ -176,13 +179,14 @@ void CPrefixListCtrl::LoadPrefixes()
                 skipped.push_back(subkey.GetName());
                 if (exact)
                     m_keptSubkeys.Add(subkey.GetName());
-            } else if (AddOrUpdateRow(subkey.GetName(), url) != -1) {
-                m_shownSubkeys.Add(subkey.GetName());
+            } else {
+                loaded.push_back({subkey.GetName(), url});
             }
         }
         walked = true;
     } catch (const CRegistryKey::Exception&) {
     }
+    AddLoadedRows(loaded);
     if (!walked || !skipped.empty())
         ShowError(FailureText(kReadFailed, skipped));
     if (!walked)
@@ -191,6 +195,30 @@ void CPrefixListCtrl::LoadPrefixes()
     // what could be read.
     m_bModified = false;
     m_bLoadClean = skipped.empty();
+}
+
+void CPrefixListCtrl::AddLoadedRows(const std::vector<Row>& subkeys)
+{
+    std::vector<Row> rows;
+    std::unordered_map<std::string, size_t> rowOf;
+    for (const Row& subkey : subkeys) {
+        CString upper = UpperCasePrefix(subkey.prefix);
+        if (!IsValidPrefix(upper) || subkey.url.IsEmpty())
+            continue;
+        auto added = rowOf.emplace(static_cast<const char*>(upper), rows.size());
+        if (added.second)
+            rows.push_back({upper, subkey.url});
+        else
+            rows[added.first->second].url = subkey.url;  // the later one, as an update
+        m_shownSubkeys.Add(subkey.prefix);
+    }
+    if (rows.empty())
+        return;
+    m_bModified = true;
+    if (InsertInOrder(rows))
+        return;
+    for (const Row& row : rows)  // onto rows the table has already
+        AddOrUpdateRow(row.prefix, row.url);
 }
 
 void CPrefixListCtrl::AddDefaultPrefixes()

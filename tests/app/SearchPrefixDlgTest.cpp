@@ -3,6 +3,7 @@
 
 #include "tests/prefixes/MessageRecorder.h"
 #include "tests/support/ImportTable.h"
+#include "tests/support/ListViewHost.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
@@ -671,6 +672,43 @@ TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
 
 // The program's manifest makes the process code page UTF-8: names and URLs
 // in any script are shown, edited and saved with every byte kept.
+// The load fills the list in one go. Its rows must stand as the sorted
+// control places the same rows added one at a time, in the order they were
+// read, and a later add must go where the control puts it in both.
+TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
+{
+    const char* const names[] = {
+        "10", "9", "09", "1.5", "1-5", "A-B", "AB", "A'B", "A B", "'QUOTE", "-DASH", "!BANG",
+        "~TILDE", "_UNDER", "A_B", "#", "É", "E", "ÉCOLE", "ECOLE", "ÈCOLE", "école", "straße",
+        "STRASSE", "co-op", "COOP", "µ", "Μ", "ΑΒΓ", "αβγ2", "поиск", "ПОИСК2", "日本", "A日本",
+        "ǅ", "ǆ2", "ⱥ", "Ⱥ2", "Z", "z2", "Æ", "AE", "Œ", "OE", "Ø", "O"};
+    for (const char* name : names)
+        CreateTestKey(PrefixPath(name).c_str(), (std::string("http://x/") + name + "/%s").c_str());
+    Open();
+
+    ListViewHost host;
+    CPrefixListCtrl oneByOne;
+    oneByOne.Attach(host.List());
+    oneByOne.InitColumns();
+    for (const std::string& name : StoredNames())  // the load's order
+        oneByOne.AddOrUpdatePrefix(Utf8(Wide(name)).c_str(), ("http://x/" + name + "/%s").c_str());
+    auto rowsOf = [](const CPrefixListCtrl& table) {
+        std::vector<std::string> rows;
+        for (int row = 0; row < table.GetItemCount(); ++row)
+            rows.push_back(static_cast<const char*>(table.GetItemText(row, CPrefixListCtrl::kPrefixColumn)));
+        return rows;
+    };
+    ASSERT_GT(Rows().size(), 30u);
+    EXPECT_EQ(Rows(), rowsOf(oneByOne));
+    for (const char* added : {"M", "É2", "-", "ÉCOLE3"}) {
+        SetFields(added, "http://added/%s");
+        Click(IDC_ADD);
+        oneByOne.AddOrUpdatePrefix(added, "http://added/%s");
+    }
+    EXPECT_EQ(Rows(), rowsOf(oneByOne));
+    oneByOne.Detach();
+}
+
 TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
 {
     ASSERT_EQ(::GetACP(), UINT(CP_UTF8));
