@@ -60,6 +60,14 @@ void AppendCommand(HMENU menu, UINT command, UINT textId)
         ::AppendMenuA(menu, MF_STRING, command, text);
 }
 
+std::string ImportSummary(int imported, int skipped, const std::string& path)
+{
+    std::string text = "Imported " + std::to_string(imported) + " prefixes from " + path + ".";
+    if (skipped != 0)
+        text += "\n\nSkipped " + std::to_string(skipped) + " entries that are not search prefixes.";
+    return text;
+}
+
 std::string SystemErrorText(DWORD error)
 {
     if (error == ERROR_FILE_TOO_LARGE)
@@ -475,10 +483,7 @@ void CSearchPrefixDlg::OnImport()
     int row = SelectedRow();
     if (row != -1)
         ShowRowInFields(row);  // its URL may have come from the file
-    std::string text = "Imported " + std::to_string(imported) + " prefixes from " + path + ".";
-    if (skipped != 0)
-        text += "\n\nSkipped " + std::to_string(skipped) + " entries that are not search prefixes.";
-    ShowMessage(text.c_str(), MB_ICONINFORMATION);
+    ShowMessage(ImportSummary(imported, skipped, path).c_str(), MB_ICONINFORMATION);
 }
 
 void CSearchPrefixDlg::OnExport()

@@ -127,7 +127,9 @@ bool FromUtf16(const char* bytes, size_t size, std::wstring& text)
 
 // The file's text. A byte-order mark names UTF-16LE or UTF-8; without one,
 // valid UTF-8 is taken as such, and anything else is in the system's ANSI
-// code page, as the Registry Editor writes REGEDIT4 files.
+// code page, as the Registry Editor writes REGEDIT4 files. Text in an ANSI
+// code page is seldom valid UTF-8 unless it is plain ASCII, which both read
+// alike; an editor that saved a REGEDIT4 file as UTF-8 is read right.
 bool Decode(const std::string& bytes, std::wstring& text)
 {
     if (bytes.compare(0, 2, "\xFF\xFE") == 0)
@@ -157,6 +159,8 @@ public:
             ++m_position;
         return true;
     }
+    size_t Position() const { return m_position; }
+    void Rewind(size_t position) { m_position = position; }
 
 private:
     const std::wstring& m_text;
@@ -231,6 +235,30 @@ bool ParseHex(const std::wstring& text, std::string& bytes)
         position = comma + 1;
     }
     return true;
+}
+
+// Long binary data goes on over lines that end in a backslash; the pieces
+// are joined in one buffer. Data cut off by the end of the file, or by a
+// key line (which never continues data), keeps its backslash and so is
+// unreadable.
+void JoinContinuedData(LineReader& lines, std::wstring& line)
+{
+    if (!IsHexData(line))
+        return;
+    std::wstring next;
+    for (size_t end = line.find_last_not_of(kSpaces); end != std::wstring::npos && line[end] == L'\\';
+         end = line.find_last_not_of(kSpaces)) {
+        size_t mark = lines.Position();
+        if (!lines.Next(next))
+            return;
+        next = TrimLeft(next);
+        if (!next.empty() && next[0] == L'[') {
+            lines.Rewind(mark);
+            return;
+        }
+        line.resize(end);
+        line += next;
+    }
 }
 
 enum class DefaultValue { None, Text, Other };
@@ -404,14 +432,7 @@ bool CPrefixFile::Parse(const std::string& bytes)
     Parser parser(line == kVersion4);
     while (lines.Next(line)) {
         line = TrimLeft(line);
-        // Long binary data goes on over lines that end in a backslash.
-        std::wstring next;
-        while (IsHexData(line) && !TrimRight(line).empty() && TrimRight(line).back() == L'\\' &&
-               lines.Next(next)) {
-            line = TrimRight(line);
-            line.pop_back();
-            line += TrimLeft(next);
-        }
+        JoinContinuedData(lines, line);
         if (line.empty() || line[0] == L';' || line[0] == L'#')
             continue;
         if (line[0] == L'[')

@@ -128,6 +128,9 @@ TEST(PrefixFile, ReadsPrefixesFromEveryFormAndCountsTheRest)
         {"UTF-8 with a byte-order mark",
          "\xEF\xBB\xBF" + Utf8(std::string(kVersion5) + "\n" + kKey + "\xC9]\n@=\"http://\xE9\"\n"),
          {{"\xC9", "http://\xE9"}}, 0},
+        {"REGEDIT4 saved as UTF-8",
+         Utf8("REGEDIT4\r\n" + std::string(kKey) + "\xC9]\r\n@=\"http://\xE9\"\r\n"),
+         {{"\xC9", "http://\xE9"}}, 0},
         {"UTF-8 without one", Utf8(std::string(kVersion5) + "\n" + kKey + "\xC9]\n@=\"http://\xE9\"\n"),
          {{"\xC9", "http://\xE9"}}, 0},
         {"CR LF, LF and CR mixed, blanks, comments, spaces around =",
@@ -174,6 +177,10 @@ TEST(PrefixFile, DamagedFilesAreRefusedOrSkippedInPart)
     const std::string header = std::string(kVersion5) + "\r\n";
     const std::string prefixA = std::string(kKey) + "A]\r\n@=\"http://a/?q=%s\"\r\n";
     const std::string huge(1 << 20, 'x');
+    std::string longData;
+    for (int line = 0; line < 40000; ++line)
+        longData += "00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,\\\r\n  ";
+    longData += "ff\r\n";
     struct Case {
         const char* what;
         std::string bytes;
@@ -192,6 +199,10 @@ TEST(PrefixFile, DamagedFilesAreRefusedOrSkippedInPart)
         {"only the header", header, true, 0, 0},
         {"cut off in a quoted string", header + prefixA + kKey + "B]\r\n@=\"http://b/?q", true, 1, 1},
         {"a lone backslash at the end", header + prefixA + kKey + "B]\r\n@=hex(1):41,00,\\", true, 1, 1},
+        {"a key line after data that goes on", header + kKey + "B]\r\n@=hex(1):41,00,\\\r\n" + prefixA,
+         true, 1, 1},
+        {"a 1 MB value over 40,000 lines", header + prefixA + kKey + "B]\r\n\"bin\"=hex:" + longData,
+         true, 1, 1},
         {"a backslash ending a quoted string", header + kKey + "B]\r\n@=\"http://b\\", true, 0, 1},
         {"a 1 MB line", header + prefixA + "; " + huge + "\r\n" + kKey + "B]\r\n@=\"" + huge + "\"\r\n",
          true, 2, 0},
