@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 using Tessaly::CRegistryKey;
@@ -56,8 +57,9 @@ bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
     try {
         CRegistryKey key = subkey.OpenKey(kAccess);
-        url = static_cast<const char*>(key.QueryValue(""));
-        return url.IsEmpty() || key.IsValueExact("", url);
+        CRegistryKey::Value value = key.QueryValue("");
+        url = static_cast<const char*>(value);
+        return url.IsEmpty() || key.IsValueExact(value);
     } catch (const CRegistryKey::Exception&) {
         return false;
     }
@@ -186,7 +188,7 @@ void CPrefixListCtrl::LoadPrefixes()
         walked = true;
     } catch (const CRegistryKey::Exception&) {
     }
-    AddLoadedRows(loaded);
+    AddLoadedRows(std::move(loaded));
     if (!walked || !skipped.empty())
         ShowError(FailureText(kReadFailed, skipped));
     if (!walked)
@@ -197,10 +199,12 @@ void CPrefixListCtrl::LoadPrefixes()
     m_bLoadClean = skipped.empty();
 }
 
-void CPrefixListCtrl::AddLoadedRows(const std::vector<Row>& subkeys)
+void CPrefixListCtrl::AddLoadedRows(std::vector<Row> subkeys)
 {
     std::vector<Row> rows;
     std::unordered_map<std::string, size_t> rowOf;
+    rows.reserve(subkeys.size());
+    rowOf.reserve(subkeys.size());
     for (const Row& subkey : subkeys) {
         CString upper = UpperCasePrefix(subkey.prefix);
         if (!IsValidPrefix(upper) || subkey.url.IsEmpty())
@@ -212,6 +216,8 @@ void CPrefixListCtrl::AddLoadedRows(const std::vector<Row>& subkeys)
             rows[added.first->second].url = subkey.url;  // the later one, as an update
         m_shownSubkeys.Add(subkey.prefix);
     }
+    std::vector<Row>().swap(subkeys);
+    std::unordered_map<std::string, size_t>().swap(rowOf);
     if (rows.empty())
         return;
     m_bModified = true;

@@ -1,5 +1,7 @@
 #include "registry/ProcessCodePage.h"
 
+#include <algorithm>
+
 namespace Tessaly {
 
 DWORD MaxBytesPerCharacter()
@@ -10,6 +12,13 @@ DWORD MaxBytesPerCharacter()
         return ::GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 4u;
     }();
     return maxBytes;
+}
+
+bool IsSurelyExact(const char* text, size_t length)
+{
+    static const bool utf8 = ::GetACP() == CP_UTF8;
+    static const char replacement[] = "\xEF\xBF\xBD";
+    return utf8 && std::search(text, text + length, replacement, replacement + 3) == text + length;
 }
 
 std::wstring Widen(const char* text)

@@ -16,4 +16,10 @@ DWORD MaxBytesPerCharacter();
 // A narrow text as the registry's narrow functions convert it.
 std::wstring Widen(const char* text);
 
+// True when `length` bytes of text are surely what the registry stores: in
+// UTF-8 every character converts both ways unchanged, except what comes out
+// as the replacement character (an unpaired surrogate, say). False means
+// only that the registry has to be asked.
+bool IsSurelyExact(const char* text, size_t length);
+
 } // namespace Tessaly

@@ -113,12 +113,16 @@ public:
     CRegistryKey CreateKey(const char* subKey, const char* keyClass, DWORD options,
                            REGSAM access, SECURITY_ATTRIBUTES* security);
 
+    // One call for most values: a larger one is read again at its size.
     Value QueryValue(const char* name) const;
     void SetValue(const char* name, const char* text, DWORD type);
     // True when the value `name` is a string that holds exactly `text`, as
     // the registry stores it in Unicode: false when the text read from it
     // was altered by the process code page, or the value changed since.
     bool IsValueExact(const char* name, const char* text) const;
+    // The same for a value just read, asking the registry only when the
+    // process code page may have altered it or a NUL hides text after it.
+    bool IsValueExact(const Value& value) const;
     // Deletes every value but those named in `kept`. Works on the names as
     // stored, so a name the process code page cannot hold goes as well.
     void DeleteValuesExcept(const std::vector<std::string>& kept);

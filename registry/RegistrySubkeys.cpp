@@ -2,6 +2,8 @@
 
 #include "registry/ProcessCodePage.h"
 
+#include <cstring>
+
 namespace Tessaly {
 
 namespace {
@@ -110,6 +112,8 @@ CRegistryKey CRegistryKey::SubkeyIterator::OpenKey(REGSAM access) const
 
 bool CRegistryKey::SubkeyIterator::IsNameExact() const
 {
+    if (IsSurelyExact(GetName(), std::strlen(GetName())))
+        return true;
     WCHAR stored[kLongestKeyName + 1];
     DWORD length = kLongestKeyName + 1;
     // The position has moved past the subkey whose name is held.
@@ -195,15 +199,19 @@ void CRegistryKey::DeleteKeyAndSubkeys(const char* subKey)
     {
         CRegistryKey subkey = OpenKey(subKey, KEY_ALL_ACCESS);
         // Deleting shifts the positions of the later subkeys, so each round
-        // starts a fresh walk and takes the first.
-        for (;;) {
+        // starts a fresh walk and takes the first. A leaf, the usual case,
+        // costs one count.
+        while (subkey.GetCounts().subkeys != 0) {
             SubkeyIterator first = subkey.BeginSubkeyIteration();
             if (first == EndSubkeyIteration())
                 break;
             subkey.DeleteKeyAndSubkeys(first.GetName());
         }
     }
-    DeleteKey(subKey);
+    // Its subkeys are gone: DeleteKey's own check would only ask again.
+    LONG result = ::RegDeleteKeyA(GetHandle(), subKey);
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::DeleteKeyAndSubkeys()", result);
 }
 
 void CRegistryKey::DeleteSubkeys()

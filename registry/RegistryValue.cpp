@@ -12,6 +12,10 @@ namespace {
 
 // The registry's limit on the length of a value name, in characters.
 const DWORD kLongestValueName = 16383;
+// Room for the first read of a value, enough for most URLs.
+const DWORD kFirstReadRoom = 1024;
+// A value that keeps growing between reads is not read forever.
+const int kMaxReads = 8;
 
 } // namespace
 
@@ -30,17 +34,18 @@ CRegistryKey::Value::operator const char*() const
 CRegistryKey::Value CRegistryKey::QueryValue(const char* name) const
 {
     DWORD type = 0;
-    DWORD size = 0;
-    LONG result = ::RegQueryValueExA(GetHandle(), name, nullptr, &type, nullptr, &size);
-    if (result != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::QueryValue()", result);
-
+    DWORD size = kFirstReadRoom;
     // One byte more than the registry fills, and zeroed, so that the text of
     // a string stored without a terminator still ends within the copy.
     std::vector<BYTE> data(static_cast<size_t>(size) + 1, 0);
-    result = ::RegQueryValueExA(GetHandle(), name, nullptr, &type, data.data(), &size);
+    LONG result = ::RegQueryValueExA(GetHandle(), name, nullptr, &type, data.data(), &size);
+    for (int read = 1; result == ERROR_MORE_DATA && read < kMaxReads; ++read) {
+        data.assign(static_cast<size_t>(size) + 1, 0);
+        result = ::RegQueryValueExA(GetHandle(), name, nullptr, &type, data.data(), &size);
+    }
     if (result != ERROR_SUCCESS)
         throw Exception("CRegistryKey::QueryValue()", result);
+    data.resize(static_cast<size_t>(size) + 1);
     return Value(name, type, std::move(data), size);
 }
 
@@ -76,6 +81,18 @@ bool CRegistryKey::IsValueExact(const char* name, const char* text) const
     while (length > 0 && stored[length - 1] == L'\0')
         --length;  // its terminators, if it was stored with any
     return std::wstring(stored.data(), length) == expected;
+}
+
+bool CRegistryKey::IsValueExact(const Value& value) const
+{
+    const char* text = value;
+    size_t length = std::strlen(text);
+    const BYTE* end = value.GetData() + value.GetSize();
+    bool nothingAfterNul = std::all_of(value.GetData() + std::min<size_t>(length, value.GetSize()),
+                                       end, [](BYTE b) { return b == 0; });
+    if (nothingAfterNul && IsSurelyExact(text, length))
+        return true;
+    return IsValueExact(value.GetName(), text);
 }
 
 void CRegistryKey::DeleteValuesExcept(const std::vector<std::string>& kept)

@@ -709,6 +709,57 @@ TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
     oneByOne.Detach();
 }
 
+namespace {
+
+void CreateWidePrefix(const std::wstring& name, const std::wstring& url)
+{
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, (Wide(kSearchUrl) + L"\\" + name).c_str(), 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(url.data()),
+                     static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
+std::wstring WideUrl(const std::wstring& name)
+{
+    wchar_t url[4096] = {};
+    DWORD size = sizeof url;
+    ::RegGetValueW(HKEY_CURRENT_USER, (Wide(kSearchUrl) + L"\\" + name).c_str(), L"",
+                   RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, url, &size);
+    return std::wstring(url, size / sizeof(wchar_t) - 1);
+}
+
+} // namespace
+
+// What UTF-8 cannot carry (an unpaired surrogate) or a NUL cuts short is
+// never shown and never written over; a URL longer than a first read is
+// read whole.
+TEST_F(MainDialog, TextsUtf8AltersOrANulCutsAreKeptAsTheyAre)
+{
+    const std::wstring kept[][2] = {{L"SURROGATE", L"http://x/\xD800/%s"},
+                                    {L"N\xDC00", L"http://n/%s"},
+                                    {std::wstring(L"NUL"), std::wstring(L"http://a\0b/%s", 13)}};
+    for (const auto& prefix : kept)
+        CreateWidePrefix(prefix[0], prefix[1]);
+    const std::string longUrl = "http://long/?q=%s&" + std::string(3000, 'l');
+    CreateTestKey(PrefixPath("LONG").c_str(), longUrl.c_str());
+    Open();
+    EXPECT_EQ(Rows(), std::vector<std::string>{"LONG"});
+    ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
+    const std::string& message = MessageRecorder::Messages()[0].text;
+    for (const char* name : {"SURROGATE", "NUL", "N\xEF\xBF\xBD"})
+        EXPECT_NE(message.find(name), std::string::npos) << name << " in " << message;
+
+    SetFields("ADDED", "http://added/%s");
+    Click(IDC_ADD);
+    Click(IDOK);
+    ASSERT_TRUE(m_dialog->HasEnded());
+    for (const auto& prefix : kept)
+        EXPECT_EQ(WideUrl(prefix[0]), prefix[1]);
+    EXPECT_EQ(StoredPrefixes()["LONG"].url, longUrl);
+}
+
 TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
 {
     ASSERT_EQ(::GetACP(), UINT(CP_UTF8));

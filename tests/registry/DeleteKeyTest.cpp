@@ -60,6 +60,14 @@ TEST_F(DeleteKey, DeleteKeyAndSubkeysRemovesADeepTreeOnly)
     EXPECT_TRUE(TestKeyExists("Other"));
     EXPECT_EQ(calls.CallsTo("RegDeleteKeyA"), 8u);  // T and its seven descendants
     EXPECT_EQ(calls.OpenHandleCount(), 0u);
+
+    // A leaf: open, count, close, delete.
+    CreateTestKey("Leaf", "v");
+    CRegistryKey root = Root();
+    unsigned before = calls.CallCount();
+    root.DeleteKeyAndSubkeys("Leaf");
+    EXPECT_EQ(calls.CallCount() - before, 4u);
+    EXPECT_FALSE(TestKeyExists("Leaf"));
 }
 
 // Fails each registry call of a tree deletion in turn: every failure is

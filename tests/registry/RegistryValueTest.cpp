@@ -1,5 +1,6 @@
 #include "registry/RegistryKey.h"
 
+#include "tests/support/RegistryCallLayer.h"
 #include "tests/support/RegistryFailure.h"
 #include "tests/support/ScratchRegistry.h"
 
@@ -64,6 +65,24 @@ TEST_F(RegistryValue, TheDefaultValueIsTheEmptyName)
     EXPECT_STREQ(value.GetName(), "");
     EXPECT_EQ(value.GetType(), DWORD(REG_SZ));
     EXPECT_STREQ(value, "http://example.org/?q=%s");
+}
+
+// Most values take one read; a larger one is read again at its size, and a
+// registry that keeps answering "too small" is not asked forever.
+TEST_F(RegistryValue, AValueLargerThanTheFirstReadIsReadWholeInBoundedReads)
+{
+    const std::string large(5000, 'v');
+    m_key.SetValue("small", "s", REG_SZ);
+    m_key.SetValue("large", large.c_str(), REG_SZ);
+    RegistryCallLayer calls;
+    EXPECT_STREQ(m_key.QueryValue("small"), "s");
+    EXPECT_EQ(calls.CallsTo("RegQueryValueExA"), 1u);
+    EXPECT_EQ(std::string(m_key.QueryValue("large")), large);
+    EXPECT_EQ(calls.CallsTo("RegQueryValueExA"), 3u);
+    calls.FailEveryCallTo("RegQueryValueExA", ERROR_MORE_DATA);
+    ExpectRegistryFailure([&] { m_key.QueryValue("small"); }, "CRegistryKey::QueryValue()",
+                          DWORD(ERROR_MORE_DATA));
+    EXPECT_EQ(calls.CallsTo("RegQueryValueExA"), 11u);
 }
 
 // Judged on the Unicode text the registry stores; here in code page 1252.
