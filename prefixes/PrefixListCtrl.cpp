@@ -54,13 +54,6 @@ int CPrefixListCtrl::FindPrefix(const char* prefix) const
     return found->second;
 }
 
-void CPrefixListCtrl::IndexAllRows()
-{
-    m_rowOf.clear();
-    for (int item = 0; item < GetItemCount(); ++item)
-        m_rowOf.emplace(static_cast<const char*>(GetItemText(item, kPrefixColumn)), item);
-}
-
 void CPrefixListCtrl::IndexInsertedRow(int item, const char* prefix)
 {
     for (auto& row : m_rowOf) {
@@ -86,33 +79,39 @@ bool CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
     // The sorted control puts a row before the first one that does not
     // compare less (lstrcmpW): among rows that compare equal, the one
     // inserted last comes first.
-    std::vector<std::wstring> names;
-    for (const Row& row : rows)
-        names.push_back(Tessaly::Widen(row.prefix));
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-        int compared = ::lstrcmpW(names[left].c_str(), names[right].c_str());
-        return compared < 0 || (compared == 0 && left > right);
-    });
+    {
+        std::vector<std::wstring> names;
+        names.reserve(rows.size());
+        for (const Row& row : rows)
+            names.push_back(Tessaly::Widen(row.prefix));
+        std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
+            int compared = ::lstrcmpW(names[left].c_str(), names[right].c_str());
+            return compared < 0 || (compared == 0 && left > right);
+        });
+    }
     // Appended one after another without the sort style and with drawing
     // off, each insert is a few microseconds instead of most of one.
     SendMessage(WM_SETREDRAW, FALSE);
     LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style & ~LVS_SORTASCENDING);
+    m_rowOf.clear();
+    m_rowOf.reserve(rows.size());
     for (size_t i : order) {
         LVITEMA row = {};
         row.mask = LVIF_TEXT;
-        row.iItem = GetItemCount();
+        row.iItem = static_cast<int>(m_rowOf.size());
         row.pszText = const_cast<char*>(static_cast<const char*>(rows[i].prefix));  // only read
         int item = InsertItem(row);
-        if (item != -1)
-            SetItemText(item, kUrlColumn, rows[i].url);
+        if (item == -1)
+            continue;
+        SetItemText(item, kUrlColumn, rows[i].url);
+        m_rowOf.emplace(static_cast<const char*>(rows[i].prefix), item);
     }
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style);
     SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    IndexAllRows();
     return true;
 }
 

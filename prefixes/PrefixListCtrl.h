@@ -70,8 +70,7 @@ private:
     // when the control is not empty.
     bool InsertInOrder(const std::vector<Row>& rows);
     // What AddOrUpdateRow makes of the subkeys read, one after another.
-    void AddLoadedRows(const std::vector<Row>& subkeys);
-    void IndexAllRows();
+    void AddLoadedRows(std::vector<Row> subkeys);
     void IndexInsertedRow(int item, const char* prefix);
     void IndexRemovedRow(int item, const char* prefix);
     std::vector<PendingRow> PendingRows(CSubkeyNames& rows, std::vector<CString>& kept) const;
