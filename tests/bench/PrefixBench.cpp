@@ -6,6 +6,7 @@
 
 #include "app/SearchPrefixDlg.h"
 #include "prefixes/PrefixListCtrl.h"
+#include "res/resource.h"
 
 #include "tests/support/ListViewHost.h"
 
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,12 +61,17 @@ double Now()
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// The median of `runs` timings of `work`, each after an untimed `prepare`.
+// The median of `runs` timings of `work`, each after an untimed `prepare`
+// and a pause. Under Wine a registry call takes about four times as long
+// in a long burst of them as after a pause (3.5 against 17 ms for the same
+// 100 reads, measured back to back and 50 ms apart), so every run starts
+// from the same rest: the floor and the program are timed alike.
 double Median(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
 {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         prepare();
+        ::Sleep(100);
         double start = Now();
         work();
         times.push_back(Now() - start);
@@ -196,16 +203,66 @@ private:
     HKEY m_key = nullptr;
 };
 
-struct Row {
-    const char* operation;
-    double time;
-    double floor;
+// One line of the table: every figure for one N.
+struct Line {
+    int count;
+    double load, loadFloor;
+    double startup, startupOverOne;
+    double save, saveFloor;
+    double import;
+    double updateMicroseconds;
 };
 
-void PrintRow(int count, const Row& row)
+void PrintHeader()
 {
-    std::printf("%6d  %-10s %10.2f %10.2f %8.2f\n", count, row.operation, row.time, row.floor,
-                row.time / row.floor);
+    std::printf("Median ms; floor = the bare registry calls of the same work. Start-up ratio is\n"
+                "(start-up - start-up over one prefix) / load floor. Update: one command-update\n"
+                "pass with an existing prefix in the fields, in microseconds.\n\n");
+    std::printf("| %5s | %8s | %8s | %5s | %8s | %8s | %5s | %8s | %8s | %5s | %10s | %6s |\n",
+                "N", "load", "floor", "ratio", "start-up", "over one", "ratio", "save", "floor",
+                "ratio", "reg import", "update");
+    std::printf("|------:|---------:|---------:|------:|---------:|---------:|------:|---------:|"
+                "---------:|------:|-----------:|-------:|\n");
+}
+
+void PrintLine(const Line& l)
+{
+    std::printf("| %5d | %8.1f | %8.1f | %5.2f | %8.1f | %8.1f | %5.2f | %8.1f | %8.1f | %5.2f | "
+                "%10.1f | %6.1f |\n",
+                l.count, l.load, l.loadFloor, l.load / l.loadFloor, l.startup, l.startupOverOne,
+                (l.startup - l.startupOverOne) / l.loadFloor, l.save, l.saveFloor,
+                l.save / l.saveFloor, l.import, l.updateMicroseconds);
+    std::fflush(stdout);
+}
+
+double StartupMedian(int runs)
+{
+    std::unique_ptr<CSearchPrefixDlg> dialog;
+    double startup = Median(
+        runs,
+        [&] {
+            dialog.reset();
+            dialog = std::make_unique<CSearchPrefixDlg>();
+        },
+        [&] { dialog->Create(); });
+    return startup;
+}
+
+// The pass that runs before every message, with the fields holding the
+// prefix of the row in the middle, as after a click on it.
+double UpdatePassMicroseconds(int count)
+{
+    CSearchPrefixDlg dialog;
+    dialog.Create();
+    HWND list = ::GetDlgItem(dialog.m_hWnd, IDC_PREFIX_LIST);
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageA(list, LVM_SETITEMSTATE, count / 2, reinterpret_cast<LPARAM>(&state));
+    const int passes = 200;
+    return Median(9, [] {}, [&] {
+               for (int pass = 0; pass < passes; ++pass)
+                   dialog.UpdateDialogControls(&dialog, true);
+           }) * 1000.0 / passes;
 }
 
 void RunTable()
@@ -216,12 +273,18 @@ void RunTable()
         std::fprintf(stderr, "message: %s\n", text);
         return IDOK;
     };
-    std::printf("%6s  %-10s %10s %10s %8s\n", "N", "operation", "median ms", "floor ms", "ratio");
+    FillSearchUrl(1);
+    const double startupOverOne = StartupMedian(9);
+    PrintHeader();
+    std::vector<Line> lines;
     for (int count : {10, 100, 1000, 5000}) {
         const int runs = count >= 5000 ? 3 : 5;
+        Line line = {};
+        line.count = count;
+        line.startupOverOne = startupOverOne;
         FillSearchUrl(count);
-        double loadFloor = Median(runs, [] {}, [] { LoadBare(); });
-        double saveFloor = Median(runs, [&] { FillSearchUrl(count); }, [&] { SaveBare(count); });
+        line.loadFloor = Median(runs, [] {}, [] { LoadBare(); });
+        line.saveFloor = Median(runs, [&] { FillSearchUrl(count); }, [&] { SaveBare(count); });
 
         std::unique_ptr<ListViewHost> host;
         CPrefixListCtrl table;
@@ -230,37 +293,33 @@ void RunTable()
             host = std::make_unique<ListViewHost>();
             table.Attach(host->List());
         };
-        double load = Median(runs, freshTable, [&] {
+        line.load = Median(runs, freshTable, [&] {
             table.InitColumns();
             table.LoadPrefixes();
         });
-        double save = Median(runs, [&] { FillSearchUrl(count); }, [&] { table.SavePrefixes(); });
+        line.save = Median(runs, [&] { FillSearchUrl(count); }, [&] { table.SavePrefixes(); });
         table.Detach();
         host.reset();
 
-        std::unique_ptr<CSearchPrefixDlg> dialog;
-        double startup = Median(
-            runs,
-            [&] {
-                dialog.reset();
-                dialog = std::make_unique<CSearchPrefixDlg>();
-            },
-            [&] { dialog->Create(); });
-        dialog.reset();
+        FillSearchUrl(count);
+        line.startup = StartupMedian(runs);
+        line.updateMicroseconds = UpdatePassMicroseconds(count);
 
         const std::string importKey = scratch.Path() + "\\import\\SearchUrl";
         std::string regFile = WriteRegFile(count, importKey);
-        double import = Median(
+        line.import = Median(
             runs, [&] { ::RegDeleteTreeA(HKEY_CURRENT_USER, importKey.c_str()); },
             [&] { RunAndWait("reg.exe import \"" + regFile + "\""); });
         ::DeleteFileA(regFile.c_str());
-
-        PrintRow(count, {"load", load, loadFloor});
-        PrintRow(count, {"save", save, saveFloor});
-        PrintRow(count, {"start-up", startup, loadFloor});
-        PrintRow(count, {"reg import", import, saveFloor});
-        std::fflush(stdout);
+        PrintLine(line);
+        lines.push_back(line);
     }
+    const Line& at100 = lines[1];
+    const Line& at5000 = lines[3];
+    std::printf("\nload per prefix: %.3f ms at 100, %.3f ms at 5000 (x%.2f); update pass: x%.2f "
+                "from 10 to 5000 prefixes\n",
+                at100.load / 100, at5000.load / 5000, (at5000.load / 5000) / (at100.load / 100),
+                at5000.updateMicroseconds / lines[0].updateMicroseconds);
 }
 
 void ReportMemory(int count)
