@@ -320,7 +320,7 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
 {
     CString prefix = PrefixText();
     CString url = UrlText();
-    // One scan of the table: this runs before every message.
+    // One lookup in the table's index: this runs before every message.
     int row = m_prefixList.FindPrefix(prefix);
     bool found = row != -1;
     update->SetText(found && !prefix.IsEmpty() ? "Update" : "Add");

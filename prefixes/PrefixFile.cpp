@@ -372,13 +372,9 @@ private:
     // In the process code page, when it holds the text exactly.
     static bool Narrow(const std::wstring& wide, CString& text)
     {
-        int length = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        if (length <= 1)
-            return false;
-        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.GetBuffer(length), length, nullptr,
-                              nullptr);
-        text.ReleaseBuffer();
-        return Widen(text) == wide;
+        std::string narrow = Tessaly::Narrow(wide);
+        text = narrow.c_str();
+        return !narrow.empty() && Widen(text) == wide;
     }
 
     const bool m_ansi;

@@ -160,8 +160,13 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         return;
 
     SetItemText(item, kPrefixColumn, upper);
-    m_rowOf.erase(static_cast<const char*>(old));
-    m_rowOf[static_cast<const char*>(upper)] = item;
+    // The control keeps a text it compares equal to the new one (lstrcmpW):
+    // the index follows what the row holds.
+    CString now = GetItemText(item, kPrefixColumn);
+    if (now != old) {
+        m_rowOf.erase(static_cast<const char*>(old));
+        m_rowOf[static_cast<const char*>(now)] = item;
+    }
     // Until a save writes it anew, the prefix stays in the subkey it came from.
     auto renamed = m_renamedFrom.find(static_cast<const char*>(old));
     CString from = renamed != m_renamedFrom.end() ? renamed->second : old;

@@ -56,10 +56,10 @@ CRegistryKey OpenSearchUrlKey()
 bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
     try {
-        CRegistryKey key = subkey.OpenKey(kAccess);
-        CRegistryKey::Value value = key.QueryValue("");
-        url = static_cast<const char*>(value);
-        return url.IsEmpty() || key.IsValueExact(value);
+        std::string text;
+        bool exact = subkey.OpenKey(kAccess).QueryExactText("", text);
+        url = text.c_str();
+        return exact;
     } catch (const CRegistryKey::Exception&) {
         return false;
     }

@@ -21,6 +21,17 @@ bool IsSurelyExact(const char* text, size_t length)
     return utf8 && std::search(text, text + length, replacement, replacement + 3) == text + length;
 }
 
+std::string Narrow(const std::wstring& text)
+{
+    int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(length), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0],
+                              length, nullptr, nullptr);
+    return narrow;
+}
+
 std::wstring Widen(const char* text)
 {
     int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);

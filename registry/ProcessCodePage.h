@@ -15,6 +15,9 @@ DWORD MaxBytesPerCharacter();
 
 // A narrow text as the registry's narrow functions convert it.
 std::wstring Widen(const char* text);
+// And back: a text in the process code page, exact only when Widen gives
+// back `text`.
+std::string Narrow(const std::wstring& text);
 
 // True when `length` bytes of text are surely what the registry stores: in
 // UTF-8 every character converts both ways unchanged, except what comes out

@@ -120,9 +120,12 @@ public:
     // the registry stores it in Unicode: false when the text read from it
     // was altered by the process code page, or the value changed since.
     bool IsValueExact(const char* name, const char* text) const;
-    // The same for a value just read, asking the registry only when the
-    // process code page may have altered it or a NUL hides text after it.
-    bool IsValueExact(const Value& value) const;
+    // Reads a string value (REG_SZ or REG_EXPAND_SZ, unexpanded) as the
+    // registry stores it, in Unicode, into `text` in the process code page.
+    // False, with `text` unchanged, when that is not exactly the value: not
+    // a string, half a character too long, cut short by a NUL within, or
+    // not held by the code page. One call for most values.
+    bool QueryExactText(const char* name, std::string& text) const;
     // Deletes every value but those named in `kept`. Works on the names as
     // stored, so a name the process code page cannot hold goes as well.
     void DeleteValuesExcept(const std::vector<std::string>& kept);

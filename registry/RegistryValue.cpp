@@ -83,16 +83,32 @@ bool CRegistryKey::IsValueExact(const char* name, const char* text) const
     return std::wstring(stored.data(), length) == expected;
 }
 
-bool CRegistryKey::IsValueExact(const Value& value) const
+bool CRegistryKey::QueryExactText(const char* name, std::string& text) const
 {
-    const char* text = value;
-    size_t length = std::strlen(text);
-    const BYTE* end = value.GetData() + value.GetSize();
-    bool nothingAfterNul = std::all_of(value.GetData() + std::min<size_t>(length, value.GetSize()),
-                                       end, [](BYTE b) { return b == 0; });
-    if (nothingAfterNul && IsSurelyExact(text, length))
-        return true;
-    return IsValueExact(value.GetName(), text);
+    const std::wstring wideName = Widen(name);
+    std::vector<BYTE> data(kFirstReadRoom);
+    DWORD type = REG_NONE;
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG result = ::RegQueryValueExW(GetHandle(), wideName.c_str(), nullptr, &type, data.data(), &size);
+    for (int read = 1; result == ERROR_MORE_DATA && read < kMaxReads; ++read) {
+        data.assign(size, 0);
+        result = ::RegQueryValueExW(GetHandle(), wideName.c_str(), nullptr, &type, data.data(), &size);
+    }
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::QueryExactText()", result);
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size % sizeof(WCHAR) != 0)
+        return false;
+    std::wstring stored(size / sizeof(WCHAR), L'\0');
+    if (size != 0)
+        std::memcpy(&stored[0], data.data(), size);
+    while (!stored.empty() && stored.back() == L'\0')
+        stored.pop_back();  // its terminators, if it was stored with any
+    // A NUL within cuts the narrow text short, so it does not come back.
+    std::string narrow = Narrow(stored);
+    if (Widen(narrow.c_str()) != stored)
+        return false;
+    text = narrow;
+    return true;
 }
 
 void CRegistryKey::DeleteValuesExcept(const std::vector<std::string>& kept)

@@ -670,8 +670,6 @@ TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
     EXPECT_TRUE(StoredPrefixes()["GOOGLE"].hasTheFiveValues);
 }
 
-// The program's manifest makes the process code page UTF-8: names and URLs
-// in any script are shown, edited and saved with every byte kept.
 // The load fills the list in one go. Its rows must stand as the sorted
 // control places the same rows added one at a time, in the order they were
 // read, and a later add must go where the control puts it in both.
@@ -711,55 +709,65 @@ TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
 
 namespace {
 
-void CreateWidePrefix(const std::wstring& name, const std::wstring& url)
+// Stores `bytes` bytes of the text (all of it and its terminator by default).
+void CreateWidePrefix(const std::wstring& name, const std::wstring& url, DWORD bytes = 0)
 {
     HKEY key = nullptr;
     ::RegCreateKeyExW(HKEY_CURRENT_USER, (Wide(kSearchUrl) + L"\\" + name).c_str(), 0, nullptr, 0,
                       KEY_ALL_ACCESS, nullptr, &key, nullptr);
     ::RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(url.data()),
-                     static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
+                     bytes != 0 ? bytes : static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
 }
 
-std::wstring WideUrl(const std::wstring& name)
+std::string StoredBytes(const std::wstring& name)
 {
-    wchar_t url[4096] = {};
-    DWORD size = sizeof url;
+    BYTE data[4096] = {};
+    DWORD size = sizeof data;
     ::RegGetValueW(HKEY_CURRENT_USER, (Wide(kSearchUrl) + L"\\" + name).c_str(), L"",
-                   RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, url, &size);
-    return std::wstring(url, size / sizeof(wchar_t) - 1);
+                   RRF_RT_ANY | RRF_NOEXPAND, nullptr, data, &size);
+    return std::string(reinterpret_cast<const char*>(data), size);
 }
 
 } // namespace
 
-// What UTF-8 cannot carry (an unpaired surrogate) or a NUL cuts short is
-// never shown and never written over; a URL longer than a first read is
+// What UTF-8 cannot carry (an unpaired surrogate), a NUL cuts short or an
+// odd byte count leaves half a character of is never shown and never
+// written over; a URL longer than a first read is
 // read whole.
 TEST_F(MainDialog, TextsUtf8AltersOrANulCutsAreKeptAsTheyAre)
 {
     const std::wstring kept[][2] = {{L"SURROGATE", L"http://x/\xD800/%s"},
                                     {L"N\xDC00", L"http://n/%s"},
                                     {std::wstring(L"NUL"), std::wstring(L"http://a\0b/%s", 13)}};
-    for (const auto& prefix : kept)
+    std::map<std::wstring, std::string> stored;
+    for (const auto& prefix : kept) {
         CreateWidePrefix(prefix[0], prefix[1]);
+        stored[prefix[0]] = StoredBytes(prefix[0]);
+    }
+    CreateWidePrefix(L"ODD", L"http://o/%sA", 23);  // half a character more than its text
+    stored[L"ODD"] = StoredBytes(L"ODD");
     const std::string longUrl = "http://long/?q=%s&" + std::string(3000, 'l');
     CreateTestKey(PrefixPath("LONG").c_str(), longUrl.c_str());
     Open();
     EXPECT_EQ(Rows(), std::vector<std::string>{"LONG"});
     ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
     const std::string& message = MessageRecorder::Messages()[0].text;
-    for (const char* name : {"SURROGATE", "NUL", "N\xEF\xBF\xBD"})
+    for (const char* name : {"SURROGATE", "NUL", "N\xEF\xBF\xBD", "ODD"})
         EXPECT_NE(message.find(name), std::string::npos) << name << " in " << message;
 
     SetFields("ADDED", "http://added/%s");
     Click(IDC_ADD);
     Click(IDOK);
     ASSERT_TRUE(m_dialog->HasEnded());
-    for (const auto& prefix : kept)
-        EXPECT_EQ(WideUrl(prefix[0]), prefix[1]);
+    for (const auto& prefix : stored)
+        EXPECT_EQ(StoredBytes(prefix.first), prefix.second) << Utf8(prefix.first);
+    EXPECT_EQ(stored[L"ODD"].size(), 23u);
     EXPECT_EQ(StoredPrefixes()["LONG"].url, longUrl);
 }
 
+// The program's manifest makes the process code page UTF-8: names and URLs
+// in any script are shown, edited and saved with every byte kept.
 TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
 {
     ASSERT_EQ(::GetACP(), UINT(CP_UTF8));
@@ -1329,4 +1337,74 @@ TEST_F(FileDialogs, AFileThatCannotBeImportedChangesNothing)
     EXPECT_GT(messages[1].text.size(), ("Could not read " + missing + ".\n\n").size());
     for (const auto& message : messages)
         EXPECT_EQ(message.style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+}
+
+// Every row stays findable by its text through adds, renames (also to a name
+// the control holds equal to the old one and so keeps), removes, and loads
+// onto an empty and a non-empty table.
+TEST_F(MainDialog, TheRowIndexFollowsTheControlThroughEveryOperation)
+{
+    const std::wstring wide[] = {L"A", L"A\x00AD", L"A\xFEFF", L"a", L"\x00E0", L"\x00C0", L"B",
+                                 L"ab", L"AB", L"z", L"\x00E9" L"cole", L"ECOLE", L"1", L"10", L"-",
+                                 L"M", L"\x03BC", L"\x00B5"};
+    std::vector<std::string> pool;
+    for (const auto& name : wide)
+        pool.push_back(Utf8(name));
+    for (size_t i = 0; i < 12; ++i)
+        CreateTestKey(PrefixPath(pool[i].c_str()).c_str(), "http://x/%s");
+    for (unsigned round = 0; round < 4; ++round) {
+        ListViewHost host;
+        CPrefixListCtrl table;
+        table.Attach(host.List());
+        table.InitColumns();
+        if (round % 2 == 1)
+            table.AddOrUpdatePrefix(pool[round].c_str(), "http://before/%s");
+        table.LoadPrefixes();
+        std::srand(round + 1);
+        for (int step = 0; step < 300 && !HasFailure(); ++step) {
+            const std::string& name = pool[static_cast<size_t>(std::rand()) % pool.size()];
+            int count = table.GetItemCount();
+            switch (std::rand() % 3) {
+            case 0: table.AddOrUpdatePrefix(name.c_str(), "http://u/%s"); break;
+            case 1: if (count > 0) table.RenamePrefix(std::rand() % count, name.c_str()); break;
+            default: table.RemovePrefix(name.c_str()); break;
+            }
+            for (int row = 0; row < table.GetItemCount(); ++row)
+                EXPECT_EQ(table.FindPrefix(table.GetItemText(row, 0)), row)
+                    << "round " << round << ", step " << step;
+            for (const std::string& prefix : pool) {
+                int row = table.FindPrefix(prefix.c_str());
+                if (row != -1) {
+                    EXPECT_STREQ(table.GetItemText(row, 0), prefix.c_str());
+                }
+            }
+        }
+        table.Detach();
+    }
+}
+
+// The same at the dialog: after a rename the list keeps as it was, the row
+// can still be removed, and adding its prefix again updates it.
+TEST_F(MainDialog, ARenameTheListIgnoresLeavesTheRowRemovable)
+{
+    const std::string soft = "A\xC2\xAD";  // A and a soft hyphen
+    CreateTestKey(PrefixPath(soft.c_str()).c_str(), "http://s/%s");
+    CreateTestKey(PrefixPath("B").c_str(), "http://b/%s");
+    Open();
+    SelectRow(RowOf(soft.c_str()));
+    PressInList(VK_F2);
+    HWND editor = LabelEditor();
+    ASSERT_NE(editor, nullptr);
+    ::SetWindowTextW(editor, L"A\xFEFF");
+    ::PostMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    ASSERT_EQ(Rows(), (std::vector<std::string>{soft, "B"}));
+    SetFields(soft.c_str(), "http://again/%s");
+    Click(IDC_ADD);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{soft, "B"}));
+    SelectRow(-1);
+    SelectRow(RowOf(soft.c_str()));
+    EXPECT_TRUE(Enabled(IDC_REMOVE));
+    PressInList(VK_DELETE);
+    EXPECT_EQ(Rows(), std::vector<std::string>{"B"});
 }

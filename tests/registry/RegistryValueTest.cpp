@@ -3,6 +3,7 @@
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/RegistryFailure.h"
 #include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
 
 #include <cstring>
 #include <cwchar>
@@ -97,7 +98,39 @@ TEST_F(RegistryValue, IsValueExactTellsWhetherTheTextReadIsTheValue)
     for (const auto& stored : cases) {
         StoreUnterminated(L"", stored.first);
         EXPECT_EQ(m_key.IsValueExact("", m_key.QueryValue("")), stored.second);
+        std::string text = "unchanged";
+        EXPECT_EQ(m_key.QueryExactText("", text), stored.second);
+        EXPECT_EQ(text, stored.second ? "caf\xE9/?q=%s" : "unchanged");
     }
+    // Read whole from the stored text: what the narrow read would cut short
+    // or round off is not the value.
+    const std::wstring large(3000, L'w');
+    const struct {
+        const char* what;
+        DWORD type;
+        std::wstring data;
+        DWORD size;  // bytes; 0 for the text and its terminator
+        bool exact;
+    } stored[] = {
+        {"larger than a first read", REG_SZ, large, 0, true},
+        {"unexpanded", REG_EXPAND_SZ, L"%TEMP%\\x", 0, true},
+        {"terminated twice", REG_SZ, std::wstring(L"ab\0", 3), 0, true},
+        {"a NUL within", REG_SZ, std::wstring(L"ab\0cd", 5), 0, false},
+        {"half a character more", REG_SZ, L"abC", 5, false},
+        {"not a string", REG_BINARY, L"ab", 0, false},
+    };
+    for (const auto& value : stored) {
+        DWORD size = value.size != 0 ? value.size : DWORD((value.data.size() + 1) * sizeof(wchar_t));
+        ASSERT_EQ(::RegSetValueExW(m_key.GetHandle(), L"v", 0, value.type,
+                                   reinterpret_cast<const BYTE*>(value.data.c_str()), size), 0);
+        std::string text;
+        EXPECT_EQ(m_key.QueryExactText("v", text), value.exact) << value.what;
+        if (value.exact) {
+            EXPECT_EQ(Wide(text), value.data.substr(0, value.data.find(L'\0'))) << value.what;
+        }
+    }
+    ExpectRegistryFailure([&] { std::string text; m_key.QueryExactText("absent", text); },
+                          "CRegistryKey::QueryExactText()", 2u);
     m_key.SetValue("", "abc", REG_SZ);
     EXPECT_TRUE(m_key.IsValueExact("", "abc"));
     EXPECT_FALSE(m_key.IsValueExact("", "ab"));  // changed since it was read
