@@ -107,11 +107,11 @@ HKEY OpenSearchUrl()
     return key;
 }
 
-void FillSearchUrl(int count)
+void FillSearchUrl(int count, const char* path = kSearchUrl)
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, path);
     HKEY key = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                       nullptr);
     WritePrefixesBare(key, count);
     ::RegCloseKey(key);
@@ -305,10 +305,12 @@ void RunTable()
         line.startup = StartupMedian(runs);
         line.updateMicroseconds = UpdatePassMicroseconds(count);
 
-        const std::string importKey = scratch.Path() + "\\import\\SearchUrl";
-        std::string regFile = WriteRegFile(count, importKey);
+        // Over the same prefixes already stored, as the save writes: the
+        // key this process sees as import\SearchUrl, which is below the
+        // scratch key of the real HKEY_CURRENT_USER that reg.exe sees.
+        std::string regFile = WriteRegFile(count, scratch.Path() + "\\import\\SearchUrl");
         line.import = Median(
-            runs, [&] { ::RegDeleteTreeA(HKEY_CURRENT_USER, importKey.c_str()); },
+            runs, [&] { FillSearchUrl(count, "import\\SearchUrl"); },
             [&] { RunAndWait("reg.exe import \"" + regFile + "\""); });
         ::DeleteFileA(regFile.c_str());
         PrintLine(line);
