@@ -278,6 +278,11 @@ int CSearchPrefixDlg::SelectedRow() const
     return m_prefixList.GetNextItem(-1, LVNI_SELECTED);
 }
 
+int CSearchPrefixDlg::RowToChange() const
+{
+    return m_prefixList.GetEditControl() != nullptr ? -1 : SelectedRow();
+}
+
 void CSearchPrefixDlg::OnAdd()
 {
     m_prefixList.AddOrUpdatePrefix(PrefixText(), UrlText());
@@ -416,8 +421,8 @@ POINT CSearchPrefixDlg::KeyboardMenuPoint(int row)
 // Rename in place (ending through OnEndLabelEditPrefixList), as F2 does.
 void CSearchPrefixDlg::OnRenameSelected()
 {
-    int row = SelectedRow();
-    if (row == -1 || m_prefixList.GetEditControl() != nullptr)
+    int row = RowToChange();
+    if (row == -1)
         return;
     ::SetFocus(m_prefixList.m_hWnd);  // the control edits a label only with the focus
     m_prefixList.EditLabel(row);
@@ -426,8 +431,8 @@ void CSearchPrefixDlg::OnRenameSelected()
 // Remove, as Delete in the list and the Remove button do.
 void CSearchPrefixDlg::OnRemoveSelected()
 {
-    int row = SelectedRow();
-    if (row == -1 || m_prefixList.GetEditControl() != nullptr)
+    int row = RowToChange();
+    if (row == -1)
         return;
     RemoveAndClearFields(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
 }

@@ -62,6 +62,8 @@ private:
     void ClearFields();
     void ShowRowInFields(int row);
     int SelectedRow() const;
+    // The selected row, or -1 also while a label is being edited.
+    int RowToChange() const;
     // Where a context menu asked for from the keyboard appears, in screen
     // coordinates: below the selected row.
     POINT KeyboardMenuPoint(int row);

@@ -372,9 +372,11 @@ private:
     // In the process code page, when it holds the text exactly.
     static bool Narrow(const std::wstring& wide, CString& text)
     {
-        std::string narrow = Tessaly::Narrow(wide);
+        std::string narrow;
+        if (wide.empty() || !Tessaly::NarrowExactly(wide, narrow))
+            return false;
         text = narrow.c_str();
-        return !narrow.empty() && Widen(text) == wide;
+        return true;
     }
 
     const bool m_ansi;

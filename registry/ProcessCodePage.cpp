@@ -21,15 +21,18 @@ bool IsSurelyExact(const char* text, size_t length)
     return utf8 && std::search(text, text + length, replacement, replacement + 3) == text + length;
 }
 
-std::string Narrow(const std::wstring& text)
+bool NarrowExactly(const std::wstring& text, std::string& narrow)
 {
     int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
                                        nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
+    std::string converted(static_cast<size_t>(length), '\0');
     if (length > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0],
-                              length, nullptr, nullptr);
-    return narrow;
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                              &converted[0], length, nullptr, nullptr);
+    if (Widen(converted.c_str()) != text)
+        return false;
+    narrow = converted;
+    return true;
 }
 
 std::wstring Widen(const char* text)

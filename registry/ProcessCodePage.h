@@ -15,9 +15,10 @@ DWORD MaxBytesPerCharacter();
 
 // A narrow text as the registry's narrow functions convert it.
 std::wstring Widen(const char* text);
-// And back: a text in the process code page, exact only when Widen gives
-// back `text`.
-std::string Narrow(const std::wstring& text);
+// And back: sets `narrow` to the text in the process code page and returns
+// true only when Widen gives `text` back from it; `narrow` is unchanged
+// otherwise.
+bool NarrowExactly(const std::wstring& text, std::string& narrow);
 
 // True when `length` bytes of text are surely what the registry stores: in
 // UTF-8 every character converts both ways unchanged, except what comes out

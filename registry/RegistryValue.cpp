@@ -17,6 +17,24 @@ const DWORD kFirstReadRoom = 1024;
 // A value that keeps growing between reads is not read forever.
 const int kMaxReads = 8;
 
+// Reads a value with `query(buffer, &size)`: into room for most values
+// first, then again at its size while it keeps growing, a bounded number of
+// times. The buffer keeps one zeroed byte of its own after the data.
+template <typename Query>
+LONG ReadGrowing(const Query& query, std::vector<BYTE>& data, DWORD& size)
+{
+    size = kFirstReadRoom;
+    data.assign(static_cast<size_t>(size) + 1, 0);
+    LONG result = query(data.data(), &size);
+    for (int read = 1; result == ERROR_MORE_DATA && read < kMaxReads; ++read) {
+        data.assign(static_cast<size_t>(size) + 1, 0);
+        result = query(data.data(), &size);
+    }
+    if (result == ERROR_SUCCESS)
+        data.resize(static_cast<size_t>(size) + 1);
+    return result;
+}
+
 } // namespace
 
 CRegistryKey::Value::Value(const char* name, DWORD type, std::vector<BYTE> data, DWORD size)
@@ -34,18 +52,17 @@ CRegistryKey::Value::operator const char*() const
 CRegistryKey::Value CRegistryKey::QueryValue(const char* name) const
 {
     DWORD type = 0;
-    DWORD size = kFirstReadRoom;
-    // One byte more than the registry fills, and zeroed, so that the text of
-    // a string stored without a terminator still ends within the copy.
-    std::vector<BYTE> data(static_cast<size_t>(size) + 1, 0);
-    LONG result = ::RegQueryValueExA(GetHandle(), name, nullptr, &type, data.data(), &size);
-    for (int read = 1; result == ERROR_MORE_DATA && read < kMaxReads; ++read) {
-        data.assign(static_cast<size_t>(size) + 1, 0);
-        result = ::RegQueryValueExA(GetHandle(), name, nullptr, &type, data.data(), &size);
-    }
+    DWORD size = 0;
+    // The zero after the data ends the text of a string stored without a
+    // terminator within the copy.
+    std::vector<BYTE> data;
+    LONG result = ReadGrowing(
+        [&](BYTE* buffer, DWORD* room) {
+            return ::RegQueryValueExA(GetHandle(), name, nullptr, &type, buffer, room);
+        },
+        data, size);
     if (result != ERROR_SUCCESS)
         throw Exception("CRegistryKey::QueryValue()", result);
-    data.resize(static_cast<size_t>(size) + 1);
     return Value(name, type, std::move(data), size);
 }
 
@@ -86,14 +103,14 @@ bool CRegistryKey::IsValueExact(const char* name, const char* text) const
 bool CRegistryKey::QueryExactText(const char* name, std::string& text) const
 {
     const std::wstring wideName = Widen(name);
-    std::vector<BYTE> data(kFirstReadRoom);
     DWORD type = REG_NONE;
-    DWORD size = static_cast<DWORD>(data.size());
-    LONG result = ::RegQueryValueExW(GetHandle(), wideName.c_str(), nullptr, &type, data.data(), &size);
-    for (int read = 1; result == ERROR_MORE_DATA && read < kMaxReads; ++read) {
-        data.assign(size, 0);
-        result = ::RegQueryValueExW(GetHandle(), wideName.c_str(), nullptr, &type, data.data(), &size);
-    }
+    DWORD size = 0;
+    std::vector<BYTE> data;
+    LONG result = ReadGrowing(
+        [&](BYTE* buffer, DWORD* room) {
+            return ::RegQueryValueExW(GetHandle(), wideName.c_str(), nullptr, &type, buffer, room);
+        },
+        data, size);
     if (result != ERROR_SUCCESS)
         throw Exception("CRegistryKey::QueryExactText()", result);
     if ((type != REG_SZ && type != REG_EXPAND_SZ) || size % sizeof(WCHAR) != 0)
@@ -104,11 +121,7 @@ bool CRegistryKey::QueryExactText(const char* name, std::string& text) const
     while (!stored.empty() && stored.back() == L'\0')
         stored.pop_back();  // its terminators, if it was stored with any
     // A NUL within cuts the narrow text short, so it does not come back.
-    std::string narrow = Narrow(stored);
-    if (Widen(narrow.c_str()) != stored)
-        return false;
-    text = narrow;
-    return true;
+    return NarrowExactly(stored, text);
 }
 
 void CRegistryKey::DeleteValuesExcept(const std::vector<std::string>& kept)

@@ -2,6 +2,7 @@
 #include "res/resource.h"
 
 #include "tests/prefixes/MessageRecorder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ImportTable.h"
 #include "tests/support/ListViewHost.h"
 #include "tests/support/RegistryCallLayer.h"
@@ -40,27 +41,6 @@ std::string Text(HWND window)
     char text[1024] = {};
     ::GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-// Runs a command line to its end; its exit code, or ~0 when it could not
-// start or did not end within 30 s.
-DWORD RunChild(std::string command)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child = {};
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &child))
-        return ~0u;
-    DWORD exitCode = ~0u;
-    if (::WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(child.hProcess, ~0u);
-        ::WaitForSingleObject(child.hProcess, INFINITE);
-    }
-    ::GetExitCodeProcess(child.hProcess, &exitCode);
-    ::CloseHandle(child.hThread);
-    ::CloseHandle(child.hProcess);
-    return exitCode;
 }
 
 // Swaps one import of this executable for as long as it lives.

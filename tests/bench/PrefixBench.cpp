@@ -8,6 +8,7 @@
 #include "prefixes/PrefixListCtrl.h"
 #include "res/resource.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ListViewHost.h"
 
 #include <windows.h>
@@ -164,22 +165,6 @@ std::string WriteRegFile(int count, const std::string& keyPath)
     return path;
 }
 
-DWORD RunAndWait(std::string commandLine)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &process))
-        return ~0u;
-    ::WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return exitCode;
-}
-
 // HKEY_CURRENT_USER of this process points at a scratch key; `reg import`,
 // another process, writes below the bench's own key of the real one.
 class Scratch {
@@ -311,7 +296,7 @@ void RunTable()
         std::string regFile = WriteRegFile(count, scratch.Path() + "\\import\\SearchUrl");
         line.import = Median(
             runs, [&] { FillSearchUrl(count, "import\\SearchUrl"); },
-            [&] { RunAndWait("reg.exe import \"" + regFile + "\""); });
+            [&] { RunChild("reg.exe import \"" + regFile + "\""); });
         ::DeleteFileA(regFile.c_str());
         PrintLine(line);
         lines.push_back(line);

@@ -21,15 +21,20 @@ pause() { sleep 0.4; }
 press() { xdotool key --delay 120 "$@"; pause; }
 type_text() { xdotool type --delay 60 "$1"; pause; }
 
+visible_window() {  # visible_window TITLE TRIES: prints its id once it shows, or nothing
+  local found=""
+  for _ in $(seq 1 "$2"); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1 || true)
+    [ -n "$found" ] && break
+    sleep 0.25
+  done
+  echo "$found"
+}
+
 start_quillory() {  # sets program and window
   wine "$exe" </dev/null >/dev/null 2>&1 &
   program=$!
-  window=""
-  for _ in $(seq 1 120); do
-    window=$(xdotool search --onlyvisible --name '^Quillory$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.5
-  done
+  window=$(visible_window Quillory 240)
   [ -n "$window" ] || fail "the dialog did not appear"
   sleep 1
   xdotool windowfocus --sync "$window"
@@ -136,12 +141,8 @@ dialog_gone() {  # dialog_gone TITLE
   fail "the \"$1\" dialog did not close"
 }
 focus_dialog() {  # focus_dialog TITLE: waits for a dialog and gives it the keyboard
-  local found=""
-  for _ in $(seq 1 40); do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1 || true)
-    [ -n "$found" ] && break
-    sleep 0.25
-  done
+  local found
+  found=$(visible_window "$1" 40)
   [ -n "$found" ] || fail "no \"$1\" dialog appeared"
   xdotool windowfocus --sync "$found"
   pause
