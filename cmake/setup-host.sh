@@ -2,11 +2,13 @@
 # Installs the Debian packages the build and the tests need, and only those
 # that are missing, so a second run costs nothing. fonts-wine brings Wine's own
 # Tahoma and Marlett, which dialogs and window captions are drawn with; zip
-# and unzip pack and check the release.
+# and unzip pack and check the release; nlohmann-json3-dev is the JSON library
+# that the browser import reads Chromium's profile list with (header only, so
+# the Windows build takes it as it is).
 set -eu
 
-packages="cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine \
-xvfb xauth xdotool imagemagick googletest fonts-wine zip unzip"
+packages="ca-certificates cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine \
+xvfb xauth xdotool imagemagick googletest fonts-wine zip unzip nlohmann-json3-dev"
 
 missing=""
 for p in $packages; do

@@ -21,6 +21,8 @@ public:
     // dialog could not be shown.
     INT_PTR DoModal();
     CString GetPathName() const { return m_path.data(); }
+    // The file type chosen, counted from 1 in the filter's order.
+    int GetFilterIndex() const { return static_cast<int>(m_ofn.nFilterIndex); }
 
 private:
     bool m_open;

@@ -118,6 +118,17 @@ bool CListCtrl::SetItemState(int item, UINT state, UINT stateMask)
     return SendMessage(LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&request)) != FALSE;
 }
 
+bool CListCtrl::GetCheck(int item) const
+{
+    LRESULT state = SendMessage(LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK);
+    return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;  // image 1 unchecked, 2 checked
+}
+
+bool CListCtrl::SetCheck(int item, bool checked)
+{
+    return SetItemState(item, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
+}
+
 bool CListCtrl::DeleteItem(int item)
 {
     return SendMessage(LVM_DELETEITEM, item) != FALSE;

@@ -30,6 +30,9 @@ public:
     int InsertItem(const LVITEMA& item);
     bool SetItemText(int item, int subItem, const char* text);
     bool SetItemState(int item, UINT state, UINT stateMask);
+    // The check box of an item, with LVS_EX_CHECKBOXES.
+    bool GetCheck(int item) const;
+    bool SetCheck(int item, bool checked);
     bool DeleteItem(int item);
 
     DECLARE_MESSAGE_MAP()

@@ -1,0 +1,51 @@
+#include "exchange/ByteFile.h"
+
+#include "exchange/FileHandle.h"
+#include "registry/ProcessCodePage.h"
+
+DWORD CByteFile::Read(const char* path, std::string& bytes)
+{
+    return Read(Tessaly::Widen(path), bytes);
+}
+
+DWORD CByteFile::Read(const std::wstring& path, std::string& bytes)
+{
+    CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return ::GetLastError();
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.Get(), &size))
+        return ::GetLastError();
+    if (size.QuadPart > kMaxBytes)
+        return ERROR_FILE_TOO_LARGE;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !::ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return ::GetLastError();
+    bytes.resize(read);
+    return 0;
+}
+
+DWORD CByteFile::Write(const char* path, const std::string& bytes)
+{
+    const std::string temporary =
+        std::string(path) + ".quillory-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    CFileHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return ::GetLastError();
+    DWORD written = 0;
+    bool ok = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          nullptr) &&
+              written == bytes.size() && ::FlushFileBuffers(file.Get()) && file.Close() &&
+              ::MoveFileExA(temporary.c_str(), path,
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (ok)
+        return 0;
+    DWORD error = ::GetLastError();
+    file.Close();
+    ::DeleteFileA(temporary.c_str());
+    return error != 0 ? error : ERROR_WRITE_FAULT;
+}

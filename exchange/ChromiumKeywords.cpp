@@ -1,0 +1,63 @@
+#include "exchange/ChromiumKeywords.h"
+
+#include "exchange/KeywordUrl.h"
+#include "exchange/SqliteDatabase.h"
+#include "exchange/SqliteStatement.h"
+#include "exchange/TextEncoding.h"
+
+#include <sqlite3.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+// Chromium's ActiveStatus: kUnspecified, kTrue, kFalse. A site search the
+// browser added by itself stays kFalse until the user turns it on.
+const std::int64_t kInactive = 2;
+
+// The table's columns: they come and go between browser versions.
+int ReadColumns(const CSqliteDatabase& database, std::set<std::string>& columns)
+{
+    CSqliteStatement info(database, "PRAGMA table_info(keywords)");
+    int result;
+    while ((result = info.Step()) == SQLITE_ROW)
+        columns.insert(info.Text(1));
+    return result == SQLITE_DONE ? SQLITE_OK : result;
+}
+
+} // namespace
+
+int CChromiumKeywords::Read(const CSqliteDatabase& database, const CString& source,
+                                CFoundShortcuts& found)
+{
+    std::set<std::string> columns;
+    int result = ReadColumns(database, columns);
+    if (result == SQLITE_OK && (columns.count("keyword") == 0 || columns.count("url") == 0))
+        result = SQLITE_ERROR;  // no site searches of any version
+    if (result != SQLITE_OK)
+        return result;
+    auto column = [&](const char* name, const char* otherwise) {
+        return std::string(columns.count(name) != 0 ? name : otherwise);
+    };
+    const std::string sql = "SELECT keyword, url, " + column("prepopulate_id", "0") + ", " +
+                            column("starter_pack_id", "0") + ", " + column("is_active", "0") +
+                            ", " + column("search_url_post_params", "''") +
+                            " FROM keywords ORDER BY rowid";
+    CSqliteStatement rows(database, sql.c_str());
+    while ((result = rows.Step()) == SQLITE_ROW) {
+        std::wstring url = WideFromUtf8(rows.Text(1));
+        CFoundShortcuts::Reason reason = CFoundShortcuts::kReasonCount;
+        if (rows.Integer(2) != 0 || rows.Integer(3) != 0)
+            reason = CFoundShortcuts::kBuiltIn;
+        else if (rows.Integer(4) == kInactive)
+            reason = CFoundShortcuts::kInactive;
+        else if (!rows.Text(5).empty())
+            reason = CFoundShortcuts::kNoSearchTerm;  // sent by POST
+        if (reason != CFoundShortcuts::kReasonCount || !CKeywordUrl::FromChromium(url, reason))
+            found.LeaveOut(reason);
+        else
+            found.Add(WideFromUtf8(rows.Text(0)), url, source);
+    }
+    return result == SQLITE_DONE ? SQLITE_OK : result;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+// A private copy of a database that another program may have open: the
+// file with its write-ahead log and rollback journal, so that the copy
+// holds the newest committed changes, in a folder of its own in the
+// temporary folder. The originals are only ever read, with every sharing
+// mode allowed, and never locked; the folder goes with the object, with
+// whatever SQLite added to it.
+class CDatabaseCopy {
+public:
+    CDatabaseCopy() = default;
+    ~CDatabaseCopy();
+    CDatabaseCopy(const CDatabaseCopy&) = delete;
+    CDatabaseCopy& operator=(const CDatabaseCopy&) = delete;
+
+    // 0, or the error that stopped the copy.
+    DWORD Make(const std::wstring& database);
+    // The copy of the database file.
+    std::wstring Path() const { return m_folder + L"\\database"; }
+
+private:
+    void Remove();
+
+    std::wstring m_folder;
+};

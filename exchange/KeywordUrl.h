@@ -1,0 +1,17 @@
+#pragma once
+
+#include "exchange/FoundShortcuts.h"
+
+#include <string>
+
+// The browsers' ways of marking the query in a search URL, turned into the
+// %s that the address bar fills in. Each answers true with `url` rewritten,
+// or false with the reason the URL cannot serve.
+class CKeywordUrl {
+public:
+    // Chromium's template parameters: {searchTerms} is the query, and only
+    // the Google parameters with a fixed meaning outside the browser stay.
+    static bool FromChromium(std::wstring& url, CFoundShortcuts::Reason& reason);
+    // Firefox's %s, and %S, the query as typed.
+    static bool FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason);
+};

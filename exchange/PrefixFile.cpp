@@ -1,0 +1,93 @@
+#include "exchange/PrefixFile.h"
+
+#include "exchange/ByteFile.h"
+#include "exchange/RegFileParser.h"
+#include "exchange/TextEncoding.h"
+#include "prefixes/SearchQuery.h"
+#include "registry/ProcessCodePage.h"
+
+using Tessaly::Widen;
+
+namespace {
+
+std::wstring Quoted(const std::wstring& text)
+{
+    std::wstring quoted = L"\"";
+    for (wchar_t c : text) {
+        if (c == L'\\' || c == L'"')
+            quoted += L'\\';
+        quoted += c;
+    }
+    return quoted + L'"';
+}
+
+// A line break cannot stand between quotes; the Registry Editor writes such
+// a text as the bytes of the string, terminator included.
+std::wstring StringData(const std::wstring& text)
+{
+    if (text.find_first_of(L"\r\n") == std::wstring::npos)
+        return Quoted(text);
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring data = L"hex(1):";
+    for (size_t i = 0; i <= text.size(); ++i) {
+        unsigned c = i < text.size() ? text[i] : 0;
+        for (unsigned byte : {c & 0xFFu, c >> 8}) {
+            data += digits[byte >> 4];
+            data += digits[byte & 0xFu];
+            data += L',';
+        }
+    }
+    data.pop_back();
+    return data;
+}
+
+} // namespace
+
+void CPrefixFile::Add(const char* prefix, const char* url)
+{
+    m_entries.push_back({prefix, url, CString()});
+}
+
+std::string CPrefixFile::Format() const
+{
+    const std::wstring keyStart = std::wstring(L"[") + CRegFileParser::kCurrentUser + L"\\" +
+                                  CRegFileParser::kSearchUrlPath + L"\\";
+    std::wstring text = std::wstring(CRegFileParser::kVersion5) + L"\r\n\r\n";
+    for (const Entry& entry : m_entries) {
+        text += keyStart + Widen(entry.prefix) + L"]\r\n";
+        text += L"@=" + StringData(Widen(entry.url)) + L"\r\n";
+        for (const CSearchQuery::Replacement& replacement : CSearchQuery::kReplacements)
+            text += Quoted(Widen(replacement.character)) + L"=" +
+                    Quoted(Widen(replacement.text)) + L"\r\n";
+        text += L"\r\n";
+    }
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return bytes;
+}
+
+bool CPrefixFile::Parse(const std::string& bytes)
+{
+    std::wstring text;
+    std::vector<Entry> entries;
+    int skipped = 0;
+    if (!DecodeText(bytes, text) || !CRegFileParser::Parse(text, entries, skipped))
+        return false;
+    m_entries.swap(entries);
+    m_skipped = skipped;
+    return true;
+}
+
+DWORD CPrefixFile::Save(const char* path) const
+{
+    return CByteFile::Write(path, Format());
+}
+
+DWORD CPrefixFile::Load(const char* path)
+{
+    std::string bytes;
+    DWORD error = CByteFile::Read(path, bytes);
+    if (error != 0)
+        return error;
+    return Parse(bytes) ? 0 : ERROR_BAD_FORMAT;
+}

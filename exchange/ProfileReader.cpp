@@ -1,0 +1,78 @@
+#include "exchange/ProfileReader.h"
+
+#include "exchange/ChromiumKeywords.h"
+#include "exchange/DatabaseCopy.h"
+#include "exchange/FirefoxKeywords.h"
+#include "exchange/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace {
+
+// The system's words for an error, without the line break it ends with.
+CString SystemText(DWORD error)
+{
+    char text[512] = {};
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    size_t end = message.find_last_not_of(" \r\n.");
+    message.resize(end == std::string::npos ? 0 : end + 1);
+    if (message.empty())
+        message = "error " + std::to_string(error);
+    return message.c_str();
+}
+
+int ReadDatabase(const CBrowserProfile& profile, const std::wstring& path, int flags,
+                 CFoundShortcuts& found)
+{
+    CSqliteDatabase database;
+    int result = database.Open(path, flags);
+    if (result != SQLITE_OK)
+        return result;
+    return profile.kind == CBrowserProfile::kChromium
+               ? CChromiumKeywords::Read(database, profile.name, found)
+               : CFirefoxKeywords::Read(database, profile.name, found);
+}
+
+CString ReadCopy(const CBrowserProfile& profile, CFoundShortcuts& found)
+{
+    CDatabaseCopy copy;  // outlives the connection, which may add files to its folder
+    if (DWORD error = copy.Make(profile.database))
+        return SystemText(error);
+    CFoundShortcuts read;
+    int result = ReadDatabase(profile, copy.Path(), SQLITE_OPEN_READONLY, read);
+    if (result == SQLITE_READONLY_ROLLBACK) {
+        // Copied in the middle of a transaction: its journal must be rolled
+        // back first, which takes writing. The copy is ours to write.
+        read = CFoundShortcuts();
+        result = ReadDatabase(profile, copy.Path(), SQLITE_OPEN_READWRITE, read);
+    }
+    if (result != SQLITE_OK)
+        return CSqliteDatabase::ErrorText(result);
+    found.Take(read);
+    return CString();
+}
+
+} // namespace
+
+void CProfileReader::Read(const std::vector<CBrowserProfile>& profiles, CFoundShortcuts& found)
+{
+    for (const CBrowserProfile& profile : profiles)
+        Read(profile, found);
+}
+
+void CProfileReader::Read(const CBrowserProfile& profile, CFoundShortcuts& found)
+{
+    CFoundShortcuts read;
+    read.CountProfile();
+    CString reason = ReadCopy(profile, read);
+    if (reason.IsEmpty()) {
+        found.Take(read);
+        return;
+    }
+    found.CountProfile();
+    found.AddUnread(profile.name, reason);
+}

@@ -1,0 +1,305 @@
+#include "exchange/RegFileParser.h"
+
+#include "exchange/TextEncoding.h"
+
+#include <cstring>
+#include <map>
+
+const wchar_t CRegFileParser::kVersion5[] = L"Windows Registry Editor Version 5.00";
+const wchar_t CRegFileParser::kVersion4[] = L"REGEDIT4";
+const wchar_t CRegFileParser::kCurrentUser[] = L"HKEY_CURRENT_USER";
+const wchar_t CRegFileParser::kSearchUrlPath[] =
+    L"Software\\Microsoft\\Internet Explorer\\SearchUrl";
+
+namespace {
+
+const wchar_t kCurrentUserShort[] = L"HKCU";
+const wchar_t kSpaces[] = L" \t";
+const wchar_t* const kCurrentUser = CRegFileParser::kCurrentUser;
+const wchar_t* const kSearchUrlPath = CRegFileParser::kSearchUrlPath;
+
+bool EqualsIgnoringCase(const std::wstring& left, const wchar_t* right)
+{
+    return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right, -1, TRUE) ==
+           CSTR_EQUAL;
+}
+
+std::wstring TrimLeft(const std::wstring& text)
+{
+    size_t start = text.find_first_not_of(kSpaces);
+    return start == std::wstring::npos ? std::wstring() : text.substr(start);
+}
+
+std::wstring TrimRight(const std::wstring& text)
+{
+    size_t end = text.find_last_not_of(kSpaces);
+    return end == std::wstring::npos ? std::wstring() : text.substr(0, end + 1);
+}
+
+// The lines of a text, ended by CR LF, LF or CR alone.
+class LineReader {
+public:
+    explicit LineReader(const std::wstring& text) : m_text(text) {}
+
+    bool Next(std::wstring& line)
+    {
+        if (m_position >= m_text.size())
+            return false;
+        size_t end = m_text.find_first_of(L"\r\n", m_position);
+        if (end == std::wstring::npos)
+            end = m_text.size();
+        line.assign(m_text, m_position, end - m_position);
+        m_position = end + 1;
+        if (end < m_text.size() && m_text[end] == L'\r' && m_position < m_text.size() &&
+            m_text[m_position] == L'\n')
+            ++m_position;
+        return true;
+    }
+    size_t Position() const { return m_position; }
+    void Rewind(size_t position) { m_position = position; }
+
+private:
+    const std::wstring& m_text;
+    size_t m_position = 0;
+};
+
+// A quoted string at `position`, its escapes undone; `position` ends after
+// the closing quote. False for a string that never ends or holds a NUL.
+bool ParseQuoted(const std::wstring& line, size_t& position, std::wstring& text)
+{
+    if (position >= line.size() || line[position] != L'"')
+        return false;
+    text.clear();
+    for (size_t i = position + 1; i < line.size(); ++i) {
+        wchar_t c = line[i];
+        if (c == L'"') {
+            position = i + 1;
+            return true;
+        }
+        if (c == L'\\') {
+            if (++i == line.size())
+                return false;
+            c = line[i] == L'n' ? L'\n' : line[i] == L'r' ? L'\r' : line[i];
+        }
+        if (c == L'\0')
+            return false;
+        text += c;
+    }
+    return false;
+}
+
+// The data of a value line (`@=...` or `"name"=...`), from the `=` on; npos
+// for any other line.
+size_t DataStart(const std::wstring& line)
+{
+    size_t position = line.find_first_not_of(kSpaces);
+    std::wstring name;
+    if (position == std::wstring::npos)
+        return std::wstring::npos;
+    if (line[position] == L'@')
+        ++position;
+    else if (!ParseQuoted(line, position, name))
+        return std::wstring::npos;
+    position = line.find_first_not_of(kSpaces, position);
+    if (position == std::wstring::npos || line[position] != L'=')
+        return std::wstring::npos;
+    position = line.find_first_not_of(kSpaces, position + 1);
+    return position == std::wstring::npos ? line.size() : position;
+}
+
+bool IsHexData(const std::wstring& line)
+{
+    size_t start = DataStart(line);
+    return start != std::wstring::npos && line.compare(start, 3, L"hex") == 0;
+}
+
+bool ParseHex(const std::wstring& text, std::string& bytes)
+{
+    bytes.clear();
+    size_t position = 0;
+    while (position < text.size()) {
+        size_t comma = text.find(L',', position);
+        std::wstring item = TrimLeft(TrimRight(text.substr(position, comma - position)));
+        if (item.empty() && comma == std::wstring::npos)
+            break;  // after a final comma
+        if (item.empty() || item.size() > 2 ||
+            item.find_first_not_of(L"0123456789abcdefABCDEF") != std::wstring::npos)
+            return false;
+        bytes += static_cast<char>(std::wcstoul(item.c_str(), nullptr, 16));
+        if (comma == std::wstring::npos)
+            break;
+        position = comma + 1;
+    }
+    return true;
+}
+
+// Long binary data goes on over lines that end in a backslash; the pieces
+// are joined in one buffer. Data cut off by the end of the file, or by a
+// key line (which never continues data), keeps its backslash and so is
+// unreadable.
+void JoinContinuedData(LineReader& lines, std::wstring& line)
+{
+    if (!IsHexData(line))
+        return;
+    std::wstring next;
+    for (size_t end = line.find_last_not_of(kSpaces); end != std::wstring::npos && line[end] == L'\\';
+         end = line.find_last_not_of(kSpaces)) {
+        size_t mark = lines.Position();
+        if (!lines.Next(next))
+            return;
+        next = TrimLeft(next);
+        if (!next.empty() && next[0] == L'[') {
+            lines.Rewind(mark);
+            return;
+        }
+        line.resize(end);
+        line += next;
+    }
+}
+
+enum class DefaultValue { None, Text, Other };
+
+// A string default, as `"text"` or, as the Registry Editor writes one with a
+// line break, `hex(1):` bytes: UTF-16LE in version 5 files, ANSI in REGEDIT4.
+DefaultValue ParseDefault(const std::wstring& data, bool ansi, std::wstring& text)
+{
+    std::wstring trimmed = TrimRight(data);
+    if (trimmed == L"-")
+        return DefaultValue::None;
+    size_t position = 0;
+    if (ParseQuoted(trimmed, position, text))
+        return position == trimmed.size() ? DefaultValue::Text : DefaultValue::Other;
+    std::string bytes;
+    if (trimmed.compare(0, 7, L"hex(1):") != 0 || !ParseHex(trimmed.substr(7), bytes))
+        return DefaultValue::Other;
+    bool decoded = ansi ? ToWide(bytes.data(), bytes.size(), SystemAnsiCodePage(), 0, text)
+                        : FromUtf16(bytes.data(), bytes.size(), text);
+    if (!decoded)
+        return DefaultValue::Other;
+    text.resize(std::wcslen(text.c_str()));  // a string ends at its first NUL
+    return DefaultValue::Text;
+}
+
+// One prefix key of the file; later sections for the same key add to it,
+// as they would in the registry.
+struct PrefixKey {
+    std::wstring name;
+    DefaultValue value = DefaultValue::None;
+    std::wstring url;
+};
+
+std::wstring RegistryFold(const std::wstring& name)
+{
+    std::wstring folded = name;
+    if (!folded.empty())
+        ::CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+class Parser {
+public:
+    explicit Parser(bool ansi) : m_ansi(ansi) {}
+
+    void KeyLine(const std::wstring& line)
+    {
+        m_prefix = nullptr;
+        m_inSearchUrl = false;
+        m_inSection = true;
+        size_t close = line.rfind(L']');
+        std::wstring path = close == std::wstring::npos ? std::wstring() : line.substr(1, close - 1);
+        size_t slash = path.find(L'\\');
+        std::wstring below = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
+        const size_t searchUrlLength = std::wcslen(kSearchUrlPath);
+        bool inCurrentUser = slash != std::wstring::npos &&
+                             (EqualsIgnoringCase(path.substr(0, slash), kCurrentUser) ||
+                              EqualsIgnoringCase(path.substr(0, slash), kCurrentUserShort));
+        if (inCurrentUser && EqualsIgnoringCase(below, kSearchUrlPath)) {
+            m_inSearchUrl = true;
+            return;
+        }
+        bool underSearchUrl = below.size() > searchUrlLength + 1 &&
+                              below[searchUrlLength] == L'\\' &&
+                              EqualsIgnoringCase(below.substr(0, searchUrlLength), kSearchUrlPath);
+        std::wstring name = underSearchUrl ? below.substr(searchUrlLength + 1) : std::wstring();
+        if (inCurrentUser && underSearchUrl && name.find(L'\\') == std::wstring::npos) {
+            m_prefix = &KeyNamed(name);
+            return;
+        }
+        ++m_skipped;  // another key, a deletion, or no key at all
+    }
+
+    // A line of its own that is no key, blank or comment: left-trimmed.
+    void OtherLine(const std::wstring& line)
+    {
+        if (!m_inSection) {
+            ++m_skipped;  // means nothing before the first key
+        } else if (m_inSearchUrl) {
+            m_searchUrlHasValues = true;
+        } else if (m_prefix != nullptr && line[0] == L'@') {
+            size_t start = DataStart(line);
+            m_prefix->value = start == std::wstring::npos
+                                  ? DefaultValue::Other
+                                  : ParseDefault(line.substr(start), m_ansi, m_prefix->url);
+        }
+    }
+
+    int Finish(std::vector<CShortcut>& entries)
+    {
+        for (const PrefixKey& key : m_keys) {
+            CString name, url;
+            // Non-empty, and in the process code page exactly.
+            if (key.value == DefaultValue::Text && !key.url.empty() && !key.name.empty() &&
+                NarrowText(key.name, name) && NarrowText(key.url, url))
+                entries.push_back({name, url, CString()});
+            else
+                ++m_skipped;
+        }
+        return m_skipped + (m_searchUrlHasValues ? 1 : 0);
+    }
+
+private:
+    PrefixKey& KeyNamed(const std::wstring& name)
+    {
+        auto found = m_index.emplace(RegistryFold(name), m_keys.size());
+        if (found.second)
+            m_keys.push_back({name, DefaultValue::None, std::wstring()});
+        return m_keys[found.first->second];
+    }
+
+    const bool m_ansi;
+    std::vector<PrefixKey> m_keys;
+    std::map<std::wstring, size_t> m_index;
+    PrefixKey* m_prefix = nullptr;
+    bool m_inSection = false;
+    bool m_inSearchUrl = false;
+    bool m_searchUrlHasValues = false;
+    int m_skipped = 0;
+};
+
+} // namespace
+
+bool CRegFileParser::Parse(const std::wstring& text, std::vector<CShortcut>& entries, int& skipped)
+{
+    LineReader lines(text);
+    std::wstring line;
+    while (lines.Next(line) && TrimLeft(line).empty()) {
+    }
+    line = TrimLeft(TrimRight(line));
+    if (line != kVersion5 && line != kVersion4)
+        return false;
+
+    Parser parser(line == kVersion4);
+    while (lines.Next(line)) {
+        line = TrimLeft(line);
+        JoinContinuedData(lines, line);
+        if (line.empty() || line[0] == L';' || line[0] == L'#')
+            continue;
+        if (line[0] == L'[')
+            parser.KeyLine(line);
+        else
+            parser.OtherLine(line);
+    }
+    entries.clear();
+    skipped = parser.Finish(entries);
+    return true;
+}

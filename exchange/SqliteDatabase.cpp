@@ -1,0 +1,48 @@
+#include "exchange/SqliteDatabase.h"
+
+#include "exchange/TextEncoding.h"
+
+#include <sqlite3.h>
+
+CSqliteDatabase::~CSqliteDatabase()
+{
+    Close();
+}
+
+int CSqliteDatabase::Open(const std::wstring& path, int flags)
+{
+    Close();
+    int result = ::sqlite3_open_v2(Utf8FromWide(path).c_str(), &m_database, flags, nullptr);
+    if (result != SQLITE_OK)
+        result = m_database != nullptr ? ::sqlite3_extended_errcode(m_database) : result;
+    if (m_database != nullptr)
+        ::sqlite3_extended_result_codes(m_database, 1);
+    return result;
+}
+
+void CSqliteDatabase::Close()
+{
+    // Statements are finalized by their own objects first; v2 would keep a
+    // connection with one open alive rather than fail.
+    ::sqlite3_close_v2(m_database);
+    m_database = nullptr;
+}
+
+CString CSqliteDatabase::ErrorText(int result)
+{
+    switch (result & 0xFF) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return "the file is damaged or is not a database";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "the database is locked";
+    case SQLITE_ERROR:  // a table or column missing
+        return "the database is not of a kind Quillory can read";
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return "the file cannot be read";
+    default:
+        return ::sqlite3_errstr(result);
+    }
+}

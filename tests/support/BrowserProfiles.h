@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+// Browser profiles as the browsers leave them, made with the SQLite the
+// program reads them with and the schemas the browsers write (read off
+// Chromium 156 and Firefox 153).
+
+struct ChromiumKeyword {
+    std::string keyword;
+    std::string url;
+    int prepopulateId = 0;
+    int starterPackId = 0;
+    int isActive = 1;  // 0 unspecified, 1 active, 2 inactive
+    std::string postParams = {};
+};
+enum class ChromiumSchema {
+    Current,  // with is_active, starter_pack_id, url_hash
+    Older,    // as before Chromium 104
+};
+// A Web Data database whose keywords table holds the rows.
+void WriteWebData(const std::wstring& path, const std::vector<ChromiumKeyword>& rows,
+                  ChromiumSchema schema = ChromiumSchema::Current);
+
+struct FirefoxKeyword {
+    std::string keyword;
+    std::string url;
+    std::string postData = {};
+};
+// A places.sqlite in WAL mode, as Firefox keeps it, with a keyword
+// bookmark for each row. With `inLog`, the rows stay in the write-ahead
+// log, as while Firefox runs.
+void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& rows,
+                 bool inLog = false);
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+std::wstring WideOf(const std::string& utf8);
+
+// A folder in the temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    // Makes the folders of a path below this one, and gives the whole path.
+    std::wstring Make(const std::wstring& relative) const;
+
+private:
+    std::wstring m_path;
+};
+
+// Files, and folders, in a folder tree; what a read leaves behind shows.
+std::vector<std::wstring> FilesBelow(const std::wstring& folder);
