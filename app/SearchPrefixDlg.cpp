@@ -1,81 +1,14 @@
 #include "app/SearchPrefixDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/Description.h"
 #include "framework/CmdUI.h"
-#include "framework/FileDialog.h"
 #include "framework/Menu.h"
-#include "prefixes/PrefixFile.h"
-#include "prefixes/SearchQuery.h"
-#include "registry/Win32Exception.h"
 #include "res/resource.h"
 
 #include <shellapi.h>
 
-#include <string>
-
 const char CSearchPrefixDlg::kWebPage[] = "http://www.quillory.org/index.php?version=1.0";
-
-namespace {
-
-const int kOnlineDescription = IDC_ONLINE;
-
-const char kGeneralText[] =
-    "Use this tool to customize prefixes for the address bar of Internet Explorer. For "
-    "example, if you have a search prefix for Google called \"google\", then you can type "
-    "\"google moon\" to search for \"moon\" at Google.";
-const char kPrefixText[] = "Enter the prefix that you want to use.";
-const char kUrlText[] =
-    "Enter the search URL that you want to assign to the prefix. In the URL, %s will be "
-    "replaced by the search string.";
-const char kOnlineText[] =
-    "At the Quillory web site you can get help and more search URLs. You can also make a "
-    "donation to support further development.";
-
-const char kCaption[] = "Quillory";
-const char kRegFilter[] = "Registration Entries (*.reg)|*.reg|All Files (*.*)|*.*||";
-const char kExportName[] = "SearchUrl.reg";
-// What Try search types after the prefix.
-const char kTryQuery[] = "quillory test";
-
-// The icon's image for a size the system asks for, out of its eight.
-HICON LoadMainIcon(int widthMetric, int heightMetric)
-{
-    return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
-                                           MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                           ::GetSystemMetrics(widthMetric),
-                                           ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
-
-CString LoadResourceString(UINT id)
-{
-    char text[256] = {};
-    int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, text, sizeof text);
-    return CString(text, length);
-}
-
-void AppendCommand(HMENU menu, UINT command, UINT textId)
-{
-    CString text = LoadResourceString(textId);
-    if (!text.IsEmpty())
-        ::AppendMenuA(menu, MF_STRING, command, text);
-}
-
-std::string ImportSummary(int imported, int skipped, const std::string& path)
-{
-    std::string text = "Imported " + std::to_string(imported) + " prefixes from " + path + ".";
-    if (skipped != 0)
-        text += "\n\nSkipped " + std::to_string(skipped) + " entries that are not search prefixes.";
-    return text;
-}
-
-std::string SystemErrorText(DWORD error)
-{
-    if (error == ERROR_FILE_TOO_LARGE)
-        return "The file is larger than 64 MB.";
-    return Tessaly::CWin32Exception("", error).GetErrorMessage();
-}
-
-} // namespace
 
 BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_MESSAGE(WM_CATALOGUE_CHOICE, OnCatalogueChoice)
@@ -106,12 +39,14 @@ BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_COMMAND(ID_PREFIX_TRY_SEARCH, OnTrySearch)
     ON_COMMAND(ID_FILE_IMPORT, OnImport)
     ON_COMMAND(ID_FILE_EXPORT, OnExport)
+    ON_COMMAND(ID_FILE_IMPORT_BROWSER, OnImportFromBrowser)
 END_MESSAGE_MAP()
 
 CSearchPrefixDlg::CSearchPrefixDlg(HWND parent)
     : CDialog(IDD_MAIN, parent),
-      m_hIcon(LoadMainIcon(SM_CXICON, SM_CYICON)),
-      m_hSmallIcon(LoadMainIcon(SM_CXSMICON, SM_CYSMICON))
+      m_icon(IDR_MAINFRAME, SM_CXICON, SM_CYICON),
+      m_smallIcon(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON),
+      m_prefixMenu(*this, m_prefixList), m_exchange(*this, m_prefixList)
 {
 }
 
@@ -123,8 +58,6 @@ CSearchPrefixDlg::~CSearchPrefixDlg()
         SendMessage(WM_SETICON, ICON_BIG, 0);
         SendMessage(WM_SETICON, ICON_SMALL, 0);
     }
-    ::DestroyIcon(m_hSmallIcon);
-    ::DestroyIcon(m_hIcon);
 }
 
 void CSearchPrefixDlg::DoDataExchange(CDataExchange* exchange)
@@ -143,13 +76,14 @@ bool CSearchPrefixDlg::OnInitDialog()
 
     if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendCommand(systemMenu, IDM_IMPORT, IDS_IMPORT_PREFIXES);
-        AppendCommand(systemMenu, IDM_EXPORT, IDS_EXPORT_PREFIXES);
+        CMenu::AppendString(systemMenu, IDM_IMPORT, IDS_IMPORT_PREFIXES);
+        CMenu::AppendString(systemMenu, IDM_EXPORT, IDS_EXPORT_PREFIXES);
+        CMenu::AppendString(systemMenu, IDM_IMPORT_BROWSER, IDS_IMPORT_FROM_BROWSER);
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendCommand(systemMenu, IDM_ABOUTBOX, IDS_ABOUTBOX);
+        CMenu::AppendString(systemMenu, IDM_ABOUTBOX, IDS_ABOUTBOX);
     }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.m_hIcon));
 
     m_prefixList.InitColumns();
     m_prefixList.LoadPrefixes();
@@ -227,6 +161,9 @@ void CSearchPrefixDlg::OnSysCommand(UINT id, LPARAM)
     case IDM_EXPORT:
         OnExport();
         break;
+    case IDM_IMPORT_BROWSER:
+        OnImportFromBrowser();
+        break;
     default:
         Default();
     }
@@ -245,13 +182,13 @@ void CSearchPrefixDlg::OnPaint()
     ::GetClientRect(m_hWnd, &client);
     int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
     int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, m_hIcon);
+    ::DrawIcon(dc, x, y, m_icon.m_hIcon);
     ::EndPaint(m_hWnd, &paint);
 }
 
 HCURSOR CSearchPrefixDlg::OnQueryDragIcon()
 {
-    return static_cast<HCURSOR>(m_hIcon);
+    return static_cast<HCURSOR>(m_icon.m_hIcon);
 }
 
 void CSearchPrefixDlg::OnItemChangedPrefixList(NMHDR* header, LRESULT* result)
@@ -353,7 +290,7 @@ void CSearchPrefixDlg::OnMouseMove(UINT, POINT)
 BOOL CSearchPrefixDlg::OnSetCursor(CWnd* window, UINT, UINT)
 {
     if (window->m_hWnd == GetDlgItem(IDC_ONLINE).m_hWnd)
-        UpdateDescription(kOnlineDescription);
+        UpdateDescription(CDescription::kOnlineButton);
     return static_cast<BOOL>(Default());
 }
 
@@ -393,29 +330,7 @@ void CSearchPrefixDlg::OnContextMenu(CWnd* window, POINT point)
         Default();
         return;
     }
-    int row = SelectedRow();
-    if (point.x == -1 && point.y == -1)
-        point = KeyboardMenuPoint(row);
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_PREFIX_MENU))
-        return;
-    HMENU popup = menu.GetSubMenu(0);
-    for (UINT command : {ID_PREFIX_RENAME, ID_PREFIX_REMOVE, ID_PREFIX_TRY_SEARCH})
-        ::EnableMenuItem(popup, command, MF_BYCOMMAND | (row == -1 ? MF_GRAYED : MF_ENABLED));
-    // The chosen command arrives as WM_COMMAND, as from any menu.
-    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0,
-                     m_hWnd, nullptr);
-}
-
-POINT CSearchPrefixDlg::KeyboardMenuPoint(int row)
-{
-    POINT point = {0, 0};
-    RECT label = {};
-    if (row != -1 && m_prefixList.EnsureVisible(row) &&
-        m_prefixList.GetItemRect(row, &label, LVIR_LABEL))
-        point = {label.left, label.bottom};
-    ::ClientToScreen(m_prefixList.m_hWnd, &point);
-    return point;
+    m_prefixMenu.Track(SelectedRow(), point);
 }
 
 // Rename in place (ending through OnEndLabelEditPrefixList), as F2 does.
@@ -439,91 +354,37 @@ void CSearchPrefixDlg::OnRemoveSelected()
 
 void CSearchPrefixDlg::OnTrySearch()
 {
-    int row = SelectedRow();
-    if (row == -1)
-        return;
-    CString url = CSearchQuery::Expand(
-        m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn), kTryQuery);
-    // A URL can come from anywhere, an imported file too: nothing but a web
-    // address goes to the shell, which would start a program as readily.
-    if (!CSearchQuery::IsWebAddress(url)) {
-        std::string text = "The URL of " +
-                           std::string(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn)) +
-                           " is not a web address, so it is not opened:\n\n" + std::string(url) +
-                           "\n\nOnly URLs that start with http:// or https:// are opened.";
-        ShowMessage(text.c_str(), MB_ICONWARNING);
-        return;
-    }
-    ::ShellExecuteA(m_hWnd, "open", url, nullptr, nullptr, SW_SHOW);
+    m_prefixMenu.TrySearch(SelectedRow());
 }
 
 void CSearchPrefixDlg::OnImport()
 {
-    CFileDialog dialog(true, "reg", nullptr, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, kRegFilter,
-                       m_hWnd);
-    if (dialog.DoModal() != IDOK)
-        return;
-    const std::string path = static_cast<const char*>(dialog.GetPathName());
-    CPrefixFile file;
-    DWORD error = file.Load(path.c_str());
-    if (error == ERROR_BAD_FORMAT) {
-        ShowMessage((path + " is not a registry file.\n\nQuillory imports the .reg files that "
-                            "the Registry Editor and Quillory's Export write.").c_str(),
-                    MB_ICONERROR);
-        return;
-    }
-    if (error != 0) {
-        ShowMessage(("Could not read " + path + ".\n\n" + SystemErrorText(error)).c_str(),
-                    MB_ICONERROR);
-        return;
-    }
-    int imported = 0;
-    int skipped = file.GetSkippedCount();
-    for (const CPrefixFile::Entry& entry : file.GetEntries()) {
-        if (m_prefixList.AddOrUpdatePrefix(entry.prefix, entry.url))
-            ++imported;
-        else
-            ++skipped;
-    }
-    int row = SelectedRow();
-    if (row != -1)
-        ShowRowInFields(row);  // its URL may have come from the file
-    ShowMessage(ImportSummary(imported, skipped, path).c_str(), MB_ICONINFORMATION);
+    m_exchange.Import();
+    ShowSelectedRowInFields();
 }
 
 void CSearchPrefixDlg::OnExport()
 {
-    CFileDialog dialog(false, "reg", kExportName, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
-                       kRegFilter, m_hWnd);
-    if (dialog.DoModal() != IDOK)
-        return;
-    CPrefixFile file;
-    for (int row = 0; row < m_prefixList.GetItemCount(); ++row)
-        file.Add(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn),
-                 m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn));
-    const std::string path = static_cast<const char*>(dialog.GetPathName());
-    DWORD error = file.Save(path.c_str());
-    if (error != 0)
-        ShowMessage(("Could not write " + path + ".\n\n" + SystemErrorText(error)).c_str(),
-                    MB_ICONERROR);
+    m_exchange.Export();
 }
 
-void CSearchPrefixDlg::ShowMessage(const char* text, UINT icon) const
+void CSearchPrefixDlg::OnImportFromBrowser()
 {
-    ::MessageBoxA(m_hWnd, text, kCaption, MB_OK | icon);
+    m_exchange.ImportFromBrowser();
+    ShowSelectedRowInFields();
+}
+
+void CSearchPrefixDlg::ShowSelectedRowInFields()
+{
+    int row = SelectedRow();
+    if (row != -1)
+        ShowRowInFields(row);
 }
 
 void CSearchPrefixDlg::UpdateDescription(int code)
 {
-    const char* text = kGeneralText;
-    CWnd focus = CWnd::GetFocus();
-    if (focus.m_hWnd != nullptr && focus.m_hWnd == m_prefixEdit.m_hWnd)
-        text = kPrefixText;
-    if (focus.m_hWnd != nullptr && focus.GetParent().m_hWnd == m_urlCombo.m_hWnd)
-        text = kUrlText;
-    if (code == kOnlineDescription)
-        text = kOnlineText;
-
+    const char* text = CDescription::For(CWnd::GetFocus().m_hWnd, m_prefixEdit.m_hWnd,
+                                         m_urlCombo.m_hWnd, code);
     CWnd description = GetDlgItem(IDC_INFOTEXT);
     if (description.m_hWnd == nullptr)
         return;

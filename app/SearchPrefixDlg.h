@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/ExchangeCommands.h"
+#include "app/PrefixMenu.h"
 #include "framework/Button.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
+#include "framework/Icon.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "prefixes/SearchUrlCatalog.h"
 
@@ -49,6 +52,7 @@ protected:
     void OnTrySearch();
     void OnImport();
     void OnExport();
+    void OnImportFromBrowser();
 
     // Shows the description of the field in use; code 4 when the mouse is
     // over "Online Resources...".
@@ -64,19 +68,19 @@ private:
     int SelectedRow() const;
     // The selected row, or -1 also while a label is being edited.
     int RowToChange() const;
-    // Where a context menu asked for from the keyboard appears, in screen
-    // coordinates: below the selected row.
-    POINT KeyboardMenuPoint(int row);
-    void ShowMessage(const char* text, UINT icon) const;
+    // After an import, which may have changed the selected row's URL.
+    void ShowSelectedRowInFields();
     // What Remove does, and Delete in the list.
     void RemoveAndClearFields(const char* prefix);
 
-    HICON m_hIcon;       // at the size the system asks for a window's icon
-    HICON m_hSmallIcon;  // and for its small icon
+    CIcon m_icon;       // at the size the system asks for a window's icon
+    CIcon m_smallIcon;  // and for its small icon
     CSearchUrlCatalog m_catalog;
     CPrefixListCtrl m_prefixList;
     CEdit m_prefixEdit;
     CComboBox m_urlCombo;
     CButton m_addButton;
     CButton m_removeButton;
+    CPrefixMenu m_prefixMenu;
+    CExchangeCommands m_exchange;
 };

@@ -18,3 +18,10 @@ HMENU CMenu::GetSubMenu(int position) const
 {
     return m_hMenu != nullptr ? ::GetSubMenu(m_hMenu, position) : nullptr;
 }
+
+void CMenu::AppendString(HMENU menu, UINT command, UINT textId)
+{
+    char text[256] = {};
+    if (::LoadStringA(::GetModuleHandleA(nullptr), textId, text, sizeof text) > 0)
+        ::AppendMenuA(menu, MF_STRING, command, text);
+}

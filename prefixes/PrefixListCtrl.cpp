@@ -72,47 +72,109 @@ void CPrefixListCtrl::IndexRemovedRow(int item, const char* prefix)
     }
 }
 
-bool CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
+void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
 {
-    if (GetItemCount() != 0)
-        return false;
     // The sorted control puts a row before the first one that does not
     // compare less (lstrcmpW): among rows that compare equal, the one
-    // inserted last comes first.
+    // inserted last comes first. Over rows in that order the place is where
+    // a merge puts it; a rename may have left them out of order, and then
+    // only the control's own search gives its places.
+    std::vector<std::wstring> names(m_rowOf.size());
+    for (const auto& row : m_rowOf)
+        names[static_cast<size_t>(row.second)] = Tessaly::Widen(row.first.c_str());
+    auto sorted = [&] {
+        for (size_t i = 1; i < names.size(); ++i) {
+            if (::lstrcmpW(names[i - 1].c_str(), names[i].c_str()) > 0)
+                return false;
+        }
+        return true;
+    };
+    if (static_cast<int>(names.size()) != GetItemCount() || !sorted()) {
+        for (const Row& row : rows)
+            AddOrUpdateRow(row.prefix, row.url);
+        return;
+    }
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
     {
-        std::vector<std::wstring> names;
-        names.reserve(rows.size());
+        std::vector<std::wstring> added;
+        added.reserve(rows.size());
         for (const Row& row : rows)
-            names.push_back(Tessaly::Widen(row.prefix));
+            added.push_back(Tessaly::Widen(row.prefix));
         std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-            int compared = ::lstrcmpW(names[left].c_str(), names[right].c_str());
+            int compared = ::lstrcmpW(added[left].c_str(), added[right].c_str());
             return compared < 0 || (compared == 0 && left > right);
         });
+        names.insert(names.end(), added.begin(), added.end());
     }
-    // Appended one after another without the sort style and with drawing
-    // off, each insert is a few microseconds instead of most of one.
+    // Inserted at their places without the sort style and with drawing off,
+    // each insert is a few microseconds instead of most of one.
     SendMessage(WM_SETREDRAW, FALSE);
     LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style & ~LVS_SORTASCENDING);
-    m_rowOf.clear();
-    m_rowOf.reserve(rows.size());
+    std::vector<std::string> placed;  // every row's prefix, in the control's order
+    placed.reserve(names.size());
+    const size_t existing = m_rowOf.size();
+    std::vector<std::string> existingNames(existing);
+    for (const auto& row : m_rowOf)
+        existingNames[static_cast<size_t>(row.second)] = row.first;
+    size_t next = 0;
     for (size_t i : order) {
-        LVITEMA row = {};
-        row.mask = LVIF_TEXT;
-        row.iItem = static_cast<int>(m_rowOf.size());
-        row.pszText = const_cast<char*>(static_cast<const char*>(rows[i].prefix));  // only read
-        int item = InsertItem(row);
-        if (item == -1)
+        while (next < existing && ::lstrcmpW(names[next].c_str(), names[existing + i].c_str()) < 0)
+            placed.push_back(existingNames[next++]);
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(placed.size());
+        item.pszText = const_cast<char*>(static_cast<const char*>(rows[i].prefix));  // only read
+        if (InsertItem(item) == -1)
             continue;
-        SetItemText(item, kUrlColumn, rows[i].url);
-        m_rowOf.emplace(static_cast<const char*>(rows[i].prefix), item);
+        SetItemText(item.iItem, kUrlColumn, rows[i].url);
+        placed.push_back(static_cast<const char*>(rows[i].prefix));
     }
+    while (next < existing)
+        placed.push_back(existingNames[next++]);
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style);
     SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    return true;
+    m_rowOf.clear();
+    m_rowOf.reserve(placed.size());
+    for (size_t item = 0; item < placed.size(); ++item)
+        m_rowOf.emplace(std::move(placed[item]), static_cast<int>(item));
+}
+
+int CPrefixListCtrl::AddOrUpdatePrefixes(const std::vector<Row>& rows)
+{
+    return AddOrUpdateRows(rows, nullptr);
+}
+
+int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames* takenNames)
+{
+    std::vector<Row> added;
+    std::unordered_map<std::string, size_t> addedAt;
+    int taken = 0;
+    for (const Row& row : rows) {
+        CString upper = UpperCasePrefix(row.prefix);
+        if (!IsValidPrefix(upper) || row.url.IsEmpty())
+            continue;
+        ++taken;
+        if (takenNames != nullptr)
+            takenNames->Add(row.prefix);
+        int item = FindPrefix(upper);
+        if (item != -1) {
+            SetItemText(item, kUrlColumn, row.url);
+            continue;
+        }
+        auto at = addedAt.emplace(static_cast<const char*>(upper), added.size());
+        if (at.second)
+            added.push_back({upper, row.url});
+        else
+            added[at.first->second].url = row.url;  // the later one, as an update
+    }
+    if (taken != 0)
+        m_bModified = true;
+    if (!added.empty())
+        InsertInOrder(added);
+    return taken;
 }
 
 CString CPrefixListCtrl::GetUrl(const char* prefix) const

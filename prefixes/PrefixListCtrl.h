@@ -31,8 +31,16 @@ public:
     // Exact comparison; the text is not upper-cased.
     int FindPrefix(const char* prefix) const;
     CString GetUrl(const char* prefix) const;
+    struct Row {
+        CString prefix;
+        CString url;
+    };
+
     // False when the prefix or URL is refused (the table is unchanged then).
     bool AddOrUpdatePrefix(const char* prefix, const char* url);
+    // As AddOrUpdatePrefix for each row in turn, with the rows new to the
+    // table inserted in one batch; how many rows were taken.
+    int AddOrUpdatePrefixes(const std::vector<Row>& rows);
     void RenamePrefix(int item, const char* newPrefix);
     void RemovePrefix(const char* prefix);
     bool IsModified() const { return m_bModified; }
@@ -58,19 +66,15 @@ protected:
 
 private:
     struct PendingRow;
-    struct Row {
-        CString prefix;
-        CString url;
-    };
 
     // The row of the prefix, added or updated; -1 when refused.
     int AddOrUpdateRow(const char* prefix, const char* url);
-    // Fills an empty table at once, in the order the sorted control gives
-    // the same rows inserted one at a time; false, with nothing inserted,
-    // when the control is not empty.
-    bool InsertInOrder(const std::vector<Row>& rows);
-    // What AddOrUpdateRow makes of the subkeys read, one after another.
-    void AddLoadedRows(std::vector<Row> subkeys);
+    // AddOrUpdatePrefixes, naming in `takenNames` the rows taken as given.
+    int AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames* takenNames);
+    // Inserts rows new to the table, unique and valid, where the sorted
+    // control puts the same rows inserted one at a time, without its search
+    // at every insert.
+    void InsertInOrder(const std::vector<Row>& rows);
     void IndexInsertedRow(int item, const char* prefix);
     void IndexRemovedRow(int item, const char* prefix);
     std::vector<PendingRow> PendingRows(CSubkeyNames& rows, std::vector<CString>& kept) const;

@@ -188,7 +188,8 @@ void CPrefixListCtrl::LoadPrefixes()
         walked = true;
     } catch (const CRegistryKey::Exception&) {
     }
-    AddLoadedRows(std::move(loaded));
+    AddOrUpdateRows(loaded, &m_shownSubkeys);
+    std::vector<Row>().swap(loaded);
     if (!walked || !skipped.empty())
         ShowError(FailureText(kReadFailed, skipped));
     if (!walked)
@@ -197,34 +198,6 @@ void CPrefixListCtrl::LoadPrefixes()
     // what could be read.
     m_bModified = false;
     m_bLoadClean = skipped.empty();
-}
-
-void CPrefixListCtrl::AddLoadedRows(std::vector<Row> subkeys)
-{
-    std::vector<Row> rows;
-    std::unordered_map<std::string, size_t> rowOf;
-    rows.reserve(subkeys.size());
-    rowOf.reserve(subkeys.size());
-    for (const Row& subkey : subkeys) {
-        CString upper = UpperCasePrefix(subkey.prefix);
-        if (!IsValidPrefix(upper) || subkey.url.IsEmpty())
-            continue;
-        auto added = rowOf.emplace(static_cast<const char*>(upper), rows.size());
-        if (added.second)
-            rows.push_back({upper, subkey.url});
-        else
-            rows[added.first->second].url = subkey.url;  // the later one, as an update
-        m_shownSubkeys.Add(subkey.prefix);
-    }
-    std::vector<Row>().swap(subkeys);
-    std::unordered_map<std::string, size_t>().swap(rowOf);
-    if (rows.empty())
-        return;
-    m_bModified = true;
-    if (InsertInOrder(rows))
-        return;
-    for (const Row& row : rows)  // onto rows the table has already
-        AddOrUpdateRow(row.prefix, row.url);
 }
 
 void CPrefixListCtrl::AddDefaultPrefixes()

@@ -1,0 +1,109 @@
+#include "app/BrowserImportDlg.h"
+
+#include "res/resource.h"
+
+BEGIN_MESSAGE_MAP(CBrowserImportDlg, CDialog)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_BROWSER_LIST, OnItemChangedList)
+END_MESSAGE_MAP()
+
+namespace {
+
+bool IsChecked(UINT state)
+{
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+} // namespace
+
+CBrowserImportDlg::CBrowserImportDlg(HWND parent, const CImportCandidates& candidates)
+    : CDialog(IDD_BROWSER_IMPORT, parent), m_candidates(candidates)
+{
+}
+
+void CBrowserImportDlg::DoDataExchange(CDataExchange* exchange)
+{
+    CDialog::DoDataExchange(exchange);
+    DDX_Control(exchange, IDC_BROWSER_LIST, m_list);
+}
+
+bool CBrowserImportDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    CenterWindow();
+    FillList();
+    GetDlgItem(IDC_BROWSER_SUMMARY).SetWindowText(m_candidates.Summary().c_str());
+    CWnd import = GetDlgItem(IDOK);
+    import.EnableWindow(m_checkedCount > 0);
+    if (m_candidates.Rows().empty()) {
+        // Nothing to choose: Cancel takes the default and the focus.
+        SendMessage(DM_SETDEFID, IDCANCEL);
+        ::SetFocus(GetDlgItem(IDCANCEL).m_hWnd);
+        return false;
+    }
+    return true;  // the focus goes to the first tab stop, the list
+}
+
+void CBrowserImportDlg::FillList()
+{
+    m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
+                            LVS_EX_LABELTIP);
+    // Widths in pixels at 96 DPI, as wide on every screen.
+    int dpi = m_list.GetDpi();
+    m_list.InsertColumn(0, "Prefix", LVCFMT_LEFT, MulDiv(90, dpi, 96));
+    m_list.InsertColumn(1, "URL", LVCFMT_LEFT, MulDiv(310, dpi, 96));
+    m_list.InsertColumn(2, "Browser", LVCFMT_LEFT, MulDiv(160, dpi, 96));
+
+    m_filling = true;
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
+    const auto& rows = m_candidates.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(static_cast<const char*>(rows[i].prefix));  // only read
+        int row = m_list.InsertItem(item);
+        m_list.SetItemText(row, 1, rows[i].url);
+        m_list.SetItemText(row, 2, rows[i].source);
+        m_list.SetCheck(row, rows[i].checked);
+        m_rowsOfPrefix[static_cast<const char*>(rows[i].prefix)].push_back(row);
+        m_checkedCount += rows[i].checked ? 1 : 0;
+    }
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_filling = false;
+    if (!rows.empty())
+        m_list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+void CBrowserImportDlg::OnItemChangedList(NMHDR* header, LRESULT* result)
+{
+    *result = 0;
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    // A check box turned by the user, not one being set up.
+    if (m_filling || (change->uChanged & LVIF_STATE) == 0 || change->iItem < 0 ||
+        (change->uOldState & LVIS_STATEIMAGEMASK) == 0 ||
+        IsChecked(change->uOldState) == IsChecked(change->uNewState))
+        return;
+    bool checked = IsChecked(change->uNewState);
+    m_checkedCount += checked ? 1 : -1;
+    if (checked) {
+        const CString& prefix = m_candidates.Rows()[static_cast<size_t>(change->iItem)].prefix;
+        for (int other : m_rowsOfPrefix[static_cast<const char*>(prefix)]) {
+            if (other != change->iItem && m_list.GetCheck(other))
+                m_list.SetCheck(other, false);  // comes back here, and counts itself out
+        }
+    }
+    GetDlgItem(IDOK).EnableWindow(m_checkedCount > 0);
+}
+
+void CBrowserImportDlg::OnOK()
+{
+    m_chosen.clear();
+    const auto& rows = m_candidates.Rows();
+    for (int row = 0; row < m_list.GetItemCount(); ++row) {
+        if (m_list.GetCheck(row))
+            m_chosen.push_back({rows[static_cast<size_t>(row)].prefix, rows[static_cast<size_t>(row)].url});
+    }
+    if (m_chosen.empty())
+        return;  // Enter with nothing checked
+    CDialog::OnOK();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "exchange/FoundShortcuts.h"
+
+#include <string>
+#include <vector>
+
+class CPrefixListCtrl;
+
+// The search shortcuts found in browser profiles as the rows an import
+// offers: each keyword made a prefix as the table makes it, those the table
+// refuses left out and counted. Checked at first, for each prefix, its first
+// row in the order the profiles were found, when it adds the prefix or
+// changes its URL; any other row for the same prefix is not, so that no two
+// checked rows fight over one prefix.
+class CImportCandidates {
+public:
+    struct Row {
+        CString prefix;
+        CString url;
+        CString source;
+        bool checked;
+    };
+
+    CImportCandidates(const CFoundShortcuts& found, const CPrefixListCtrl& table);
+
+    // By prefix, and for one prefix in the order found.
+    const std::vector<Row>& Rows() const { return m_rows; }
+    // What was left out and which profiles could not be read; or that
+    // nothing was found, and where it was looked for.
+    std::string Summary() const;
+
+    // "1 prefix", "2 prefixes".
+    static std::string Counted(int count, const char* one, const char* many);
+
+private:
+    std::vector<Row> m_rows;
+    CFoundShortcuts m_found;  // for its counts, to which the refused keywords are added
+};
