@@ -2,6 +2,7 @@
 #include "res/resource.h"
 
 #include "tests/prefixes/MessageRecorder.h"
+#include "tests/support/BrowserProfiles.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ImportTable.h"
 #include "tests/support/ListViewHost.h"
@@ -11,7 +12,9 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <knownfolders.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -879,7 +882,7 @@ TEST_F(MainDialog, TheIconServesWhenMinimised)
 namespace {
 
 const std::vector<std::string> kContextMenu = {"&Rename\tF2", "Re&move\tDel", "&Try search", "-",
-                                               "&Import...", "&Export..."};
+                                               "&Import...", "Import from &browser...", "&Export..."};
 
 // A context menu as it was shown, read from a timer while it ran.
 struct MenuSeen {
@@ -1058,7 +1061,7 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
     });
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].items, kContextMenu);
-    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{false, false, false, false, true, true}));
+    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{false, false, false, false, true, true, true}));
     EXPECT_EQ(menus[0].topLeft.x, 100);
 
     int news = RowOf("NEWS");
@@ -1084,7 +1087,7 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
     menus.insert(menus.end(), apps.begin(), apps.end());
     ASSERT_EQ(menus.size(), 2u);
     for (const MenuSeen& menu : menus) {
-        EXPECT_EQ(menu.enabled, (std::vector<bool>{true, true, true, false, true, true}));
+        EXPECT_EQ(menu.enabled, (std::vector<bool>{true, true, true, false, true, true, true}));
         EXPECT_EQ(menu.topLeft.x, below.x);
         EXPECT_EQ(menu.topLeft.y, below.y);
     }
@@ -1097,7 +1100,7 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
         ::PostMessageA(List(), WM_RBUTTONUP, 0, onMovie);
     });
     ASSERT_EQ(menus.size(), 1u);
-    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{true, true, true, false, true, true}));
+    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{true, true, true, false, true, true, true}));
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "MOVIE");
     SelectRow(news);
     // Elsewhere in the dialog, no menu of ours.
@@ -1172,25 +1175,31 @@ TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
     for (int item = 0; item < ::GetMenuItemCount(systemMenu); ++item)
         ids.push_back(::GetMenuItemID(systemMenu, item));
     auto at = std::find(ids.begin(), ids.end(), static_cast<UINT>(IDM_IMPORT));
-    ASSERT_GE(std::distance(at, ids.end()), 4);
-    EXPECT_EQ(std::vector<UINT>(at, at + 4), (std::vector<UINT>{IDM_IMPORT, IDM_EXPORT, 0, IDM_ABOUTBOX}));
+    ASSERT_GE(std::distance(at, ids.end()), 5);
+    EXPECT_EQ(std::vector<UINT>(at, at + 5),
+              (std::vector<UINT>{IDM_IMPORT, IDM_EXPORT, IDM_IMPORT_BROWSER, 0, IDM_ABOUTBOX}));
     char text[64] = {};
     ::GetMenuStringA(systemMenu, IDM_IMPORT, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "&Import prefixes...");
     ::GetMenuStringA(systemMenu, IDM_EXPORT, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "&Export prefixes...");
+    ::GetMenuStringA(systemMenu, IDM_IMPORT_BROWSER, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Import from &browser...");
 
     ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, IDM_IMPORT, 0);
     ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, IDM_EXPORT, 0);
     Command(ID_FILE_IMPORT);
     Command(ID_FILE_EXPORT);
     ASSERT_EQ(s_fileDialogs.size(), 4u);
-    const char filter[] = "Registration Entries (*.reg)|*.reg|All Files (*.*)|*.*|";
     for (const FileDialogCall& call : s_fileDialogs) {
         EXPECT_EQ(call.owner, m_dialog->m_hWnd);
-        EXPECT_EQ(call.filter, filter);
+        EXPECT_EQ(call.filter, call.open ? "Registration Entries (*.reg)|*.reg|Bookmarks (*.html;*.htm)|"
+                                           "*.html;*.htm|All Files (*.*)|*.*|"
+                                         : "Registration Entries (*.reg)|*.reg|Bookmarks for Firefox (*.html)|"
+                                           "*.html|All Files (*.*)|*.*|");
         EXPECT_EQ(call.defaultExtension, "reg");
-        EXPECT_EQ(call.fileName, call.open ? "" : "SearchUrl.reg");
+        // Without an extension, so that the dialog adds the chosen type's.
+        EXPECT_EQ(call.fileName, call.open ? "" : "SearchUrl");
         EXPECT_EQ((call.flags & OFN_OVERWRITEPROMPT) != 0, !call.open);
         EXPECT_EQ((call.flags & OFN_FILEMUSTEXIST) != 0, call.open);
     }
@@ -1387,4 +1396,193 @@ TEST_F(MainDialog, ARenameTheListIgnoresLeavesTheRowRemovable)
     EXPECT_TRUE(Enabled(IDC_REMOVE));
     PressInList(VK_DELETE);
     EXPECT_EQ(Rows(), std::vector<std::string>{"B"});
+}
+
+namespace {
+
+// The user's folders as SHGetKnownFolderPath gives them, pointed at a
+// folder of the test's.
+std::wstring s_localAppData, s_roamingAppData;
+HRESULT WINAPI AnswerKnownFolder(REFKNOWNFOLDERID id, DWORD, HANDLE, PWSTR* path)
+{
+    const std::wstring& folder = ::IsEqualGUID(id, FOLDERID_LocalAppData) ? s_localAppData : s_roamingAppData;
+    *path = static_cast<PWSTR>(::CoTaskMemAlloc((folder.size() + 1) * sizeof(wchar_t)));
+    ::lstrcpyW(*path, folder.c_str());
+    return S_OK;
+}
+
+// "Import from a browser" as it was shown, read from a timer while it ran,
+// which then does what the test asks of it.
+struct ImportDialogSeen {
+    std::vector<std::string> rows;  // "[x] PREFIX URL Browser"
+    std::string summary;
+    bool importEnabled = false;
+};
+std::vector<ImportDialogSeen> s_importDialogs;
+std::function<void(HWND dialog, HWND list)> s_importAction;
+
+std::string ListText(HWND list, int row, int column)
+{
+    char text[512] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+ImportDialogSeen ReadImportDialog(HWND dialog)
+{
+    ImportDialogSeen seen;
+    HWND list = ::GetDlgItem(dialog, IDC_BROWSER_LIST);
+    for (int row = 0; row < ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
+        bool checked = ::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+        seen.rows.push_back(std::string(checked ? "[x] " : "[ ] ") + ListText(list, row, 0) + " " +
+                            ListText(list, row, 1) + " " + ListText(list, row, 2));
+    }
+    seen.summary = Text(::GetDlgItem(dialog, IDC_BROWSER_SUMMARY));
+    seen.importEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
+    return seen;
+}
+
+void CALLBACK HandleImportDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = ::FindWindowA("#32770", "Import from a browser");
+    if (dialog == nullptr || !::IsWindowVisible(dialog) || !s_importAction)
+        return;
+    s_importDialogs.push_back(ReadImportDialog(dialog));
+    auto action = s_importAction;
+    s_importAction = nullptr;
+    action(dialog, ::GetDlgItem(dialog, IDC_BROWSER_LIST));
+}
+
+void SetCheck(HWND list, int row, bool checked)
+{
+    LVITEMA state = {};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+}
+
+class BrowserImport : public FileDialogs {
+protected:
+    BrowserImport()
+    {
+        s_localAppData = m_root.Make(L"Local");
+        s_roamingAppData = m_root.Make(L"Roaming");
+        s_importDialogs.clear();
+    }
+
+    // Import from browser, from the list's menu, with `action` done in the
+    // dialog: what it showed.
+    ImportDialogSeen ImportFromBrowser(std::function<void(HWND dialog, HWND list)> action)
+    {
+        s_importDialogs.clear();
+        s_importAction = std::move(action);
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &HandleImportDialog);
+        Command(ID_FILE_IMPORT_BROWSER);
+        ::KillTimer(nullptr, timer);
+        EXPECT_EQ(s_importDialogs.size(), 1u);
+        return s_importDialogs.empty() ? ImportDialogSeen() : s_importDialogs[0];
+    }
+
+    std::string UrlInList(const char* prefix) const { return ListText(List(), RowOf(prefix), 1); }
+
+    TempFolder m_root;
+    ImportSwap m_folders{"shell32.dll", "SHGetKnownFolderPath", reinterpret_cast<void*>(&AnswerKnownFolder)};
+};
+
+void Press(HWND dialog, int button)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+}
+
+} // namespace
+
+// Checked at first: what adds a prefix or changes a URL, and for a prefix
+// two profiles disagree on only the first; checking the other unchecks it.
+// Import takes exactly the checked rows into the table, and nothing into
+// the registry before Apply.
+TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    std::string google = UrlInList("GOOGLE");
+    const std::wstring chrome = m_root.Make(L"Local\\Google\\Chrome\\User Data\\Default");
+    WriteFileBytes(m_root.Path() + L"\\Local\\Google\\Chrome\\User Data\\Local State",
+                   R"({"profile": {"info_cache": {"Default": {"name": "Person 1"}}}})");
+    WriteWebData(chrome + L"\\Web Data",
+                 {{"wiki", "https://en.wikipedia.org/?search={searchTerms}"},
+                  {"news", "https://news.example/?q={searchTerms}"},
+                  {"google", Replaced(google, "%s", "{searchTerms}")},
+                  {"поиск", "https://поиск.рф/?q={searchTerms}"},
+                  {"google.com", "{google:baseURL}search?q={searchTerms}", 1},
+                  {"@history", "chrome://history/?q={searchTerms}", 0, 2},
+                  {"a\\b", "https://ab/?q={searchTerms}"},
+                  {"post", "https://post/", 0, 0, 1, "q={searchTerms}"}});
+    const std::wstring firefox = m_root.Make(L"Roaming\\Mozilla\\Firefox\\Profiles\\x.default-release");
+    WriteFileBytes(m_root.Path() + L"\\Roaming\\Mozilla\\Firefox\\profiles.ini",
+                   "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/x.default-release\r\n");
+    WritePlaces(firefox + L"\\places.sqlite", {{"wiki", "https://wiki.example/%s"}, {"ff", "https://ff/?q=%s"}});
+
+    ImportDialogSeen afterClicks;
+    ImportDialogSeen seen = ImportFromBrowser([&](HWND dialog, HWND list) {
+        SetCheck(list, 4, true);   // Firefox's WIKI
+        SetCheck(list, 0, false);  // FF
+        afterClicks = ReadImportDialog(dialog);
+        Press(dialog, IDOK);
+    });
+    const std::string chromeName = "Google Chrome: Person 1", firefoxName = "Mozilla Firefox: default-release";
+    EXPECT_EQ(seen.rows, (std::vector<std::string>{
+                             "[x] FF https://ff/?q=%s " + firefoxName,
+                             "[ ] GOOGLE " + google + " " + chromeName,
+                             "[x] NEWS https://news.example/?q=%s " + chromeName,
+                             "[x] WIKI https://en.wikipedia.org/?search=%s " + chromeName,
+                             "[ ] WIKI https://wiki.example/%s " + firefoxName,
+                             "[x] ПОИСК https://поиск.рф/?q=%s " + chromeName}));
+    EXPECT_EQ(seen.summary, "Not shown: 2 built-in search engines, 1 search without a search term or sent "
+                            "by POST, 1 keyword that cannot be a prefix.");
+    EXPECT_TRUE(seen.importEnabled);
+    ASSERT_EQ(afterClicks.rows.size(), 6u);
+    EXPECT_EQ(afterClicks.rows[3].substr(0, 8), "[ ] WIKI");
+    EXPECT_EQ(afterClicks.rows[0].substr(0, 6), "[ ] FF");
+
+    std::vector<std::string> expected = kDefaults;
+    expected.insert(expected.end(), {"WIKI", "ПОИСК"});
+    EXPECT_EQ(Rows(), expected);
+    EXPECT_EQ(UrlInList("WIKI"), "https://wiki.example/%s");
+    EXPECT_EQ(UrlInList("NEWS"), "https://news.example/?q=%s");
+    EXPECT_EQ(UrlInList("GOOGLE"), google);
+    ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
+    EXPECT_EQ(MessageRecorder::Messages()[0].text, "Imported 3 prefixes.");
+    EXPECT_EQ(MessageRecorder::Messages()[0].caption, "Quillory");
+    EXPECT_EQ(MessageRecorder::Messages()[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(StoredNames(), kDefaults);
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+}
+
+// With nothing to import the dialog says why, and Import cannot be pressed;
+// Cancel changes nothing.
+TEST_F(BrowserImport, NothingFoundSaysSoAndOffersNoImport)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    ImportDialogSeen none = ImportFromBrowser([](HWND dialog, HWND) { Press(dialog, IDCANCEL); });
+    WriteWebData(m_root.Make(L"Local\\Microsoft\\Edge\\User Data\\Default") + L"\\Web Data",
+                 {{"bing.com", "https://www.bing.com/search?q={searchTerms}", 3}});
+    WriteFileBytes(m_root.Make(L"Local\\Chromium\\User Data\\Default") + L"\\Web Data", "not a database");
+    ImportDialogSeen builtIn = ImportFromBrowser([](HWND dialog, HWND) { Press(dialog, IDOK); Press(dialog, IDCANCEL); });
+    for (const ImportDialogSeen& seen : {none, builtIn}) {
+        EXPECT_TRUE(seen.rows.empty());
+        EXPECT_FALSE(seen.importEnabled);
+    }
+    EXPECT_EQ(none.summary, "No browser profiles were found for this user. Quillory looks in the profiles of "
+                            "Google Chrome, Microsoft Edge, Brave, Vivaldi, Chromium and Mozilla Firefox.");
+    EXPECT_EQ(builtIn.summary, "No search shortcuts to import were found in 2 browser profiles. Not shown: "
+                               "1 built-in search engine. Could not read Chromium: Default: the file is "
+                               "damaged or is not a database.");
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+    EXPECT_FALSE(Enabled(IDC_APPLY));
 }

@@ -1,0 +1,93 @@
+#include "exchange/BookmarksFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// This executable runs in code page 1252: é is one byte here.
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+Entries EntriesOf(const CBookmarksFile& file)
+{
+    Entries entries;
+    for (const CShortcut& entry : file.GetEntries())
+        entries.emplace_back(static_cast<const char*>(entry.prefix), static_cast<const char*>(entry.url));
+    return entries;
+}
+
+} // namespace
+
+// Every attribute escaped, the keyword in lower case as Firefox keeps it,
+// and read back the same.
+TEST(BookmarksFile, WritesWhatFirefoxImportsAndReadsItBack)
+{
+    const Entries entries = {
+        {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"},
+        {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},
+        {"A<B>", "http://x/?q=%s&lt=<>"},
+        {"IT'S", "https://x/'%s'"},
+        {"\xC9T\xC9", "http://\xE9.example/?q=%s"},
+    };
+    CBookmarksFile file;
+    for (const auto& entry : entries)
+        file.Add(entry.first.c_str(), entry.second.c_str());
+    const std::string text = file.Format();
+    EXPECT_EQ(text.rfind("<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
+                         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n", 0), 0u);
+    for (const char* line :
+         {"    <DT><H3>Search prefixes</H3>\r\n    <DL><p>\r\n",
+          "<DT><A HREF=\"http://x/?a=&quot;b&quot;&amp;c=\\d\\%s\" SHORTCUTURL=\"quote&quot;s\">QUOTE&quot;S</A>\r\n",
+          "<DT><A HREF=\"http://x/?q=%s&amp;lt=&lt;&gt;\" SHORTCUTURL=\"a&lt;b&gt;\">A&lt;B&gt;</A>\r\n",
+          "<DT><A HREF=\"https://x/&#39;%s&#39;\" SHORTCUTURL=\"it&#39;s\">IT&#39;S</A>\r\n",
+          "<DT><A HREF=\"http://\xC3\xA9.example/?q=%s\" SHORTCUTURL=\"\xC3\xA9t\xC3\xA9\">\xC3\x89T\xC3\x89</A>\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    CBookmarksFile back;
+    ASSERT_TRUE(back.Parse(text));
+    Entries lower = entries;
+    for (auto& entry : lower)
+        for (char& c : entry.first)
+            c = static_cast<char>(c == '\xC9' ? '\xE9' : std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(EntriesOf(back), lower);
+    EXPECT_EQ(back.GetSkippedCount(), 0);
+}
+
+// A browser's own export: keyword searches among plain bookmarks, folders,
+// bookmarklets and POST searches, in either case and quoting.
+TEST(BookmarksFile, ReadsTheKeywordSearchesOfABrowsersExport)
+{
+    const std::string exported =
+        "\xEF\xBB\xBF  <!doctype netscape-bookmark-file-1>\n<!-- This is an automatically generated file.\n"
+        "     It will be read and overwritten.\n     DO NOT EDIT! -->\n"
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n"
+        "<H1>Bookmarks Menu</H1>\n<DL><p>\n"
+        "    <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"2\">Mozilla Firefox</H3>\n    <DL><p>\n"
+        "        <DT><A HREF=\"https://support.mozilla.org/\" ADD_DATE=\"1\" ICON_URI=\"x\">Get Help</A>\n"
+        "        <DT><A HREF=\"https://en.wikipedia.org/w/index.php?search=%s&amp;go=Go\" ADD_DATE=\"1\" "
+        "SHORTCUTURL=\"wiki\">Wikipedia</A>\n"
+        "        <dt><a href='https://x/?q=%S' shortcuturl=Raw>raw</a>\n"
+        "        <DT><A HREF=\"https://x/search\" SHORTCUTURL=\"post\" POST_DATA=\"q=%s\">post</A>\n"
+        "        <DT><A HREF=\"https://x/search\" SHORTCUTURL=\"post2\" POSTDATA=\"q=%s\">post</A>\n"
+        "        <DT><A HREF=\"javascript:alert('%s')\" SHORTCUTURL=\"js\">bookmarklet</A>\n"
+        "        <DT><A HREF=\"https://x/plain\" SHORTCUTURL=\"plain\">no search term</A>\n"
+        "        <DT><ABBR>not a link</ABBR><ADDRESS>nor this</ADDRESS>\n"
+        "        <DT><A HREF=\"https://&#x41;&#66;/?q=%s\" SHORTCUTURL=\"&#233;t&#xE9;\">numbers</A>\n"
+        "    </DL><p>\n</DL>\n";
+    CBookmarksFile file;
+    ASSERT_TRUE(file.Parse(exported));
+    EXPECT_EQ(EntriesOf(file), (Entries{{"wiki", "https://en.wikipedia.org/w/index.php?search=%s&go=Go"},
+                                        {"Raw", "https://x/?q=%s"},
+                                        {"\xE9t\xE9", "https://AB/?q=%s"}}));
+    EXPECT_EQ(file.GetSkippedCount(), 5);
+
+    for (const std::string& other : {std::string("<html><a href=\"https://x/%s\" shortcuturl=\"k\">k</a>"),
+                                     std::string("Windows Registry Editor Version 5.00\r\n"), std::string()}) {
+        EXPECT_FALSE(file.Parse(other)) << other;
+        EXPECT_EQ(file.GetEntries().size(), 3u);  // what was read before stays
+    }
+}
