@@ -49,9 +49,9 @@ void CBrowserImportDlg::FillList()
                             LVS_EX_LABELTIP);
     // Widths in pixels at 96 DPI, as wide on every screen.
     int dpi = m_list.GetDpi();
-    m_list.InsertColumn(0, "Prefix", LVCFMT_LEFT, MulDiv(90, dpi, 96));
-    m_list.InsertColumn(1, "URL", LVCFMT_LEFT, MulDiv(310, dpi, 96));
-    m_list.InsertColumn(2, "Browser", LVCFMT_LEFT, MulDiv(160, dpi, 96));
+    m_list.InsertColumn(0, "Prefix", LVCFMT_LEFT, MulDiv(80, dpi, 96));
+    m_list.InsertColumn(1, "URL", LVCFMT_LEFT, MulDiv(285, dpi, 96));
+    m_list.InsertColumn(2, "Browser", LVCFMT_LEFT, MulDiv(195, dpi, 96));
 
     m_filling = true;
     m_list.SendMessage(WM_SETREDRAW, FALSE);

@@ -927,6 +927,7 @@ struct FileDialogCall {
 };
 std::vector<FileDialogCall> s_fileDialogs;
 std::string s_chosenFile;
+DWORD s_chosenType = 1;  // of the dialog's filter, counted from 1
 
 BOOL AnswerFileDialog(OPENFILENAMEA* ofn, bool open)
 {
@@ -940,6 +941,7 @@ BOOL AnswerFileDialog(OPENFILENAMEA* ofn, bool open)
     if (s_chosenFile.empty())
         return FALSE;
     ::lstrcpynA(ofn->lpstrFile, s_chosenFile.c_str(), static_cast<int>(ofn->nMaxFile));
+    ofn->nFilterIndex = s_chosenType;
     return TRUE;
 }
 BOOL WINAPI AnswerOpen(OPENFILENAMEA* ofn) { return AnswerFileDialog(ofn, true); }
@@ -1008,6 +1010,7 @@ protected:
     {
         s_fileDialogs.clear();
         s_chosenFile.clear();
+        s_chosenType = 1;
         s_shellCalls.clear();
         s_menus.clear();
         s_menuChoice = 0;
@@ -1039,6 +1042,17 @@ protected:
     {
         ::SendMessageA(m_dialog->m_hWnd, WM_COMMAND, id, 0);
         Pump();
+    }
+
+    std::string ListUrl(const char* prefix) const
+    {
+        char text[512] = {};
+        LVITEMA item = {};
+        item.iSubItem = 1;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        ::SendMessageA(List(), LVM_GETITEMTEXTA, RowOf(prefix), reinterpret_cast<LPARAM>(&item));
+        return text;
     }
 
     std::vector<std::string> m_files;
@@ -1303,6 +1317,50 @@ TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
     }
 }
 
+// Export for Firefox, by the chosen type or the name's extension, and the
+// same file imported again: every prefix and URL as it was, in any script.
+TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
+{
+    CreateTestKey(PrefixPath("A").c_str(), "http://a/%s");
+    Open();
+    const std::vector<std::pair<std::string, std::string>> added = {
+        {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"}, {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},
+        {"A<B>", "http://x/?q=%s&lt=<>"}, {"ПОИСК", "http://пример.рф/?q=%s"},
+        {"日本", "https://例え.jp/検索?q=%s"}};
+    for (const auto& row : added) {
+        SetFields(row.first.c_str(), row.second.c_str());
+        Click(IDC_ADD);
+    }
+    struct Case {
+        const char* name;
+        DWORD type;
+        bool bookmarks;
+    };
+    std::string bookmarks;
+    for (const Case& c : {Case{"prefixes", 2, true}, Case{"prefixes.HTM", 1, true}, Case{"prefixes.reg", 1, false}}) {
+        s_chosenFile = File(c.name);
+        s_chosenType = c.type;
+        Command(ID_FILE_EXPORT);
+        std::string bytes = ReadBytes(s_chosenFile);
+        EXPECT_EQ(bytes.rfind("<!DOCTYPE NETSCAPE-Bookmark-file-1>", 0) == 0, c.bookmarks) << c.name;
+        if (c.bookmarks)
+            bookmarks = bytes;
+    }
+    EXPECT_NE(bookmarks.find("<DT><A HREF=\"http://пример.рф/?q=%s\" SHORTCUTURL=\"поиск\">ПОИСК</A>"),
+              std::string::npos);
+    m_dialog.reset();
+    Open();
+    ASSERT_EQ(Rows(), std::vector<std::string>{"A"});
+    s_chosenFile = m_files[0];
+    Command(ID_FILE_IMPORT);
+    ASSERT_EQ(Rows().size(), 1 + added.size());
+    for (const auto& row : added)
+        EXPECT_EQ(ListUrl(row.first.c_str()), row.second) << row.first;
+    EXPECT_EQ(ListUrl("A"), "http://a/%s");
+    ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
+    EXPECT_EQ(MessageRecorder::Messages()[0].text, "Imported 6 prefixes from " + m_files[0] + ".");
+}
+
 // A file that is not a registry file, or cannot be read: one error, and the
 // table and its modified flag as they were.
 TEST_F(FileDialogs, AFileThatCannotBeImportedChangesNothing)
@@ -1487,8 +1545,6 @@ protected:
         return s_importDialogs.empty() ? ImportDialogSeen() : s_importDialogs[0];
     }
 
-    std::string UrlInList(const char* prefix) const { return ListText(List(), RowOf(prefix), 1); }
-
     TempFolder m_root;
     ImportSwap m_folders{"shell32.dll", "SHGetKnownFolderPath", reinterpret_cast<void*>(&AnswerKnownFolder)};
 };
@@ -1508,7 +1564,7 @@ TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
 {
     CreateTestKey(kSearchUrl);
     Open();
-    std::string google = UrlInList("GOOGLE");
+    std::string google = ListUrl("GOOGLE");
     const std::wstring chrome = m_root.Make(L"Local\\Google\\Chrome\\User Data\\Default");
     WriteFileBytes(m_root.Path() + L"\\Local\\Google\\Chrome\\User Data\\Local State",
                    R"({"profile": {"info_cache": {"Default": {"name": "Person 1"}}}})");
@@ -1551,9 +1607,9 @@ TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
     std::vector<std::string> expected = kDefaults;
     expected.insert(expected.end(), {"WIKI", "ПОИСК"});
     EXPECT_EQ(Rows(), expected);
-    EXPECT_EQ(UrlInList("WIKI"), "https://wiki.example/%s");
-    EXPECT_EQ(UrlInList("NEWS"), "https://news.example/?q=%s");
-    EXPECT_EQ(UrlInList("GOOGLE"), google);
+    EXPECT_EQ(ListUrl("WIKI"), "https://wiki.example/%s");
+    EXPECT_EQ(ListUrl("NEWS"), "https://news.example/?q=%s");
+    EXPECT_EQ(ListUrl("GOOGLE"), google);
     ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
     EXPECT_EQ(MessageRecorder::Messages()[0].text, "Imported 3 prefixes.");
     EXPECT_EQ(MessageRecorder::Messages()[0].caption, "Quillory");

@@ -2,14 +2,15 @@
 # Runs inside an X server of its own (DISPLAY set by xvfb-run): uses
 # quillory.exe as a person would, with keyboard and mouse, then checks that
 # the SearchUrl key holds exactly what was done. Screenshots of each step go
-# to SHOTS_DIR.
-#   drive-quillory.sh EXE PREFIX SHOTS_DIR EXPECTED
+# to SHOTS_DIR. MAKE_PROFILES leaves browser profiles in the user's folders.
+#   drive-quillory.sh EXE PREFIX SHOTS_DIR EXPECTED MAKE_PROFILES
 set -eu
 [ -n "${E2E_TRACE:-}" ] && { PS4='+ $(date +%T.%N | cut -c1-12) '; set -x; }
 exe=$1
 export WINEPREFIX=$2
 shots=$3
 expected=$4
+make_profiles=$5
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEDEBUG="${WINEDEBUG:--all}"
 key='HKCU\Software\Microsoft\Internet Explorer\SearchUrl'
@@ -196,3 +197,64 @@ wine reg export "$key" "$shots/restored.reg" /y >/dev/null 2>&1 || fail "cannot 
 prefix_sections "$shots/restored.reg" > "$shots/restored.txt"
 diff -u "$expected" "$shots/restored.txt" || fail "the restored key differs from the backup"
 echo "Exported and imported again: $(grep -c '^\[' "$shots/restored.txt") prefixes."
+
+# The search shortcuts of the user's Chrome and Firefox profiles, through
+# the system menu: the dialog checks what is new (for WIKI, which both
+# have, Chrome's, the first browser), Import takes it, OK stores it.
+wine "$make_profiles" </dev/null >/dev/null 2>&1 || fail "could not leave browser profiles"
+start_quillory
+press alt+space
+press b                  # Import from browser...
+focus_dialog "Import from a browser"
+shot 12-browser-import
+press Return             # Import, the default button
+dialog_gone "Import from a browser"
+pause
+shot 13-browser-imported
+press Return             # the message box that counts what was imported
+xdotool windowfocus --sync "$window"
+pause
+click_at 142 242         # OK
+wait_for_exit "OK after the browser import"
+wine reg export "$key" "$shots/browsers.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
+# NAME=URL of every prefix.
+prefix_urls() {  # prefix_urls REG_FILE
+  iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' |
+    awk -F'\\' '/^\[/ { name = "" } /^\[.*SearchUrl\\/ { name = $NF; sub(/]$/, "", name) }
+                /^@=/ && name != "" { print name "=" substr($0, 3) }'
+}
+prefix_urls "$shots/browsers.reg" > "$shots/browsers.txt"
+for imported in 'MDN="https://developer.mozilla.org/search?q=%s"' \
+                'WIKI="https://en.wikipedia.org/w/index.php?search=%s"' \
+                'КАРТА="https://yandex.ru/maps/?text=%s"'; do
+  grep -qxF "$imported" "$shots/browsers.txt" || fail "the key lacks $imported"
+done
+[ "$(wc -l < "$shots/browsers.txt")" = $(($(grep -c '^\[' "$expected") + 3)) ] ||
+  fail "the browser import stored more or less than its three prefixes"
+echo "Imported from the browsers: MDN, WIKI and КАРТА."
+
+# Export for Firefox: the Save As dialog's second type; the dialog adds
+# its extension. Every prefix becomes a keyword bookmark.
+firefox_file="$WINEPREFIX/drive_c/quillory-firefox.html"
+rm -f "$firefox_file"
+start_quillory
+press shift+F10
+press e                  # Export...
+focus_dialog "Save As"
+press Tab                # the type of file
+press Down               # Bookmarks for Firefox (*.html)
+press shift+Tab
+press ctrl+a
+type_text 'C:\quillory-firefox'
+shot 14-save-for-firefox
+press Return
+dialog_gone "Save As"
+[ -f "$firefox_file" ] || fail "the export for Firefox wrote no .html file"
+head -1 "$firefox_file" | grep -q '^<!DOCTYPE NETSCAPE-Bookmark-file-1>' || fail "not a bookmarks file"
+[ "$(grep -c 'SHORTCUTURL=' "$firefox_file")" = "$(wc -l < "$shots/browsers.txt")" ] ||
+  fail "the bookmarks file does not hold every prefix"
+grep -qF '<DT><A HREF="https://yandex.ru/maps/?text=%s" SHORTCUTURL="карта">КАРТА</A>' "$firefox_file" ||
+  fail "the bookmarks file lacks КАРТА as Firefox keeps keywords"
+press Escape
+wait_for_exit "Escape after the export for Firefox"
+echo "Exported for Firefox: $(grep -c 'SHORTCUTURL=' "$firefox_file") keyword bookmarks."
