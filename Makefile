@@ -40,15 +40,21 @@ dist: build
 	./cmake/make-dist.sh $(BUILD)/app/quillory.exe . $(BUILD)/dist
 
 # The README's pictures of the dialog, at 96 and at 144 DPI, in `make run`'s
-# Wine prefix.
+# Wine prefix; and of "Import from a browser", in a prefix of its own with
+# the browser profiles the end-to-end test uses.
 RUN_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-run
-SCREENSHOT = WINEPREFIX=$(RUN_PREFIX) WINEDEBUG=-all \
-  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+SHOTS_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-shots
+SCREENSHOT = WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
   xvfb-run -a -s "-screen 0 1280x1024x24" ./cmake/screenshot.sh $(BUILD)/app/quillory.exe
 screenshots: build
 	./cmake/wine-prefix.sh prepare-run $(RUN_PREFIX)
-	$(SCREENSHOT) docs/screenshot.png 800x600
-	$(SCREENSHOT) docs/screenshot-144dpi.png 1024x768 144
+	WINEPREFIX=$(RUN_PREFIX) $(SCREENSHOT) docs/screenshot.png 800x600
+	WINEPREFIX=$(RUN_PREFIX) $(SCREENSHOT) docs/screenshot-144dpi.png 1024x768 144
+	./cmake/wine-prefix.sh prepare-run $(SHOTS_PREFIX)
+	WINEPREFIX=$(SHOTS_PREFIX) WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+	  wine $(BUILD)/tests/make_browser_profiles.exe
+	WINEPREFIX=$(SHOTS_PREFIX) SCREENSHOT_KEYS="alt+space b" \
+	  $(SCREENSHOT) docs/screenshot-browser-import.png 800x600
 
 clean:
 	rm -rf $(BUILD)

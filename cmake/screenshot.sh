@@ -4,7 +4,9 @@
 # waits until the dialog is drawn, saves a picture of the screen, and closes
 # the dialog with Cancel (Escape).
 #   screenshot.sh EXE PICTURE [DESKTOP_SIZE [DPI]]
-# A DPI other than 96 is Wine's LogPixels, for this run only.
+# A DPI other than 96 is Wine's LogPixels, for this run only. SCREENSHOT_KEYS,
+# when set, are pressed once the dialog is drawn (to open another dialog
+# over it), and that dialog is closed with Escape as well.
 set -eu
 exe=$1
 picture=$2
@@ -27,8 +29,15 @@ for _ in $(seq 1 120); do
   [ "${colours:-0}" -gt 50 ] && break
 done
 sleep 1  # let the list and the fields finish painting
+keys=${SCREENSHOT_KEYS:-}
+for key in $keys; do
+  xdotool key "$key"
+  sleep 0.5
+done
+[ -n "$keys" ] && sleep 2
 import -window root -crop "$size+0+0" +repage "$picture"
 
+[ -n "$keys" ] && { xdotool key Escape; sleep 1; }
 xdotool key Escape
 for _ in $(seq 1 40); do
   kill -0 "$runner" 2>/dev/null || break

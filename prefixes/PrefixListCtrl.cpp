@@ -149,6 +149,10 @@ int CPrefixListCtrl::AddOrUpdatePrefixes(const std::vector<Row>& rows)
 
 int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames* takenNames)
 {
+    // An empty control has no rows to find, whatever the index remembers of
+    // a control the table was attached to before.
+    if (GetItemCount() == 0)
+        m_rowOf.clear();
     std::vector<Row> added;
     std::unordered_map<std::string, size_t> addedAt;
     int taken = 0;
