@@ -101,8 +101,10 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
             wchar_t quote = text[position];
             if (quote == L'"' || quote == L'\'') {
                 end = text.find(quote, position + 1);
+                if (end == std::wstring::npos)
+                    break;  // cut off: the value is not whole
                 value = text.substr(position + 1, end - position - 1);
-                position = end == std::wstring::npos ? end : end + 1;
+                position = end + 1;
             } else {
                 end = text.find_first_of(L" \t\r\n\f>", position);
                 value = text.substr(position, end - position);
@@ -114,7 +116,7 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
         else
             attributes.emplace(name, Unescaped(value));
     }
-    if (position != std::wstring::npos)
+    if (position < text.size())
         ++position;
     return attributes;
 }
@@ -122,7 +124,7 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
 size_t FindIgnoringCase(const std::wstring& text, const wchar_t* what, size_t from)
 {
     const size_t length = std::wcslen(what);
-    for (size_t at = from; at + length <= text.size(); ++at) {
+    for (size_t at = from; at < text.size() && length <= text.size() - at; ++at) {
         if (::CompareStringOrdinal(text.c_str() + at, static_cast<int>(length), what,
                                    static_cast<int>(length), TRUE) == CSTR_EQUAL)
             return at;

@@ -12,9 +12,17 @@
 
 namespace {
 
-// Chromium's ActiveStatus: kUnspecified, kTrue, kFalse. A site search the
-// browser added by itself stays kFalse until the user turns it on.
-const std::int64_t kInactive = 2;
+// Chromium's ActiveStatus: kUnspecified, kTrue, kFalse.
+const std::int64_t kUnspecified = 0;
+const std::int64_t kFalse = 2;
+
+// What Chromium lists as inactive shortcuts: turned off, or added by the
+// browser from a site the user visited (safe for the browser to replace,
+// as the user never touched it) and never turned on.
+bool IsInactive(std::int64_t active, std::int64_t addedByBrowser)
+{
+    return active == kFalse || (addedByBrowser != 0 && active == kUnspecified);
+}
 
 // The table's columns: they come and go between browser versions.
 int ReadColumns(const CSqliteDatabase& database, std::set<std::string>& columns)
@@ -42,15 +50,15 @@ int CChromiumKeywords::Read(const CSqliteDatabase& database, const CString& sour
     };
     const std::string sql = "SELECT keyword, url, " + column("prepopulate_id", "0") + ", " +
                             column("starter_pack_id", "0") + ", " + column("is_active", "0") +
-                            ", " + column("search_url_post_params", "''") +
-                            " FROM keywords ORDER BY rowid";
+                            ", " + column("search_url_post_params", "''") + ", " +
+                            column("safe_for_autoreplace", "0") + " FROM keywords ORDER BY rowid";
     CSqliteStatement rows(database, sql.c_str());
     while ((result = rows.Step()) == SQLITE_ROW) {
         std::wstring url = WideFromUtf8(rows.Text(1));
         CFoundShortcuts::Reason reason = CFoundShortcuts::kReasonCount;
         if (rows.Integer(2) != 0 || rows.Integer(3) != 0)
             reason = CFoundShortcuts::kBuiltIn;
-        else if (rows.Integer(4) == kInactive)
+        else if (IsInactive(rows.Integer(4), rows.Integer(6)))
             reason = CFoundShortcuts::kInactive;
         else if (!rows.Text(5).empty())
             reason = CFoundShortcuts::kNoSearchTerm;  // sent by POST

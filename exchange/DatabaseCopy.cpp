@@ -46,11 +46,18 @@ DWORD CDatabaseCopy::Make(const std::wstring& database)
     WCHAR temporary[MAX_PATH + 1] = {};
     if (::GetTempPathW(MAX_PATH + 1, temporary) == 0)
         return ::GetLastError();
-    std::wstring folder = std::wstring(temporary) + L"quillory-" +
-                          std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(::InterlockedIncrement(&made));
-    if (!::CreateDirectoryW(folder.c_str(), nullptr))
-        return ::GetLastError();
+    // A folder of the same name may be left by a process that had this id
+    // before and did not end well.
+    std::wstring folder;
+    for (int attempt = 0; folder.empty(); ++attempt) {
+        std::wstring name = std::wstring(temporary) + L"quillory-" +
+                            std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(::InterlockedIncrement(&made));
+        if (::CreateDirectoryW(name.c_str(), nullptr))
+            folder = name;
+        else if (::GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100)
+            return ::GetLastError();
+    }
     m_folder = folder;
     if (DWORD error = CopyBytes(database, Path()))
         return error;

@@ -12,7 +12,7 @@ class CFoundShortcuts {
 public:
     enum Reason {
         kBuiltIn,           // a browser's own engine or starter pack
-        kInactive,          // made by the browser, never turned on by the user
+        kInactive,          // turned off, or added by the browser and never turned on
         kNoSearchTerm,      // no place for the query, or the query sent by POST
         kNotWebAddress,     // not http or https
         kBrowserParameter,  // a parameter only the browser can fill in

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,6 +86,13 @@ TEST(BookmarksFile, ReadsTheKeywordSearchesOfABrowsersExport)
                                         {"\xE9t\xE9", "https://AB/?q=%s"}}));
     EXPECT_EQ(file.GetSkippedCount(), 5);
 
+    // Cut off inside a tag: what is whole is read.
+    for (const char* cut : {"<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=cut",
+                            "<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=\"cu", "<DT><A HREF=\"https://x/?q=%s\" SHORT"}) {
+        ASSERT_TRUE(file.Parse(exported.substr(0, exported.find("    </DL>")) + cut)) << cut;
+        EXPECT_EQ(file.GetEntries().size(), 3u + (cut[std::strlen(cut) - 1] == 't' ? 1 : 0)) << cut;
+        EXPECT_EQ(file.GetSkippedCount(), 5 + (cut[std::strlen(cut) - 1] == 't' ? 0 : 1)) << cut;
+    }
     for (const std::string& other : {std::string("<html><a href=\"https://x/%s\" shortcuturl=\"k\">k</a>"),
                                      std::string("Windows Registry Editor Version 5.00\r\n"), std::string()}) {
         EXPECT_FALSE(file.Parse(other)) << other;

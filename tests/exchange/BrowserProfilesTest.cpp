@@ -82,7 +82,11 @@ TEST(ChromiumKeywords, TheUsersOwnSearchesInEitherSchema)
         {{"ftp", "ftp://x/{searchTerms}"}, nullptr, CFoundShortcuts::kNotWebAddress, CFoundShortcuts::kNotWebAddress},
         {{"page", "https://x/?q={searchTerms}&p={startPage?}"}, nullptr,
          CFoundShortcuts::kBrowserParameter, CFoundShortcuts::kBrowserParameter},
-        {{"auto", "https://auto/?q={searchTerms}", 0, 0, 2}, "https://auto/?q=%s", CFoundShortcuts::kInactive, kShown},
+        {{"off", "https://off/?q={searchTerms}", 0, 0, 2}, "https://off/?q=%s", CFoundShortcuts::kInactive, kShown},
+        {{"site.example", "https://site.example/?q={searchTerms}", 0, 0, 0, "", 1}, nullptr,
+         CFoundShortcuts::kInactive, CFoundShortcuts::kInactive},  // added by the browser, untouched
+        {{"turnedon.example", "https://on/?q={searchTerms}", 0, 0, 1, "", 1}, "https://on/?q=%s", kShown,
+         CFoundShortcuts::kInactive},
         {{"unset", "https://unset/?q={searchTerms}", 0, 0, 0}, "https://unset/?q=%s", kShown, kShown},
         {{"\xC3\xA9t\xC3\xA9", "HTTPS://\xC3\xA9.example/?q={searchTerms}"}, "HTTPS://\xE9.example/?q=%s",
          kShown, kShown},

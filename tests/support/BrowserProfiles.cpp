@@ -105,13 +105,13 @@ void WriteWebData(const std::wstring& path, const std::vector<ChromiumKeyword>& 
         std::vector<std::string> texts = {row.keyword, row.keyword, row.url, row.postParams};
         if (schema == ChromiumSchema::Current)
             database.Insert("INSERT INTO keywords (short_name, keyword, favicon_url, url, search_url_post_params,"
-                            " prepopulate_id, starter_pack_id, is_active, safe_for_autoreplace, url_hash)"
-                            " VALUES (?, ?, '', ?, ?, ?, ?, ?, 0, x'00')",
-                            texts, {row.prepopulateId, row.starterPackId, row.isActive});
+                            " prepopulate_id, safe_for_autoreplace, starter_pack_id, is_active, url_hash)"
+                            " VALUES (?, ?, '', ?, ?, ?, ?, ?, ?, x'00')",
+                            texts, {row.prepopulateId, row.addedByBrowser, row.starterPackId, row.isActive});
         else
             database.Insert("INSERT INTO keywords (short_name, keyword, favicon_url, url, search_url_post_params,"
-                            " prepopulate_id, safe_for_autoreplace) VALUES (?, ?, '', ?, ?, ?, 0)",
-                            texts, {row.prepopulateId});
+                            " prepopulate_id, safe_for_autoreplace) VALUES (?, ?, '', ?, ?, ?, ?)",
+                            texts, {row.prepopulateId, row.addedByBrowser});
     }
     database.Run("COMMIT");
 }

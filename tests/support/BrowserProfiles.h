@@ -16,6 +16,7 @@ struct ChromiumKeyword {
     int starterPackId = 0;
     int isActive = 1;  // 0 unspecified, 1 active, 2 inactive
     std::string postParams = {};
+    int addedByBrowser = 0;  // safe_for_autoreplace: never edited by the user
 };
 enum class ChromiumSchema {
     Current,  // with is_active, starter_pack_id, url_hash
