@@ -8,11 +8,9 @@
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "framework/FileDialog.h"
+#include "framework/KnownFolder.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/Win32Exception.h"
-
-#include <knownfolders.h>
-#include <shlobj.h>
 
 #include <vector>
 
@@ -41,16 +39,6 @@ bool IsHtmlName(const std::string& path)
         return false;
     const char* extension = path.c_str() + dot;
     return _stricmp(extension, ".html") == 0 || _stricmp(extension, ".htm") == 0;
-}
-
-std::wstring KnownFolder(REFKNOWNFOLDERID id)
-{
-    PWSTR path = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path)))
-        folder = path;
-    ::CoTaskMemFree(path);
-    return folder;
 }
 
 std::vector<CPrefixListCtrl::Row> RowsOf(const std::vector<CShortcut>& entries)
@@ -131,8 +119,8 @@ void CExchangeCommands::ImportFromBrowser()
 {
     HCURSOR cursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
     CFoundShortcuts found;
-    CProfileReader::Read(CProfileFinder::Find(KnownFolder(FOLDERID_LocalAppData),
-                                              KnownFolder(FOLDERID_RoamingAppData)),
+    CProfileReader::Read(CProfileFinder::Find(CKnownFolder::GetPath(FOLDERID_LocalAppData),
+                                              CKnownFolder::GetPath(FOLDERID_RoamingAppData)),
                          found);
     CImportCandidates candidates(found, m_table);
     ::SetCursor(cursor);

@@ -2,47 +2,17 @@
 // those browsers would after a user made a few search shortcuts, for the
 // end-to-end test to import. Prints nothing; exits 1 on failure.
 
+#include "framework/KnownFolder.h"
 #include "tests/support/BrowserProfiles.h"
-
-#include <knownfolders.h>
-#include <shlobj.h>
 
 #include <exception>
 #include <string>
 
-namespace {
-
-std::wstring KnownFolder(REFKNOWNFOLDERID id)
-{
-    PWSTR path = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path)))
-        folder = path;
-    ::CoTaskMemFree(path);
-    return folder;
-}
-
-std::wstring MakeFolders(const std::wstring& root, const std::wstring& relative)
-{
-    std::wstring path = root;
-    for (size_t start = 0; start <= relative.size();) {
-        size_t end = relative.find(L'\\', start);
-        if (end == std::wstring::npos)
-            end = relative.size();
-        path += L"\\" + relative.substr(start, end - start);
-        ::CreateDirectoryW(path.c_str(), nullptr);
-        start = end + 1;
-    }
-    return path;
-}
-
-} // namespace
-
 int main()
 {
     try {
-        const std::wstring local = KnownFolder(FOLDERID_LocalAppData);
-        const std::wstring roaming = KnownFolder(FOLDERID_RoamingAppData);
+        const std::wstring local = CKnownFolder::GetPath(FOLDERID_LocalAppData);
+        const std::wstring roaming = CKnownFolder::GetPath(FOLDERID_RoamingAppData);
         if (local.empty() || roaming.empty())
             return 1;
         const std::wstring chrome = MakeFolders(local, L"Google\\Chrome\\User Data\\Default");

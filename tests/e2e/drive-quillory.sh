@@ -149,6 +149,14 @@ focus_dialog() {  # focus_dialog TITLE: waits for a dialog and gives it the keyb
   pause
 }
 
+ok_after_import() {  # ok_after_import WHAT: closes the message box that counts what was imported, then OK
+  press Return
+  xdotool windowfocus --sync "$window"
+  pause
+  click_at 142 242
+  wait_for_exit "OK after $1"
+}
+
 # A backup through the list's context menu (Shift+F10; the list has the
 # focus at start) and the real Save As dialog.
 backup='C:\quillory-backup.reg'
@@ -188,11 +196,7 @@ press Return
 dialog_gone "Open"
 pause
 shot 11-imported
-press Return             # the message box that counts what was imported
-xdotool windowfocus --sync "$window"
-pause
-click_at 142 242         # OK
-wait_for_exit "OK after the import"
+ok_after_import "the import"
 wine reg export "$key" "$shots/restored.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
 prefix_sections "$shots/restored.reg" > "$shots/restored.txt"
 diff -u "$expected" "$shots/restored.txt" || fail "the restored key differs from the backup"
@@ -211,11 +215,7 @@ press Return             # Import, the default button
 dialog_gone "Import from a browser"
 pause
 shot 13-browser-imported
-press Return             # the message box that counts what was imported
-xdotool windowfocus --sync "$window"
-pause
-click_at 142 242         # OK
-wait_for_exit "OK after the browser import"
+ok_after_import "the browser import"
 wine reg export "$key" "$shots/browsers.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
 # NAME=URL of every prefix.
 prefix_urls() {  # prefix_urls REG_FILE

@@ -8,9 +8,8 @@
 
 namespace {
 
-const char kWebDataCurrent[] =
-    "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
-    "INSERT INTO meta VALUES('version', '158'), ('last_compatible_version', '158');"
+// The keywords table of Chromium 100, to which later versions added columns.
+const char kKeywordsBefore104[] =
     "CREATE TABLE keywords (id INTEGER PRIMARY KEY,short_name VARCHAR NOT NULL,keyword VARCHAR "
     "NOT NULL,favicon_url VARCHAR NOT NULL,url VARCHAR NOT NULL,safe_for_autoreplace INTEGER,"
     "originating_url VARCHAR,date_created INTEGER DEFAULT 0,usage_count INTEGER DEFAULT 0,"
@@ -18,20 +17,13 @@ const char kWebDataCurrent[] =
     "created_by_policy INTEGER DEFAULT 0,last_modified INTEGER DEFAULT 0,sync_guid VARCHAR,"
     "alternate_urls VARCHAR,image_url VARCHAR,search_url_post_params VARCHAR,"
     "suggest_url_post_params VARCHAR,image_url_post_params VARCHAR,new_tab_url VARCHAR,"
-    "last_visited INTEGER DEFAULT 0, created_from_play_api INTEGER DEFAULT 0, is_active INTEGER "
-    "DEFAULT 0, starter_pack_id INTEGER DEFAULT 0, enforced_by_policy INTEGER DEFAULT 0, "
-    "featured_by_policy INTEGER DEFAULT 0, url_hash BLOB);";
-const char kWebDataOlder[] =
+    "last_visited INTEGER DEFAULT 0, created_from_play_api INTEGER DEFAULT 0";
+const char kKeywordsAdded[] =
+    ", is_active INTEGER DEFAULT 0, starter_pack_id INTEGER DEFAULT 0, enforced_by_policy INTEGER"
+    " DEFAULT 0, featured_by_policy INTEGER DEFAULT 0, url_hash BLOB";
+const char kMeta[] =
     "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);"
-    "INSERT INTO meta VALUES('version', '100'), ('last_compatible_version', '100');"
-    "CREATE TABLE keywords (id INTEGER PRIMARY KEY,short_name VARCHAR NOT NULL,keyword VARCHAR "
-    "NOT NULL,favicon_url VARCHAR NOT NULL,url VARCHAR NOT NULL,safe_for_autoreplace INTEGER,"
-    "originating_url VARCHAR,date_created INTEGER DEFAULT 0,usage_count INTEGER DEFAULT 0,"
-    "input_encodings VARCHAR,suggest_url VARCHAR,prepopulate_id INTEGER DEFAULT 0,"
-    "created_by_policy INTEGER DEFAULT 0,last_modified INTEGER DEFAULT 0,sync_guid VARCHAR,"
-    "alternate_urls VARCHAR,image_url VARCHAR,search_url_post_params VARCHAR,"
-    "suggest_url_post_params VARCHAR,image_url_post_params VARCHAR,new_tab_url VARCHAR,"
-    "last_visited INTEGER DEFAULT 0, created_from_play_api INTEGER DEFAULT 0);";
+    "INSERT INTO meta VALUES('version', '%1'), ('last_compatible_version', '%1');";
 const char kPlaces[] =
     "PRAGMA page_size = 32768; PRAGMA journal_mode = WAL;"
     "CREATE TABLE moz_origins ( id INTEGER PRIMARY KEY, prefix TEXT NOT NULL, host TEXT NOT NULL,"
@@ -98,12 +90,16 @@ private:
 void WriteWebData(const std::wstring& path, const std::vector<ChromiumKeyword>& rows, ChromiumSchema schema)
 {
     Writer database(path);
+    const bool current = schema == ChromiumSchema::Current;
+    std::string meta = kMeta;
+    for (size_t at = meta.find("%1"); at != std::string::npos; at = meta.find("%1"))
+        meta.replace(at, 2, current ? "158" : "100");
     database.Run("PRAGMA page_size = 2048;");
-    database.Run(schema == ChromiumSchema::Current ? kWebDataCurrent : kWebDataOlder);
+    database.Run((meta + kKeywordsBefore104 + (current ? kKeywordsAdded : "") + ");").c_str());
     database.Run("BEGIN");
     for (const ChromiumKeyword& row : rows) {
         std::vector<std::string> texts = {row.keyword, row.keyword, row.url, row.postParams};
-        if (schema == ChromiumSchema::Current)
+        if (current)
             database.Insert("INSERT INTO keywords (short_name, keyword, favicon_url, url, search_url_post_params,"
                             " prepopulate_id, safe_for_autoreplace, starter_pack_id, is_active, url_hash)"
                             " VALUES (?, ?, '', ?, ?, ?, ?, ?, ?, x'00')",
@@ -203,9 +199,13 @@ TempFolder::~TempFolder()
 
 std::wstring TempFolder::Make(const std::wstring& relative) const
 {
-    std::wstring path = m_path;
-    size_t start = 0;
-    while (start <= relative.size()) {
+    return MakeFolders(m_path, relative);
+}
+
+std::wstring MakeFolders(const std::wstring& root, const std::wstring& relative)
+{
+    std::wstring path = root;
+    for (size_t start = 0; start <= relative.size();) {
         size_t end = relative.find(L'\\', start);
         if (end == std::wstring::npos)
             end = relative.size();

@@ -57,5 +57,8 @@ private:
     std::wstring m_path;
 };
 
+// Makes the folders of `relative` below `root`, and gives the whole path.
+std::wstring MakeFolders(const std::wstring& root, const std::wstring& relative);
+
 // Files, and folders, in a folder tree; what a read leaves behind shows.
 std::vector<std::wstring> FilesBelow(const std::wstring& folder);
