@@ -1004,6 +1004,13 @@ DWORD RegExport(const std::string& path)
     return exitCode;
 }
 
+std::string ListText(HWND list, int row, int column)
+{
+    char text[512] = {};
+    ListView_GetItemText(list, row, column, text, sizeof text);
+    return text;
+}
+
 class FileDialogs : public MainDialog {
 protected:
     FileDialogs()
@@ -1044,16 +1051,7 @@ protected:
         Pump();
     }
 
-    std::string ListUrl(const char* prefix) const
-    {
-        char text[512] = {};
-        LVITEMA item = {};
-        item.iSubItem = 1;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        ::SendMessageA(List(), LVM_GETITEMTEXTA, RowOf(prefix), reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    std::string ListUrl(const char* prefix) const { return ListText(List(), RowOf(prefix), 1); }
 
     std::vector<std::string> m_files;
     ImportSwap m_open{"comdlg32.dll", "GetOpenFileNameA", reinterpret_cast<void*>(&AnswerOpen)};
@@ -1317,15 +1315,16 @@ TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
     }
 }
 
-// Export for Firefox, by the chosen type or the name's extension, and the
-// same file imported again: every prefix and URL as it was, in any script.
+// Export for Firefox, by the chosen type or the name's extension: every
+// attribute escaped, the keyword in lower case as Firefox keeps keywords.
+// The same file imported again gives every prefix and URL as it was.
 TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
 {
     CreateTestKey(PrefixPath("A").c_str(), "http://a/%s");
     Open();
     const std::vector<std::pair<std::string, std::string>> added = {
         {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"}, {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},
-        {"A<B>", "http://x/?q=%s&lt=<>"}, {"ПОИСК", "http://пример.рф/?q=%s"},
+        {"A<B>", "http://x/?q=%s&lt=<>"}, {"IT'S", "https://x/'%s'"}, {"ПОИСК", "http://пример.рф/?q=%s"},
         {"日本", "https://例え.jp/検索?q=%s"}};
     for (const auto& row : added) {
         SetFields(row.first.c_str(), row.second.c_str());
@@ -1346,8 +1345,14 @@ TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
         if (c.bookmarks)
             bookmarks = bytes;
     }
-    EXPECT_NE(bookmarks.find("<DT><A HREF=\"http://пример.рф/?q=%s\" SHORTCUTURL=\"поиск\">ПОИСК</A>"),
-              std::string::npos);
+    EXPECT_EQ(bookmarks.find("\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"), 35u);
+    for (const char* line :
+         {"<DT><H3>Search prefixes</H3>\r\n    <DL><p>\r\n",
+          "<DT><A HREF=\"http://x/?a=&quot;b&quot;&amp;c=\\d\\%s\" SHORTCUTURL=\"quote&quot;s\">QUOTE&quot;S</A>\r\n",
+          "<DT><A HREF=\"http://x/?q=%s&amp;lt=&lt;&gt;\" SHORTCUTURL=\"a&lt;b&gt;\">A&lt;B&gt;</A>\r\n",
+          "<DT><A HREF=\"https://x/&#39;%s&#39;\" SHORTCUTURL=\"it&#39;s\">IT&#39;S</A>\r\n",
+          "<DT><A HREF=\"http://пример.рф/?q=%s\" SHORTCUTURL=\"поиск\">ПОИСК</A>\r\n"})
+        EXPECT_NE(bookmarks.find(line), std::string::npos) << line;
     m_dialog.reset();
     Open();
     ASSERT_EQ(Rows(), std::vector<std::string>{"A"});
@@ -1358,7 +1363,7 @@ TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
         EXPECT_EQ(ListUrl(row.first.c_str()), row.second) << row.first;
     EXPECT_EQ(ListUrl("A"), "http://a/%s");
     ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
-    EXPECT_EQ(MessageRecorder::Messages()[0].text, "Imported 6 prefixes from " + m_files[0] + ".");
+    EXPECT_EQ(MessageRecorder::Messages()[0].text, "Imported 7 prefixes from " + m_files[0] + ".");
 }
 
 // A file that is not a registry file, or cannot be read: one error, and the
@@ -1479,26 +1484,13 @@ struct ImportDialogSeen {
 std::vector<ImportDialogSeen> s_importDialogs;
 std::function<void(HWND dialog, HWND list)> s_importAction;
 
-std::string ListText(HWND list, int row, int column)
-{
-    char text[512] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 ImportDialogSeen ReadImportDialog(HWND dialog)
 {
     ImportDialogSeen seen;
     HWND list = ::GetDlgItem(dialog, IDC_BROWSER_LIST);
-    for (int row = 0; row < ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++row) {
-        bool checked = ::SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-        seen.rows.push_back(std::string(checked ? "[x] " : "[ ] ") + ListText(list, row, 0) + " " +
-                            ListText(list, row, 1) + " " + ListText(list, row, 2));
-    }
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        seen.rows.push_back(std::string(ListView_GetCheckState(list, row) ? "[x] " : "[ ] ") + ListText(list, row, 0) +
+                            " " + ListText(list, row, 1) + " " + ListText(list, row, 2));
     seen.summary = Text(::GetDlgItem(dialog, IDC_BROWSER_SUMMARY));
     seen.importEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
     return seen;
@@ -1510,17 +1502,9 @@ void CALLBACK HandleImportDialog(HWND, UINT, UINT_PTR, DWORD)
     if (dialog == nullptr || !::IsWindowVisible(dialog) || !s_importAction)
         return;
     s_importDialogs.push_back(ReadImportDialog(dialog));
-    auto action = s_importAction;
+    auto action = std::move(s_importAction);
     s_importAction = nullptr;
     action(dialog, ::GetDlgItem(dialog, IDC_BROWSER_LIST));
-}
-
-void SetCheck(HWND list, int row, bool checked)
-{
-    LVITEMA state = {};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    ::SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
 class BrowserImport : public FileDialogs {
@@ -1529,7 +1513,6 @@ protected:
     {
         s_localAppData = m_root.Make(L"Local");
         s_roamingAppData = m_root.Make(L"Roaming");
-        s_importDialogs.clear();
     }
 
     // Import from browser, from the list's menu, with `action` done in the
@@ -1551,7 +1534,7 @@ protected:
 
 void Press(HWND dialog, int button)
 {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+    ::PostMessageA(dialog, WM_COMMAND, button, 0);
 }
 
 } // namespace
@@ -1584,8 +1567,8 @@ TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
 
     ImportDialogSeen afterClicks;
     ImportDialogSeen seen = ImportFromBrowser([&](HWND dialog, HWND list) {
-        SetCheck(list, 4, true);   // Firefox's WIKI
-        SetCheck(list, 0, false);  // FF
+        ListView_SetCheckState(list, 4, TRUE);  // Firefox's WIKI
+        ListView_SetCheckState(list, 0, FALSE);  // FF
         afterClicks = ReadImportDialog(dialog);
         Press(dialog, IDOK);
     });

@@ -23,41 +23,6 @@ Entries EntriesOf(const CBookmarksFile& file)
 
 } // namespace
 
-// Every attribute escaped, the keyword in lower case as Firefox keeps it,
-// and read back the same.
-TEST(BookmarksFile, WritesWhatFirefoxImportsAndReadsItBack)
-{
-    const Entries entries = {
-        {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"},
-        {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},
-        {"A<B>", "http://x/?q=%s&lt=<>"},
-        {"IT'S", "https://x/'%s'"},
-        {"\xC9T\xC9", "http://\xE9.example/?q=%s"},
-    };
-    CBookmarksFile file;
-    for (const auto& entry : entries)
-        file.Add(entry.first.c_str(), entry.second.c_str());
-    const std::string text = file.Format();
-    EXPECT_EQ(text.rfind("<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
-                         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n", 0), 0u);
-    for (const char* line :
-         {"    <DT><H3>Search prefixes</H3>\r\n    <DL><p>\r\n",
-          "<DT><A HREF=\"http://x/?a=&quot;b&quot;&amp;c=\\d\\%s\" SHORTCUTURL=\"quote&quot;s\">QUOTE&quot;S</A>\r\n",
-          "<DT><A HREF=\"http://x/?q=%s&amp;lt=&lt;&gt;\" SHORTCUTURL=\"a&lt;b&gt;\">A&lt;B&gt;</A>\r\n",
-          "<DT><A HREF=\"https://x/&#39;%s&#39;\" SHORTCUTURL=\"it&#39;s\">IT&#39;S</A>\r\n",
-          "<DT><A HREF=\"http://\xC3\xA9.example/?q=%s\" SHORTCUTURL=\"\xC3\xA9t\xC3\xA9\">\xC3\x89T\xC3\x89</A>\r\n"})
-        EXPECT_NE(text.find(line), std::string::npos) << line;
-
-    CBookmarksFile back;
-    ASSERT_TRUE(back.Parse(text));
-    Entries lower = entries;
-    for (auto& entry : lower)
-        for (char& c : entry.first)
-            c = static_cast<char>(c == '\xC9' ? '\xE9' : std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_EQ(EntriesOf(back), lower);
-    EXPECT_EQ(back.GetSkippedCount(), 0);
-}
-
 // A browser's own export: keyword searches among plain bookmarks, folders,
 // bookmarklets and POST searches, in either case and quoting.
 TEST(BookmarksFile, ReadsTheKeywordSearchesOfABrowsersExport)

@@ -1,5 +1,7 @@
 #include "tests/support/BrowserProfiles.h"
 
+#include <shellapi.h>
+#include <shlobj.h>
 #include <sqlite3.h>
 
 #include <fstream>
@@ -26,10 +28,6 @@ const char kMeta[] =
     "INSERT INTO meta VALUES('version', '%1'), ('last_compatible_version', '%1');";
 const char kPlaces[] =
     "PRAGMA page_size = 32768; PRAGMA journal_mode = WAL;"
-    "CREATE TABLE moz_origins ( id INTEGER PRIMARY KEY, prefix TEXT NOT NULL, host TEXT NOT NULL,"
-    " frecency INTEGER NOT NULL, recalc_frecency INTEGER NOT NULL DEFAULT 0, alt_frecency INTEGER,"
-    " recalc_alt_frecency INTEGER NOT NULL DEFAULT 0, block_until_ms INTEGER,"
-    " block_pages_until_ms INTEGER, UNIQUE (prefix, host) );"
     "CREATE TABLE moz_places (   id INTEGER PRIMARY KEY, url LONGVARCHAR, title LONGVARCHAR,"
     " rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER DEFAULT 0 NOT NULL,"
     " typed INTEGER DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 NOT NULL, last_visit_date"
@@ -37,16 +35,10 @@ const char kPlaces[] =
     " NOT NULL , description TEXT, preview_image_url TEXT, site_name TEXT, origin_id INTEGER"
     " REFERENCES moz_origins(id), recalc_frecency INTEGER NOT NULL DEFAULT 0, alt_frecency"
     " INTEGER, recalc_alt_frecency INTEGER NOT NULL DEFAULT 0);"
-    "CREATE TABLE moz_bookmarks (  id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER DEFAULT NULL,"
-    " parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT,"
-    " dateAdded INTEGER, lastModified INTEGER, guid TEXT, syncStatus INTEGER NOT NULL DEFAULT 0,"
-    " syncChangeCounter INTEGER NOT NULL DEFAULT 1);"
     "CREATE TABLE moz_keywords (  id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT UNIQUE,"
     " place_id INTEGER, post_data TEXT);"
     "CREATE UNIQUE INDEX moz_keywords_placepostdata_uniqueindex ON moz_keywords (place_id,"
-    " post_data);"
-    "INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES"
-    " (1, 2, 0, 0, '', 'root________'), (2, 2, 1, 0, 'menu', 'menu________');";
+    " post_data);";
 
 void Check(int result, sqlite3* database, const char* what)
 {
@@ -124,17 +116,11 @@ void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& ro
         ::sqlite3_db_config(database.Get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     }
     database.Run("BEGIN");
-    int id = 10;
     for (const FirefoxKeyword& row : rows) {
-        ++id;
-        database.Insert("INSERT INTO moz_places (id, url, guid, url_hash, foreign_count)"
-                        " VALUES (?, ?, 'guid' || ?, 0, 1)",
-                        {std::to_string(id), row.url, std::to_string(id)}, {});
-        database.Insert("INSERT INTO moz_bookmarks (type, fk, parent, position, title, guid)"
-                        " VALUES (1, ?, 2, 0, ?, 'bm' || ?)",
-                        {std::to_string(id), row.keyword, std::to_string(id)}, {});
-        database.Insert("INSERT INTO moz_keywords (keyword, place_id, post_data) VALUES (?, ?, NULLIF(?, ''))",
-                        {row.keyword, std::to_string(id), row.postData}, {});
+        database.Insert("INSERT INTO moz_places (url, guid, foreign_count) VALUES (?, ?, 1)", {row.url, row.keyword}, {});
+        database.Insert("INSERT INTO moz_keywords (keyword, place_id, post_data)"
+                        " VALUES (?, last_insert_rowid(), NULLIF(?, ''))",
+                        {row.keyword, row.postData}, {});
     }
     database.Run("COMMIT");
 }
@@ -150,15 +136,6 @@ std::string ReadFileBytes(const std::wstring& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::wstring WideOf(const std::string& utf8)
-{
-    int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    if (length > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    return wide;
-}
-
 TempFolder::TempFolder()
 {
     static int made = 0;
@@ -169,32 +146,14 @@ TempFolder::TempFolder()
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-namespace {
-
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-                RemoveTree(folder + L"\\" + name);
-            else
-                ::DeleteFileW((folder + L"\\" + name).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
-} // namespace
-
 TempFolder::~TempFolder()
 {
-    RemoveTree(m_path);
+    std::wstring paths = m_path + L'\0';  // a list, ended by an empty name
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = paths.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
 }
 
 std::wstring TempFolder::Make(const std::wstring& relative) const
@@ -204,35 +163,7 @@ std::wstring TempFolder::Make(const std::wstring& relative) const
 
 std::wstring MakeFolders(const std::wstring& root, const std::wstring& relative)
 {
-    std::wstring path = root;
-    for (size_t start = 0; start <= relative.size();) {
-        size_t end = relative.find(L'\\', start);
-        if (end == std::wstring::npos)
-            end = relative.size();
-        path += L"\\" + relative.substr(start, end - start);
-        ::CreateDirectoryW(path.c_str(), nullptr);
-        start = end + 1;
-    }
+    const std::wstring path = root + L"\\" + relative;
+    ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
     return path;
-}
-
-std::vector<std::wstring> FilesBelow(const std::wstring& folder)
-{
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return files;
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        files.push_back(name);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            for (const std::wstring& below : FilesBelow(folder + L"\\" + name))
-                files.push_back(name + L"\\" + below);
-        }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return files;
 }

@@ -31,15 +31,14 @@ struct FirefoxKeyword {
     std::string url;
     std::string postData = {};
 };
-// A places.sqlite in WAL mode, as Firefox keeps it, with a keyword
-// bookmark for each row. With `inLog`, the rows stay in the write-ahead
+// A places.sqlite in WAL mode, as Firefox keeps it, with a keyword for
+// each row. With `inLog`, the rows stay in the write-ahead
 // log, as while Firefox runs.
 void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& rows,
                  bool inLog = false);
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
-std::wstring WideOf(const std::string& utf8);
 
 // A folder in the temporary folder, removed with everything in it.
 class TempFolder {
@@ -59,6 +58,3 @@ private:
 
 // Makes the folders of `relative` below `root`, and gives the whole path.
 std::wstring MakeFolders(const std::wstring& root, const std::wstring& relative);
-
-// Files, and folders, in a folder tree; what a read leaves behind shows.
-std::vector<std::wstring> FilesBelow(const std::wstring& folder);
