@@ -31,7 +31,7 @@ bool CBrowserImportDlg::OnInitDialog()
     CDialog::OnInitDialog();
     CenterWindow();
     FillList();
-    GetDlgItem(IDC_BROWSER_SUMMARY).SetWindowText(m_candidates.Summary().c_str());
+    ShowSummary(m_candidates.Summary().c_str());
     CWnd import = GetDlgItem(IDOK);
     import.EnableWindow(m_checkedCount > 0);
     if (m_candidates.Rows().empty()) {
@@ -41,6 +41,24 @@ bool CBrowserImportDlg::OnInitDialog()
         return false;
     }
     return true;  // the focus goes to the first tab stop, the list
+}
+
+void CBrowserImportDlg::ShowSummary(const char* text)
+{
+    CWnd summary = GetDlgItem(IDC_BROWSER_SUMMARY);
+    summary.SetWindowText(text);
+    // The scroll bar only when the text needs it, as when many profiles
+    // could not be read.
+    HDC dc = ::GetDC(summary.m_hWnd);
+    HGDIOBJ font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(summary.SendMessage(WM_GETFONT)));
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ::SelectObject(dc, font);
+    ::ReleaseDC(summary.m_hWnd, dc);
+    RECT client = {};
+    ::GetClientRect(summary.m_hWnd, &client);
+    LRESULT lines = summary.SendMessage(EM_GETLINECOUNT);
+    ::ShowScrollBar(summary.m_hWnd, SB_VERT, lines * metrics.tmHeight > client.bottom);
 }
 
 void CBrowserImportDlg::FillList()

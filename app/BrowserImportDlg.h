@@ -29,6 +29,7 @@ protected:
 
 private:
     void FillList();
+    void ShowSummary(const char* text);
 
     const CImportCandidates& m_candidates;
     CListCtrl m_list;

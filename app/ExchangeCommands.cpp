@@ -32,13 +32,17 @@ std::string SystemErrorText(DWORD error)
     return Tessaly::CWin32Exception("", error).GetErrorMessage();
 }
 
-bool IsHtmlName(const std::string& path)
+// The file name's extension, with its dot; empty when it has none.
+std::string Extension(const std::string& path)
 {
     size_t dot = path.find_last_of(".\\/");
-    if (dot == std::string::npos || path[dot] != '.')
-        return false;
-    const char* extension = path.c_str() + dot;
-    return _stricmp(extension, ".html") == 0 || _stricmp(extension, ".htm") == 0;
+    return dot == std::string::npos || path[dot] != '.' ? std::string() : path.substr(dot);
+}
+
+bool IsHtmlName(const std::string& path)
+{
+    const std::string extension = Extension(path);
+    return _stricmp(extension.c_str(), ".html") == 0 || _stricmp(extension.c_str(), ".htm") == 0;
 }
 
 std::vector<CPrefixListCtrl::Row> RowsOf(const std::vector<CShortcut>& entries)
@@ -101,7 +105,9 @@ void CExchangeCommands::Export()
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     CPrefixFile regFile;
     CBookmarksFile bookmarksFile;
-    bool bookmarks = dialog.GetFilterIndex() == kBookmarksType || IsHtmlName(path);
+    // A name that says what it holds is taken at its word; otherwise the type.
+    bool bookmarks = IsHtmlName(path) || (_stricmp(Extension(path).c_str(), ".reg") != 0 &&
+                                          dialog.GetFilterIndex() == kBookmarksType);
     for (int row = 0; row < m_table.GetItemCount(); ++row) {
         CString prefix = m_table.GetItemText(row, CPrefixListCtrl::kPrefixColumn);
         CString url = m_table.GetItemText(row, CPrefixListCtrl::kUrlColumn);

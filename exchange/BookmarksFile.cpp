@@ -86,6 +86,10 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
         position = text.find_first_not_of(spaces, position);
         if (position == std::wstring::npos || text[position] == L'>')
             break;
+        if (text[position] == L'=') {  // a value without a name
+            ++position;
+            continue;
+        }
         size_t end = text.find_first_of(L" \t\r\n\f=>", position);
         if (end == std::wstring::npos)
             end = text.size();
@@ -111,10 +115,7 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
                 position = end;
             }
         }
-        if (name.empty())
-            ++position;  // a stray character
-        else
-            attributes.emplace(name, Unescaped(value));
+        attributes.emplace(name, Unescaped(value));
     }
     if (position < text.size())
         ++position;

@@ -10,8 +10,11 @@ DWORD CByteFile::Read(const char* path, std::string& bytes)
 
 DWORD CByteFile::Read(const std::wstring& path, std::string& bytes)
 {
-    CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Browsers replace their files by renaming a new one over them: reading
+    // beside that must not make it fail.
+    CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return ::GetLastError();
     LARGE_INTEGER size = {};

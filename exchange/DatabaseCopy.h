@@ -22,7 +22,12 @@ public:
     // The copy of the database file.
     std::wstring Path() const { return m_folder + L"\\database"; }
 
+    // Removes the copies of processes that ended without removing them:
+    // they may hold a whole browsing history.
+    static void RemoveLeftovers();
+
 private:
+    DWORD CopyOnce(const std::wstring& database);
     void Remove();
 
     std::wstring m_folder;

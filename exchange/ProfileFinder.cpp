@@ -214,11 +214,13 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     if (CByteFile::Read(firefox + L"\\profiles.ini", bytes) != 0 || !DecodeText(bytes, text))
         return;
     const std::vector<IniSection> sections = ParseIni(text);
-    // Each listed profile by its folder, in the order Profile0, Profile1, ...
+    // Each listed profile by its folder: the default one (as Firefox before
+    // version 67 marks it) first, then in the order Profile0, Profile1, ...
     std::vector<std::pair<long, const IniSection*>> listed;
     for (const IniSection& section : sections) {
-        if (EqualIgnoringCase(section.name.substr(0, 7), L"Profile") && ProfileNumber(section.name) >= 0)
-            listed.emplace_back(ProfileNumber(section.name), &section);
+        long number = ProfileNumber(section.name);
+        if (EqualIgnoringCase(section.name.substr(0, 7), L"Profile") && number >= 0)
+            listed.emplace_back(Value(section, L"default") == L"1" ? -1 : number, &section);
     }
     std::stable_sort(listed.begin(), listed.end(),
                      [](const auto& left, const auto& right) { return left.first < right.first; });

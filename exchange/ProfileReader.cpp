@@ -60,6 +60,7 @@ CString ReadCopy(const CBrowserProfile& profile, CFoundShortcuts& found)
 
 void CProfileReader::Read(const std::vector<CBrowserProfile>& profiles, CFoundShortcuts& found)
 {
+    CDatabaseCopy::RemoveLeftovers();
     for (const CBrowserProfile& profile : profiles)
         Read(profile, found);
 }

@@ -5,8 +5,8 @@
 #include <sqlite3.h>
 
 CSqliteStatement::CSqliteStatement(const CSqliteDatabase& database, const char* sql)
-    : m_prepared(::sqlite3_prepare_v2(database.Get(), sql, -1, &m_statement, nullptr))
 {
+    m_prepared = ::sqlite3_prepare_v2(database.Get(), sql, -1, &m_statement, nullptr);
     if (m_prepared != SQLITE_OK && database.Get() != nullptr)
         m_prepared = ::sqlite3_extended_errcode(database.Get());
 }

@@ -24,5 +24,5 @@ public:
 
 private:
     sqlite3_stmt* m_statement = nullptr;
-    int m_prepared;
+    int m_prepared = 0;
 };

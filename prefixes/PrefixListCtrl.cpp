@@ -79,17 +79,21 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
     // inserted last comes first. Over rows in that order the place is where
     // a merge puts it; a rename may have left them out of order, and then
     // only the control's own search gives its places.
-    std::vector<std::wstring> names(m_rowOf.size());
-    for (const auto& row : m_rowOf)
-        names[static_cast<size_t>(row.second)] = Tessaly::Widen(row.first.c_str());
-    auto sorted = [&] {
-        for (size_t i = 1; i < names.size(); ++i) {
-            if (::lstrcmpW(names[i - 1].c_str(), names[i].c_str()) > 0)
-                return false;
-        }
-        return true;
-    };
-    if (static_cast<int>(names.size()) != GetItemCount() || !sorted()) {
+    const size_t existing = m_rowOf.size();
+    bool inOrder = static_cast<int>(existing) == GetItemCount();
+    std::vector<std::wstring> names(inOrder ? existing : 0);
+    std::vector<std::string> existingNames(names.size());
+    for (const auto& row : m_rowOf) {
+        size_t item = static_cast<size_t>(row.second);
+        inOrder = inOrder && item < existing;
+        if (!inOrder)
+            break;
+        names[item] = Tessaly::Widen(row.first.c_str());
+        existingNames[item] = row.first;
+    }
+    for (size_t i = 1; inOrder && i < names.size(); ++i)
+        inOrder = ::lstrcmpW(names[i - 1].c_str(), names[i].c_str()) <= 0;
+    if (!inOrder) {
         for (const Row& row : rows)
             AddOrUpdateRow(row.prefix, row.url);
         return;
@@ -114,10 +118,6 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style & ~LVS_SORTASCENDING);
     std::vector<std::string> placed;  // every row's prefix, in the control's order
     placed.reserve(names.size());
-    const size_t existing = m_rowOf.size();
-    std::vector<std::string> existingNames(existing);
-    for (const auto& row : m_rowOf)
-        existingNames[static_cast<size_t>(row.second)] = row.first;
     size_t next = 0;
     for (size_t i : order) {
         while (next < existing && ::lstrcmpW(names[next].c_str(), names[existing + i].c_str()) < 0)

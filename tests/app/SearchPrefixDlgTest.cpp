@@ -1336,7 +1336,8 @@ TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
         bool bookmarks;
     };
     std::string bookmarks;
-    for (const Case& c : {Case{"prefixes", 2, true}, Case{"prefixes.HTM", 1, true}, Case{"prefixes.reg", 1, false}}) {
+    for (const Case& c : {Case{"prefixes", 2, true}, Case{"prefixes.HTM", 1, true}, Case{"prefixes.reg", 2, false},
+                          Case{"prefixes.txt", 1, false}}) {
         s_chosenFile = File(c.name);
         s_chosenType = c.type;
         Command(ID_FILE_EXPORT);
@@ -1479,6 +1480,7 @@ HRESULT WINAPI AnswerKnownFolder(REFKNOWNFOLDERID id, DWORD, HANDLE, PWSTR* path
 struct ImportDialogSeen {
     std::vector<std::string> rows;  // "[x] PREFIX URL Browser"
     std::string summary;
+    bool summaryScrolls = false;
     bool importEnabled = false;
 };
 std::vector<ImportDialogSeen> s_importDialogs;
@@ -1492,6 +1494,7 @@ ImportDialogSeen ReadImportDialog(HWND dialog)
         seen.rows.push_back(std::string(ListView_GetCheckState(list, row) ? "[x] " : "[ ] ") + ListText(list, row, 0) +
                             " " + ListText(list, row, 1) + " " + ListText(list, row, 2));
     seen.summary = Text(::GetDlgItem(dialog, IDC_BROWSER_SUMMARY));
+    seen.summaryScrolls = (::GetWindowLongA(::GetDlgItem(dialog, IDC_BROWSER_SUMMARY), GWL_STYLE) & WS_VSCROLL) != 0;
     seen.importEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
     return seen;
 }
@@ -1559,7 +1562,7 @@ TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
                   {"google.com", "{google:baseURL}search?q={searchTerms}", 1},
                   {"@history", "chrome://history/?q={searchTerms}", 0, 2},
                   {"a\\b", "https://ab/?q={searchTerms}"},
-                  {"post", "https://post/", 0, 0, 1, "q={searchTerms}"}});
+                  {"post", "https://post/?q={searchTerms}", 0, 0, 1, "q={searchTerms}"}});
     const std::wstring firefox = m_root.Make(L"Roaming\\Mozilla\\Firefox\\Profiles\\x.default-release");
     WriteFileBytes(m_root.Path() + L"\\Roaming\\Mozilla\\Firefox\\profiles.ini",
                    "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/x.default-release\r\n");
@@ -1612,9 +1615,15 @@ TEST_F(BrowserImport, NothingFoundSaysSoAndOffersNoImport)
                  {{"bing.com", "https://www.bing.com/search?q={searchTerms}", 3}});
     WriteFileBytes(m_root.Make(L"Local\\Chromium\\User Data\\Default") + L"\\Web Data", "not a database");
     ImportDialogSeen builtIn = ImportFromBrowser([](HWND dialog, HWND) { Press(dialog, IDOK); Press(dialog, IDCANCEL); });
-    for (const ImportDialogSeen& seen : {none, builtIn}) {
-        EXPECT_TRUE(seen.rows.empty());
-        EXPECT_FALSE(seen.importEnabled);
+    for (const wchar_t* browser : {L"Google\\Chrome", L"BraveSoftware\\Brave-Browser", L"Vivaldi"}) {
+        for (const wchar_t* profile : {L"Default", L"Profile 1", L"Profile 2"})
+            WriteFileBytes(m_root.Make(L"Local\\" + std::wstring(browser) + L"\\User Data\\" + profile) + L"\\Web Data", "x");
+    }
+    ImportDialogSeen unread = ImportFromBrowser([](HWND dialog, HWND) { Press(dialog, IDCANCEL); });
+    for (const ImportDialogSeen* seen : {&none, &builtIn, &unread}) {
+        EXPECT_TRUE(seen->rows.empty());
+        EXPECT_FALSE(seen->importEnabled);
+        EXPECT_EQ(seen->summaryScrolls, seen == &unread) << seen->summary;  // only what does not fit
     }
     EXPECT_EQ(none.summary, "No browser profiles were found for this user. Quillory looks in the profiles of "
                             "Google Chrome, Microsoft Edge, Brave, Vivaldi, Chromium and Mozilla Firefox.");

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `make dist` as a Windows user gets it: the zip holds exactly the program
-# and its two texts, the program has no link time stamp, and a second run
+# and its two texts (the licence with the notices of what it contains), the program has no link time stamp, and a second run
 # a second later gives the same bytes.
 #   check-dist.sh EXE SOURCE_DIR WORK_DIR
 set -eu
@@ -27,4 +27,6 @@ pe=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
 stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$program" | tr -d ' ')
 [ "$stamp" = 0 ] || fail "the program carries the link time stamp $stamp"
 grep -q $'\r$' "$work/unpacked/README.txt" || fail "README.txt has no Windows line ends"
+# What the program is built with travels with it.
+grep -q 'JSON for Modern C++' "$work/unpacked/LICENSE.txt" || fail "LICENSE.txt lacks the JSON library's notice"
 echo "dist: $(basename "$zip") holds $listed; $(cut -c1-16 "$work/first/SHA256SUMS")..."

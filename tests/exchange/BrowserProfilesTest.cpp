@@ -80,7 +80,7 @@ TEST(ChromiumKeywords, TheUsersOwnSearchesInEitherSchema)
          CFoundShortcuts::kBuiltIn},
         {{"@gemini", "https://gemini/app?q={searchTerms}", 0, 4}, "https://gemini/app?q=%s", CFoundShortcuts::kBuiltIn,
          kShown},
-        {{"post", "https://x/search", 0, 0, 1, "q={searchTerms}"}, "", CFoundShortcuts::kNoSearchTerm,
+        {{"post", "https://x/?q={searchTerms}", 0, 0, 1, "q={searchTerms}"}, "", CFoundShortcuts::kNoSearchTerm,
          CFoundShortcuts::kNoSearchTerm},
         {{"home", "https://x/home"}, "", CFoundShortcuts::kNoSearchTerm, CFoundShortcuts::kNoSearchTerm},
         {{"ftp", "ftp://x/{searchTerms}"}, "", CFoundShortcuts::kNotWebAddress, CFoundShortcuts::kNotWebAddress},
@@ -125,7 +125,7 @@ TEST(FirefoxKeywords, KeywordSearchesAlsoOnlyInTheLog)
 {
     const std::vector<FirefoxKeyword> rows = {
         {"wiki", "https://w/Special:Search?search=%s"}, {"raw", "https://x/?q=%S&p=%s"},
-        {"post", "https://x/search", "q=%s"},           {"plain", "https://x/plain"},
+        {"post", "https://x/?q=%s", "q=%s"},            {"plain", "https://x/plain"},
         {"js", "javascript:alert('%s')"},               {"\xC3\xA9t\xC3\xA9", "http://\xC3\xA9.x/%s"},
     };
     const Pairs shown = {{"wiki", "https://w/Special:Search?search=%s"},
@@ -223,10 +223,23 @@ TEST(ProfileReader, ReadsPastABrowserAndSkipsWhatItCannotRead)
         ::sqlite3_close(holder);
         holder = nullptr;
     }
+    // Copies a process left when it ended badly go with the next import;
+    // no other folder does.
+    WCHAR temporary[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temporary);
+    const std::wstring leftover = MakeFolders(temporary, L"quillory-4294967292-1");
+    const std::wstring other = MakeFolders(temporary, L"quillory-notes-1");
+    WriteFileBytes(leftover + L"\\database", "history");
+    CFoundShortcuts none;
+    CProfileReader::Read(std::vector<CBrowserProfile>(), none);
+    EXPECT_EQ(::GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(::RemoveDirectoryW(other.c_str()));
+    EXPECT_EQ(::GetFileAttributesW(folder.Path().c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Where each browser keeps its profiles, in the order the import offers
-// them, named as the browser names them.
+// them (Firefox's: what an installation starts with, then the default),
+// named as the browser names them.
 TEST(ProfileFinder, FindsEveryBrowsersProfilesInOrder)
 {
     TempFolder root;
@@ -251,9 +264,9 @@ TEST(ProfileFinder, FindsEveryBrowsersProfilesInOrder)
         WriteFileBytes(profile + L"\\places.sqlite", "");
     root.Make(L"Roaming\\Mozilla\\Firefox\\Profiles\\c.empty");
     WriteFileBytes(firefox + L"profiles.ini",
-                   "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/a.default\r\nDefault=1\r\n\r\n"
+                   "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
                    "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/b.default-release\r\n\r\n"
-                   "[Profile2]\r\nName=elsewhere\r\nIsRelative=0\r\nPath=" +
+                   "[Profile2]\r\nName=elsewhere\r\nIsRelative=0\r\nDefault=1\r\nPath=" +
                        std::string(elsewhere.begin(), elsewhere.end()) +
                        "\r\n\r\n[Profile3]\r\nName=empty\r\nIsRelative=1\r\nPath=Profiles/c.empty\r\n\r\n"
                        "[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n\r\n"
@@ -272,8 +285,8 @@ TEST(ProfileFinder, FindsEveryBrowsersProfilesInOrder)
         {"Brave: Default", local + L"\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Web Data"},
         {"Vivaldi: Default", local + L"\\Vivaldi\\User Data\\Default\\Web Data"},
         {"Mozilla Firefox: default-release", firefox + L"Profiles\\b.default-release\\places.sqlite"},
-        {"Mozilla Firefox: default", firefox + L"Profiles\\a.default\\places.sqlite"},
         {"Mozilla Firefox: elsewhere", elsewhere + L"\\places.sqlite"},
+        {"Mozilla Firefox: default", firefox + L"Profiles\\a.default\\places.sqlite"},
     };
     EXPECT_EQ(found, expected);
     EXPECT_TRUE(CProfileFinder::Find(L"", L"").empty());
