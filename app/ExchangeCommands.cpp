@@ -12,6 +12,7 @@
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/Win32Exception.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -45,13 +46,32 @@ bool IsHtmlName(const std::string& path)
     return _stricmp(extension.c_str(), ".html") == 0 || _stricmp(extension.c_str(), ".htm") == 0;
 }
 
-std::vector<CPrefixListCtrl::Row> RowsOf(const std::vector<CShortcut>& entries)
+// A .reg or bookmarks file read into the table: false when the bytes are
+// no such file; otherwise how many prefixes were taken and skipped.
+template <class File>
+bool ImportInto(CPrefixListCtrl& table, const std::string& bytes, int& imported, int& skipped)
 {
+    File file;
+    if (!file.Parse(bytes))
+        return false;
     std::vector<CPrefixListCtrl::Row> rows;
-    rows.reserve(entries.size());
-    for (const CShortcut& entry : entries)
+    rows.reserve(file.GetEntries().size());
+    for (const CShortcut& entry : file.GetEntries())
         rows.push_back({entry.prefix, entry.url});
-    return rows;
+    imported = table.AddOrUpdatePrefixes(rows);
+    skipped = file.GetSkippedCount() + static_cast<int>(rows.size()) - imported;
+    return true;
+}
+
+// The rows as the table shows them, written to a .reg or bookmarks file.
+template <class File>
+DWORD ExportFrom(const CPrefixListCtrl& table, const std::string& path)
+{
+    File file;
+    for (int row = 0; row < table.GetItemCount(); ++row)
+        file.Add(table.GetItemText(row, CPrefixListCtrl::kPrefixColumn),
+                 table.GetItemText(row, CPrefixListCtrl::kUrlColumn));
+    return file.Save(path.c_str());
 }
 
 } // namespace
@@ -74,19 +94,15 @@ void CExchangeCommands::Import()
         return;
     }
     bool bookmarks = CBookmarksFile::IsBookmarksFile(bytes) || IsHtmlName(path);
-    CPrefixFile regFile;
-    CBookmarksFile bookmarksFile;
-    if (bookmarks ? !bookmarksFile.Parse(bytes) : !regFile.Parse(bytes)) {
+    int imported = 0, skipped = 0;
+    if (bookmarks ? !ImportInto<CBookmarksFile>(m_table, bytes, imported, skipped)
+                  : !ImportInto<CPrefixFile>(m_table, bytes, imported, skipped)) {
         ShowMessage(path + (bookmarks ? " is not a bookmarks file." : " is not a registry file.") +
                         "\n\nQuillory imports the .reg files that the Registry Editor and "
                         "Quillory's Export write, and the bookmarks files that browsers export.",
                     MB_ICONERROR);
         return;
     }
-    const auto& entries = bookmarks ? bookmarksFile.GetEntries() : regFile.GetEntries();
-    int imported = m_table.AddOrUpdatePrefixes(RowsOf(entries));
-    int skipped = (bookmarks ? bookmarksFile.GetSkippedCount() : regFile.GetSkippedCount()) +
-                  static_cast<int>(entries.size()) - imported;
     std::string text = "Imported " + CImportCandidates::Counted(imported, "prefix", "prefixes") +
                        " from " + path + ".";
     if (skipped != 0)
@@ -103,20 +119,11 @@ void CExchangeCommands::Export()
     if (dialog.DoModal() != IDOK)
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
-    CPrefixFile regFile;
-    CBookmarksFile bookmarksFile;
     // A name that says what it holds is taken at its word; otherwise the type.
     bool bookmarks = IsHtmlName(path) || (_stricmp(Extension(path).c_str(), ".reg") != 0 &&
                                           dialog.GetFilterIndex() == kBookmarksType);
-    for (int row = 0; row < m_table.GetItemCount(); ++row) {
-        CString prefix = m_table.GetItemText(row, CPrefixListCtrl::kPrefixColumn);
-        CString url = m_table.GetItemText(row, CPrefixListCtrl::kUrlColumn);
-        if (bookmarks)
-            bookmarksFile.Add(prefix, url);
-        else
-            regFile.Add(prefix, url);
-    }
-    DWORD error = bookmarks ? bookmarksFile.Save(path.c_str()) : regFile.Save(path.c_str());
+    DWORD error = bookmarks ? ExportFrom<CBookmarksFile>(m_table, path)
+                            : ExportFrom<CPrefixFile>(m_table, path);
     if (error != 0)
         ShowMessage("Could not write " + path + ".\n\n" + SystemErrorText(error), MB_ICONERROR);
 }
@@ -128,7 +135,7 @@ void CExchangeCommands::ImportFromBrowser()
     CProfileReader::Read(CProfileFinder::Find(CKnownFolder::GetPath(FOLDERID_LocalAppData),
                                               CKnownFolder::GetPath(FOLDERID_RoamingAppData)),
                          found);
-    CImportCandidates candidates(found, m_table);
+    CImportCandidates candidates(std::move(found), m_table);
     ::SetCursor(cursor);
     CBrowserImportDlg dialog(m_owner.m_hWnd, candidates);
     if (dialog.DoModal() != IDOK)

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <numeric>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -41,11 +42,11 @@ std::string CImportCandidates::Counted(int count, const char* one, const char* m
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-CImportCandidates::CImportCandidates(const CFoundShortcuts& found, const CPrefixListCtrl& table)
-    : m_found(found)
+CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table)
+    : m_found(std::move(found))
 {
     std::set<std::string> seen;
-    for (const CShortcut& shortcut : found.Shortcuts()) {
+    for (const CShortcut& shortcut : m_found.Shortcuts()) {
         CString prefix = UpperCasePrefix(shortcut.prefix);
         if (!CPrefixListCtrl::IsValidPrefix(prefix)) {
             m_found.LeaveOut(CFoundShortcuts::kInvalidPrefix);

@@ -22,7 +22,7 @@ public:
         bool checked;
     };
 
-    CImportCandidates(const CFoundShortcuts& found, const CPrefixListCtrl& table);
+    CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table);
 
     // By prefix, and for one prefix in the order found.
     const std::vector<Row>& Rows() const { return m_rows; }
@@ -35,5 +35,5 @@ public:
 
 private:
     std::vector<Row> m_rows;
-    CFoundShortcuts m_found;  // for its counts, to which the refused keywords are added
+    CFoundShortcuts m_found;  // with the refused keywords counted too
 };

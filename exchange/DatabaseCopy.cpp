@@ -62,14 +62,9 @@ std::wstring Stamp(const std::wstring& database)
 
 void RemoveFolder(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+    for (const WIN32_FIND_DATAW& found : FindFiles(folder + L"\\*")) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
     }
     ::RemoveDirectoryW(folder.c_str());
 }
@@ -143,11 +138,7 @@ void CDatabaseCopy::Remove()
 void CDatabaseCopy::RemoveLeftovers()
 {
     const std::wstring temporary = TemporaryFolder();
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((temporary + L"quillory-*-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    for (const WIN32_FIND_DATAW& found : FindFiles(temporary + L"quillory-*-*")) {
         // quillory-PROCESS-NUMBER, of a process that is gone.
         const std::wstring name = found.cFileName;
         const size_t dash = name.find(L'-', 9);
@@ -159,6 +150,5 @@ void CDatabaseCopy::RemoveLeftovers()
         DWORD process = copy ? static_cast<DWORD>(std::wcstoul(name.c_str() + 9, nullptr, 10)) : 0;
         if (copy && process != ::GetCurrentProcessId() && !IsRunning(process))
             RemoveFolder(temporary + name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    }
 }

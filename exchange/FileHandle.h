@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <windows.h>
 
 // A file handle, closed on every way out.
@@ -23,3 +26,18 @@ public:
 private:
     HANDLE m_handle;
 };
+
+// What a search pattern (a folder and wildcards) finds, "." and ".." too.
+inline std::vector<WIN32_FIND_DATAW> FindFiles(const std::wstring& pattern)
+{
+    std::vector<WIN32_FIND_DATAW> files;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do
+        files.push_back(found);
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return files;
+}

@@ -1,15 +1,8 @@
 #include "exchange/KeywordUrl.h"
 
-#include <windows.h>
+#include "exchange/TextEncoding.h"
 
 namespace {
-
-bool StartsWithIgnoringCase(const std::wstring& text, const wchar_t* start)
-{
-    int length = lstrlenW(start);
-    return text.size() >= static_cast<size_t>(length) &&
-           ::CompareStringOrdinal(text.c_str(), length, start, length, TRUE) == CSTR_EQUAL;
-}
 
 bool IsWebAddress(const std::wstring& url)
 {

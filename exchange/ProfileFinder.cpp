@@ -1,6 +1,8 @@
 #include "exchange/ProfileFinder.h"
 
 #include "exchange/ByteFile.h"
+#include "exchange/FileHandle.h"
+#include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
 
 #include <nlohmann/json.hpp>
@@ -30,12 +32,6 @@ bool IsFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right)
-{
-    return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                                  static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
-}
-
 // For a person to read: exact where the process code page allows.
 CString DisplayName(const char* browser, const std::wstring& profile)
 {
@@ -52,16 +48,11 @@ CString DisplayName(const char* browser, const std::wstring& profile)
 std::vector<std::wstring> Subfolders(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
+    for (const WIN32_FIND_DATAW& found : FindFiles(folder + L"\\*")) {
         std::wstring name = found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..")
             names.push_back(name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    }
     return names;
 }
 
@@ -114,23 +105,13 @@ struct IniSection {
     std::map<std::wstring, std::wstring> values;  // by lower-case key
 };
 
-std::wstring Trimmed(const std::wstring& text)
-{
-    size_t start = text.find_first_not_of(L" \t");
-    size_t end = text.find_last_not_of(L" \t");
-    return start == std::wstring::npos ? std::wstring() : text.substr(start, end - start + 1);
-}
-
 std::vector<IniSection> ParseIni(const std::wstring& text)
 {
     std::vector<IniSection> sections;
-    size_t position = 0;
-    while (position < text.size()) {
-        size_t end = text.find_first_of(L"\r\n", position);
-        if (end == std::wstring::npos)
-            end = text.size();
-        std::wstring line = Trimmed(text.substr(position, end - position));
-        position = end + 1;
+    CLineReader lines(text);
+    std::wstring line;
+    while (lines.Next(line)) {
+        line = Trimmed(line);
         if (line.size() >= 2 && line.front() == L'[' && line.back() == L']') {
             sections.push_back({line.substr(1, line.size() - 2), {}});
         } else if (!sections.empty() && !line.empty() && line[0] != L';' && line[0] != L'#') {
@@ -219,7 +200,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     std::vector<std::pair<long, const IniSection*>> listed;
     for (const IniSection& section : sections) {
         long number = ProfileNumber(section.name);
-        if (EqualIgnoringCase(section.name.substr(0, 7), L"Profile") && number >= 0)
+        if (StartsWithIgnoringCase(section.name, L"Profile") && number >= 0)
             listed.emplace_back(Value(section, L"default") == L"1" ? -1 : number, &section);
     }
     std::stable_sort(listed.begin(), listed.end(),
@@ -238,7 +219,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     std::vector<std::pair<std::wstring, std::wstring>> ordered;
     for (const IniSection& section : sections) {
         std::wstring path = Value(section, L"default");
-        if (!EqualIgnoringCase(section.name.substr(0, 7), L"Install") || path.empty())
+        if (!StartsWithIgnoringCase(section.name, L"Install") || path.empty())
             continue;
         std::wstring folder = ProfileFolder(firefox, path, !IsAbsolute(path));
         auto known = std::find_if(folders.begin(), folders.end(),

@@ -4,6 +4,7 @@
 #include "exchange/DatabaseCopy.h"
 #include "exchange/FirefoxKeywords.h"
 #include "exchange/SqliteDatabase.h"
+#include "registry/Win32Exception.h"
 
 #include <sqlite3.h>
 
@@ -11,17 +12,13 @@
 
 namespace {
 
-// The system's words for an error, without the line break it ends with.
+// The system's words for an error, without the line break and full stop
+// it ends with: the reason ends a sentence of the dialog's.
 CString SystemText(DWORD error)
 {
-    char text[512] = {};
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, error, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
+    std::string message = Tessaly::CWin32Exception("", error).GetErrorMessage();
     size_t end = message.find_last_not_of(" \r\n.");
     message.resize(end == std::string::npos ? 0 : end + 1);
-    if (message.empty())
-        message = "error " + std::to_string(error);
     return message.c_str();
 }
 

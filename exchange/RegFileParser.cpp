@@ -1,5 +1,6 @@
 #include "exchange/RegFileParser.h"
 
+#include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
 
 #include <cstring>
@@ -17,51 +18,6 @@ const wchar_t kCurrentUserShort[] = L"HKCU";
 const wchar_t kSpaces[] = L" \t";
 const wchar_t* const kCurrentUser = CRegFileParser::kCurrentUser;
 const wchar_t* const kSearchUrlPath = CRegFileParser::kSearchUrlPath;
-
-bool EqualsIgnoringCase(const std::wstring& left, const wchar_t* right)
-{
-    return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right, -1, TRUE) ==
-           CSTR_EQUAL;
-}
-
-std::wstring TrimLeft(const std::wstring& text)
-{
-    size_t start = text.find_first_not_of(kSpaces);
-    return start == std::wstring::npos ? std::wstring() : text.substr(start);
-}
-
-std::wstring TrimRight(const std::wstring& text)
-{
-    size_t end = text.find_last_not_of(kSpaces);
-    return end == std::wstring::npos ? std::wstring() : text.substr(0, end + 1);
-}
-
-// The lines of a text, ended by CR LF, LF or CR alone.
-class LineReader {
-public:
-    explicit LineReader(const std::wstring& text) : m_text(text) {}
-
-    bool Next(std::wstring& line)
-    {
-        if (m_position >= m_text.size())
-            return false;
-        size_t end = m_text.find_first_of(L"\r\n", m_position);
-        if (end == std::wstring::npos)
-            end = m_text.size();
-        line.assign(m_text, m_position, end - m_position);
-        m_position = end + 1;
-        if (end < m_text.size() && m_text[end] == L'\r' && m_position < m_text.size() &&
-            m_text[m_position] == L'\n')
-            ++m_position;
-        return true;
-    }
-    size_t Position() const { return m_position; }
-    void Rewind(size_t position) { m_position = position; }
-
-private:
-    const std::wstring& m_text;
-    size_t m_position = 0;
-};
 
 // A quoted string at `position`, its escapes undone; `position` ends after
 // the closing quote. False for a string that never ends or holds a NUL.
@@ -119,7 +75,7 @@ bool ParseHex(const std::wstring& text, std::string& bytes)
     size_t position = 0;
     while (position < text.size()) {
         size_t comma = text.find(L',', position);
-        std::wstring item = TrimLeft(TrimRight(text.substr(position, comma - position)));
+        std::wstring item = Trimmed(text.substr(position, comma - position));
         if (item.empty() && comma == std::wstring::npos)
             break;  // after a final comma
         if (item.empty() || item.size() > 2 ||
@@ -137,7 +93,7 @@ bool ParseHex(const std::wstring& text, std::string& bytes)
 // are joined in one buffer. Data cut off by the end of the file, or by a
 // key line (which never continues data), keeps its backslash and so is
 // unreadable.
-void JoinContinuedData(LineReader& lines, std::wstring& line)
+void JoinContinuedData(CLineReader& lines, std::wstring& line)
 {
     if (!IsHexData(line))
         return;
@@ -211,15 +167,15 @@ public:
         std::wstring below = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
         const size_t searchUrlLength = std::wcslen(kSearchUrlPath);
         bool inCurrentUser = slash != std::wstring::npos &&
-                             (EqualsIgnoringCase(path.substr(0, slash), kCurrentUser) ||
-                              EqualsIgnoringCase(path.substr(0, slash), kCurrentUserShort));
-        if (inCurrentUser && EqualsIgnoringCase(below, kSearchUrlPath)) {
+                             (EqualIgnoringCase(path.substr(0, slash), kCurrentUser) ||
+                              EqualIgnoringCase(path.substr(0, slash), kCurrentUserShort));
+        if (inCurrentUser && EqualIgnoringCase(below, kSearchUrlPath)) {
             m_inSearchUrl = true;
             return;
         }
         bool underSearchUrl = below.size() > searchUrlLength + 1 &&
                               below[searchUrlLength] == L'\\' &&
-                              EqualsIgnoringCase(below.substr(0, searchUrlLength), kSearchUrlPath);
+                              EqualIgnoringCase(below.substr(0, searchUrlLength), kSearchUrlPath);
         std::wstring name = underSearchUrl ? below.substr(searchUrlLength + 1) : std::wstring();
         if (inCurrentUser && underSearchUrl && name.find(L'\\') == std::wstring::npos) {
             m_prefix = &KeyNamed(name);
@@ -280,11 +236,11 @@ private:
 
 bool CRegFileParser::Parse(const std::wstring& text, std::vector<CShortcut>& entries, int& skipped)
 {
-    LineReader lines(text);
+    CLineReader lines(text);
     std::wstring line;
     while (lines.Next(line) && TrimLeft(line).empty()) {
     }
-    line = TrimLeft(TrimRight(line));
+    line = Trimmed(line);
     if (line != kVersion5 && line != kVersion4)
         return false;
 

@@ -43,6 +43,8 @@ void CPrefixListCtrl::InitColumns()
     int dpi = GetDpi();
     InsertColumn(kPrefixColumn, "Prefix", LVCFMT_LEFT, MulDiv(65, dpi, 96));
     InsertColumn(kUrlColumn, "URL", LVCFMT_LEFT, MulDiv(290, dpi, 96));
+    // The table starts here, on a new control: no row of an earlier one.
+    m_rowOf.clear();
     m_bModified = false;
 }
 
@@ -149,10 +151,6 @@ int CPrefixListCtrl::AddOrUpdatePrefixes(const std::vector<Row>& rows)
 
 int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames* takenNames)
 {
-    // An empty control has no rows to find, whatever the index remembers of
-    // a control the table was attached to before.
-    if (GetItemCount() == 0)
-        m_rowOf.clear();
     std::vector<Row> added;
     std::unordered_map<std::string, size_t> addedAt;
     int taken = 0;
