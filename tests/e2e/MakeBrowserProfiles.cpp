@@ -15,24 +15,16 @@ int main()
         const std::wstring roaming = CKnownFolder::GetPath(FOLDERID_RoamingAppData);
         if (local.empty() || roaming.empty())
             return 1;
-        const std::wstring chrome = MakeFolders(local, L"Google\\Chrome\\User Data\\Default");
-        WriteFileBytes(local + L"\\Google\\Chrome\\User Data\\Local State",
-                       R"({"profile": {"info_cache": {"Default": {"name": "Person 1"}}}})");
-        WriteWebData(chrome + L"\\Web Data",
-                     {{"google.com", "{google:baseURL}search?q={searchTerms}&{google:RLZ}ie={inputEncoding}", 1},
-                      {"bing.com", "https://www.bing.com/search?q={searchTerms}", 3},
-                      {"@bookmarks", "chrome://bookmarks/?q={searchTerms}", 0, 1},
-                      {"wiki", "https://en.wikipedia.org/w/index.php?search={searchTerms}"},
-                      {"карта", "https://yandex.ru/maps/?text={searchTerms}"}});
-        const std::wstring firefox = MakeFolders(roaming, L"Mozilla\\Firefox\\Profiles\\e2e.default-release");
-        WriteFileBytes(roaming + L"\\Mozilla\\Firefox\\profiles.ini",
-                       "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
-                       "Path=Profiles/e2e.default-release\r\nDefault=1\r\n\r\n"
-                       "[Install308046B0AF4A39CB]\r\nDefault=Profiles/e2e.default-release\r\nLocked=1\r\n");
-        WritePlaces(firefox + L"\\places.sqlite",
-                    {{"mdn", "https://developer.mozilla.org/search?q=%s"},
-                     {"wiki", "https://de.wikipedia.org/w/index.php?search=%s"}},
-                    true);
+        LeaveChromeProfile(local,
+                           {{"google.com", "{google:baseURL}search?q={searchTerms}&{google:RLZ}ie={inputEncoding}", 1},
+                            {"bing.com", "https://www.bing.com/search?q={searchTerms}", 3},
+                            {"@bookmarks", "chrome://bookmarks/?q={searchTerms}", 0, 1},
+                            {"wiki", "https://en.wikipedia.org/w/index.php?search={searchTerms}"},
+                            {"карта", "https://yandex.ru/maps/?text={searchTerms}"}});
+        LeaveFirefoxProfile(roaming,
+                            {{"mdn", "https://developer.mozilla.org/search?q=%s"},
+                             {"wiki", "https://de.wikipedia.org/w/index.php?search=%s"}},
+                            true);
         return 0;
     } catch (const std::exception&) {
         return 1;

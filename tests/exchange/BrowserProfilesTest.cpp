@@ -118,31 +118,20 @@ TEST(ChromiumKeywords, TheUsersOwnSearchesInEitherSchema)
     }
 }
 
-// Keyword bookmarks, also while they are only in the write-ahead log of a
-// running Firefox: the address with %s (or %S, the query as typed), and no
-// POST data. The log is read from the copy; the original stays as it was.
-TEST(FirefoxKeywords, KeywordSearchesAlsoOnlyInTheLog)
+// Keyword bookmarks: the address with %s (or %S, the query as typed), and
+// no POST data.
+TEST(FirefoxKeywords, KeywordSearchesWithTheQueryInTheAddress)
 {
-    const std::vector<FirefoxKeyword> rows = {
-        {"wiki", "https://w/Special:Search?search=%s"}, {"raw", "https://x/?q=%S&p=%s"},
-        {"post", "https://x/?q=%s", "q=%s"},            {"plain", "https://x/plain"},
-        {"js", "javascript:alert('%s')"},               {"\xC3\xA9t\xC3\xA9", "http://\xC3\xA9.x/%s"},
-    };
-    const Pairs shown = {{"wiki", "https://w/Special:Search?search=%s"},
-                         {"raw", "https://x/?q=%s&p=%s"},
-                         {"\xE9t\xE9", "http://\xE9.x/%s"}};
     TempFolder folder;
-    const std::wstring database = folder.Path() + L"\\places.sqlite";
-    for (bool inLog : {false, true}) {
-        WritePlaces(database, rows, inLog);
-        ASSERT_EQ(ReadFileBytes(database + L"-wal").size() > 32768, inLog);
-        const std::string before = ReadFileBytes(database) + ReadFileBytes(database + L"-wal");
-        CFoundShortcuts found = Read(CBrowserProfile::kFirefox, database);
-        EXPECT_EQ(ShortcutsOf(found), shown) << inLog;
-        EXPECT_EQ(CountsOf(found), (std::vector<int>{0, 0, 2, 1, 0, 0, 0, 3})) << inLog;
-        EXPECT_EQ(ReadFileBytes(database) + ReadFileBytes(database + L"-wal"), before) << inLog;
-    }
-    EXPECT_FALSE(CopiesLeft());
+    const std::wstring database = LeaveFirefoxProfile(
+        folder.Path(), {{"wiki", "https://w/Special:Search?search=%s"}, {"raw", "https://x/?q=%S&p=%s"},
+                        {"post", "https://x/?q=%s", "q=%s"}, {"plain", "https://x/plain"},
+                        {"js", "javascript:alert('%s')"}, {"\xC3\xA9t\xC3\xA9", "http://\xC3\xA9.x/%s"}});
+    CFoundShortcuts found = Read(CBrowserProfile::kFirefox, database);
+    EXPECT_EQ(ShortcutsOf(found), (Pairs{{"wiki", "https://w/Special:Search?search=%s"},
+                                         {"raw", "https://x/?q=%s&p=%s"},
+                                         {"\xE9t\xE9", "http://\xE9.x/%s"}}));
+    EXPECT_EQ(CountsOf(found), (std::vector<int>{0, 0, 2, 1, 0, 0, 0, 3}));
 }
 
 // A profile is read whole from a private copy or not at all: one a browser
@@ -206,7 +195,6 @@ TEST(ProfileReader, ReadsPastABrowserAndSkipsWhatItCannotRead)
         const std::string before = bytes();
         CFoundShortcuts found = Read(c.kind, database);
         EXPECT_EQ(found.Shortcuts().size(), c.shortcuts) << c.what;
-        EXPECT_EQ(found.ProfileCount(), 1) << c.what;
         EXPECT_EQ(found.UnreadProfiles().size(), c.reason != nullptr ? 1u : 0u) << c.what;
         if (c.reason != nullptr && !found.UnreadProfiles().empty()) {
             std::string reason = static_cast<const char*>(found.UnreadProfiles()[0].reason);

@@ -1,5 +1,7 @@
 #include "exchange/PrefixFile.h"
 
+#include "tests/support/BrowserProfiles.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,12 +52,6 @@ std::string Utf8(const std::string& text)
         bytes.append(utf8, static_cast<size_t>(length));
     }
     return bytes;
-}
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string TempDirectory()
@@ -233,7 +229,7 @@ TEST(PrefixFile, SavingReplacesTheFileWholeOrLeavesNothing)
 
     std::ofstream(path, std::ios::binary) << "an older and much longer file than the new one";
     EXPECT_EQ(file.Save(path.c_str()), 0u);
-    EXPECT_EQ(ReadWhole(path), file.Format());
+    EXPECT_EQ(ReadFileBytes(path), file.Format());
     EXPECT_EQ(FilesIn(directory), std::vector<std::string>{"SearchUrl.reg"});
 
     CPrefixFile read;

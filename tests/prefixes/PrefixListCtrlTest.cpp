@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -214,28 +213,27 @@ TEST_F(PrefixTable, ABatchEndsAsOneByOneAddsWould)
         }
         return rows;
     };
-    const std::function<void(TestTable&)> before[] = {
-        [](TestTable&) {},
-        [](TestTable& table) {
-            // A soft hyphen weighs nothing: AB compares equal to it.
-            for (const char* prefix : {"NEWS", "MOVIE", "ACE", "B", "A\xAD" "B"})
-                table.AddOrUpdatePrefix(prefix, "http://old/%s");
-            table.SetItemState(table.FindPrefix("MOVIE"), LVIS_SELECTED, LVIS_SELECTED);
-        },
-        [](TestTable& table) {
-            for (const char* prefix : {"NEWS", "MOVIE", "ACE"})
-                table.AddOrUpdatePrefix(prefix, "http://old/%s");
-            table.RenamePrefix(table.FindPrefix("ACE"), "ZZZ");  // stays first
-        },
-    };
-    for (const auto& prepare : before) {
+    const struct {
+        std::vector<const char*> prefixes;
+        const char* selected;
+        const char* renameAceTo;  // renamed in place, the rows are out of order
+    } before[] = {{{}, nullptr, nullptr},
+                  // A soft hyphen weighs nothing: AB compares equal to it.
+                  {{"NEWS", "MOVIE", "ACE", "B", "A\xAD" "B"}, "MOVIE", nullptr},
+                  {{"NEWS", "MOVIE", "ACE"}, nullptr, "ZZZ"}};
+    for (const auto& start : before) {
         ListViewHost hosts[2];
         TestTable batched, oneByOne;
         batched.Attach(hosts[0].List());
         oneByOne.Attach(hosts[1].List());
         for (TestTable* table : {&batched, &oneByOne}) {
             table->InitColumns();
-            prepare(*table);
+            for (const char* prefix : start.prefixes)
+                table->AddOrUpdatePrefix(prefix, "http://old/%s");
+            if (start.selected != nullptr)
+                table->SetItemState(table->FindPrefix(start.selected), LVIS_SELECTED, LVIS_SELECTED);
+            if (start.renameAceTo != nullptr)
+                table->RenamePrefix(table->FindPrefix("ACE"), start.renameAceTo);
         }
         int taken = 0;
         for (const CPrefixListCtrl::Row& row : batch)

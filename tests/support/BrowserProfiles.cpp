@@ -4,8 +4,6 @@
 #include <shlobj.h>
 #include <sqlite3.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -125,15 +123,25 @@ void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& ro
     database.Run("COMMIT");
 }
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes)
+std::wstring LeaveChromeProfile(const std::wstring& localAppData, const std::vector<ChromiumKeyword>& rows)
 {
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+    const std::wstring userData = MakeFolders(localAppData, L"Google\\Chrome\\User Data");
+    WriteFileBytes(userData + L"\\Local State", R"({"profile": {"info_cache": {"Default": {"name": "Person 1"}}}})");
+    const std::wstring database = MakeFolders(userData, L"Default") + L"\\Web Data";
+    WriteWebData(database, rows);
+    return database;
 }
 
-std::string ReadFileBytes(const std::wstring& path)
+std::wstring LeaveFirefoxProfile(const std::wstring& roamingAppData, const std::vector<FirefoxKeyword>& rows,
+                                 bool inLog)
 {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::wstring firefox = MakeFolders(roamingAppData, L"Mozilla\\Firefox");
+    WriteFileBytes(firefox + L"\\profiles.ini",
+                   "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/q.default-release\r\n\r\n"
+                   "[Install308046B0AF4A39CB]\r\nDefault=Profiles/q.default-release\r\nLocked=1\r\n");
+    const std::wstring database = MakeFolders(firefox, L"Profiles\\q.default-release") + L"\\places.sqlite";
+    WritePlaces(database, rows, inLog);
+    return database;
 }
 
 TempFolder::TempFolder()

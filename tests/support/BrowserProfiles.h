@@ -1,5 +1,7 @@
 #pragma once
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -37,8 +39,25 @@ struct FirefoxKeyword {
 void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& rows,
                  bool inLog = false);
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadFileBytes(const std::wstring& path);
+// Chrome's profile "Default", named "Person 1" in Local State, and Firefox's
+// "default-release", the one its installation starts with, below the
+// user's folders; each with these rows. Their databases' paths.
+std::wstring LeaveChromeProfile(const std::wstring& localAppData, const std::vector<ChromiumKeyword>& rows);
+std::wstring LeaveFirefoxProfile(const std::wstring& roamingAppData, const std::vector<FirefoxKeyword>& rows,
+                                 bool inLog = false);
+
+// A whole file, by a narrow or a wide path.
+template <class Char>
+void WriteFileBytes(const std::basic_string<Char>& path, const std::string& bytes)
+{
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+}
+template <class Char>
+std::string ReadFileBytes(const std::basic_string<Char>& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // A folder in the temporary folder, removed with everything in it.
 class TempFolder {
