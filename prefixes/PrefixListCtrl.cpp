@@ -146,10 +146,10 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
 
 int CPrefixListCtrl::AddOrUpdatePrefixes(const std::vector<Row>& rows)
 {
-    return AddOrUpdateRows(rows, nullptr);
+    return AddOrUpdateRows(rows, true);
 }
 
-int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames* takenNames)
+int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, bool byUser)
 {
     std::vector<Row> added;
     std::unordered_map<std::string, size_t> addedAt;
@@ -159,8 +159,8 @@ int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames*
         if (!IsValidPrefix(upper) || row.url.IsEmpty())
             continue;
         ++taken;
-        if (takenNames != nullptr)
-            takenNames->Add(row.prefix);
+        if (byUser)
+            m_stored.Set(upper, row.url);
         int item = FindPrefix(upper);
         if (item != -1) {
             SetItemText(item, kUrlColumn, row.url);
@@ -187,7 +187,10 @@ CString CPrefixListCtrl::GetUrl(const char* prefix) const
 
 bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 {
-    return AddOrUpdateRow(prefix, url) != -1;
+    int item = AddOrUpdateRow(prefix, url);
+    if (item != -1)
+        m_stored.Set(GetItemText(item, kPrefixColumn), url);
+    return item != -1;
 }
 
 int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)
@@ -231,12 +234,7 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         m_rowOf.erase(static_cast<const char*>(old));
         m_rowOf[static_cast<const char*>(now)] = item;
     }
-    // Until a save writes it anew, the prefix stays in the subkey it came from.
-    auto renamed = m_renamedFrom.find(static_cast<const char*>(old));
-    CString from = renamed != m_renamedFrom.end() ? renamed->second : old;
-    if (renamed != m_renamedFrom.end())
-        m_renamedFrom.erase(renamed);
-    m_renamedFrom[static_cast<const char*>(upper)] = from;
+    m_stored.Rename(old, now);
     // Deselecting and reselecting raises two item-changed notifications, so
     // the dialog refills its fields with the new prefix.
     SetItemState(item, 0, LVIS_SELECTED);
@@ -247,11 +245,17 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
 void CPrefixListCtrl::RemovePrefix(const char* prefix)
 {
     CString upper = UpperCasePrefix(prefix);
-    int item = FindPrefix(upper);
-    if (item == -1)
+    if (!RemoveRow(upper))
         return;
-    m_renamedFrom.erase(static_cast<const char*>(upper));
-    if (DeleteItem(item))
-        IndexRemovedRow(item, upper);
+    m_stored.Remove(upper);
     m_bModified = true;
+}
+
+bool CPrefixListCtrl::RemoveRow(const char* prefix)
+{
+    int item = FindPrefix(prefix);
+    if (item == -1 || !DeleteItem(item))
+        return false;
+    IndexRemovedRow(item, prefix);
+    return true;
 }

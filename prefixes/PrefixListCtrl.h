@@ -1,9 +1,9 @@
 #pragma once
 
 #include "framework/ListCtrl.h"
+#include "prefixes/StoredPrefixes.h"
 #include "prefixes/SubkeyNames.h"
 
-#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -22,6 +22,8 @@ class CPrefixListCtrl : public CListCtrl {
 public:
     static constexpr int kPrefixColumn = 0;
     static constexpr int kUrlColumn = 1;
+    // The browser's key of prefixes, below HKEY_CURRENT_USER.
+    static constexpr const char* kKeyPath = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
 
     // A prefix is also a registry key name: it must not be empty, contain a
     // backslash (a path separator there) or exceed 255 characters.
@@ -31,10 +33,7 @@ public:
     // Exact comparison; the text is not upper-cased.
     int FindPrefix(const char* prefix) const;
     CString GetUrl(const char* prefix) const;
-    struct Row {
-        CString prefix;
-        CString url;
-    };
+    using Row = PrefixRow;
 
     // False when the prefix or URL is refused (the table is unchanged then).
     bool AddOrUpdatePrefix(const char* prefix, const char* url);
@@ -49,10 +48,16 @@ public:
     // subkey that cannot be shown as it is stored is passed over and kept.
     void LoadPrefixes();
     void AddDefaultPrefixes();
-    // Writes every row over its subkey, then deletes the subkeys of the
-    // prefixes this table showed and no longer has. True when the key now
-    // holds the table; a failure has been shown to the user.
+    // Writes the rows the user added, changed or renamed over their subkeys,
+    // then deletes the subkeys of the prefixes removed or renamed away; no
+    // other subkey is touched. True when the key now holds the table's
+    // edits; a failure has been shown to the user.
     bool SavePrefixes();
+    // Reads the key again and shows what changed there in every row the
+    // user has not edited, without a word and leaving the modified flag.
+    // False, with the table unchanged, when the key could not be read
+    // through (its absence is read as no prefixes).
+    bool RefreshPrefixes();
     // True after a load that read every subkey of the key; only then may an
     // empty table be saved over the key at once.
     bool WasLoadClean() const { return m_bLoadClean; }
@@ -69,31 +74,38 @@ private:
 
     // The row of the prefix, added or updated; -1 when refused.
     int AddOrUpdateRow(const char* prefix, const char* url);
-    // AddOrUpdatePrefixes, naming in `takenNames` the rows taken as given.
-    int AddOrUpdateRows(const std::vector<Row>& rows, CSubkeyNames* takenNames);
+    // AddOrUpdatePrefixes, noting the rows as the user's edits or not.
+    int AddOrUpdateRows(const std::vector<Row>& rows, bool byUser);
+    // Removes the row of an upper-cased prefix; false when there is none.
+    bool RemoveRow(const char* prefix);
+    // Reads the key's prefixes into `shown` and the subkeys passed over into
+    // `skipped` (those named exactly also into `kept`); false, with the
+    // system's error, when the key could not be walked to its end.
+    bool ReadKey(std::vector<Row>& shown, std::vector<CString>& skipped, CSubkeyNames& kept,
+                 DWORD& error);
+    // Shows a new reading of the key in the rows the user has not edited.
+    void ApplyUpdate(const CStoredPrefixes::Update& update);
     // Inserts rows new to the table, unique and valid, where the sorted
     // control puts the same rows inserted one at a time, without its search
     // at every insert.
     void InsertInOrder(const std::vector<Row>& rows);
     void IndexInsertedRow(int item, const char* prefix);
     void IndexRemovedRow(int item, const char* prefix);
-    std::vector<PendingRow> PendingRows(CSubkeyNames& rows, std::vector<CString>& kept) const;
-    bool WriteRows(CSubkeyNames& rows, CSubkeyNames& keep);
+    std::vector<PendingRow> PendingRows(std::vector<CString>& kept) const;
+    bool WriteRows();
     void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending);
     CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row);
-    bool DeleteRemovedSubkeys(const CSubkeyNames& rows, const CSubkeyNames& keep);
+    bool DeleteRemovedSubkeys();
     void ShowError(const char* text) const;
 
     bool m_bLoadClean = false;
-    // The subkeys holding prefixes this table showed: read by the load or
-    // written by a save. Only these may a save delete; any other subkey
-    // holds a prefix the user has never seen here.
-    CSubkeyNames m_shownSubkeys;
-    // The subkeys the load passed over: no row is ever written over them.
+    // What the key held as last read or written, and the user's edits since.
+    // Only subkeys shown there may a save delete; any other subkey holds a
+    // prefix the user has never seen here.
+    CStoredPrefixes m_stored;
+    // The subkeys the last reading passed over: no row is ever written over
+    // them.
     CSubkeyNames m_keptSubkeys;
-    // Rows renamed since their prefix was last read or written, by row name:
-    // the subkey that holds the prefix until a save writes it anew.
-    std::map<std::string, CString> m_renamedFrom;
     // Each row's index by its prefix, kept beside the control so that
     // finding a prefix does not read every row.
     std::unordered_map<std::string, int> m_rowOf;

@@ -22,7 +22,6 @@ CPrefixListCtrl::MessageBoxFunction CPrefixListCtrl::s_messageBox = &::MessageBo
 
 namespace {
 
-const char kSearchUrlPath[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
 const REGSAM kAccess = KEY_ALL_ACCESS;
 
 const char kReadFailed[] = "Could not read from the registry.";
@@ -47,7 +46,7 @@ const DefaultPrefix kDefaults[] = {
 
 CRegistryKey OpenSearchUrlKey()
 {
-    return CRegistryKey(HKEY_CURRENT_USER, kSearchUrlPath, kAccess, nullptr);
+    return CRegistryKey(HKEY_CURRENT_USER, CPrefixListCtrl::kKeyPath, kAccess, nullptr);
 }
 
 // The URL template of one prefix subkey; false when the subkey cannot be
@@ -78,14 +77,6 @@ CString FailureText(const char* failure, const std::vector<CString>& kept)
     if (kept.size() > listed)
         text += " and " + std::to_string(kept.size() - listed) + " more";
     return text.c_str();
-}
-
-CSubkeyNames SubkeyNamesOf(const CRegistryKey& key)
-{
-    CSubkeyNames names;
-    for (auto subkey = key.BeginSubkeyIteration(); subkey != key.EndSubkeyIteration(); ++subkey)
-        names.Add(subkey.GetName());
-    return names;
 }
 
 void WriteValues(CRegistryKey& subkey, const char* url)
@@ -127,16 +118,10 @@ void RemoveOtherContent(CRegistryKey& subkey)
         subkey.DeleteSubkeys();
 }
 
-// Writes a row over its subkey. The registry keeps a key's spelling, so a
-// subkey takes the row's letter case only by being made anew; for that
-// instant the prefix is missing.
-void WriteRow(CRegistryKey& searchUrl, const CSubkeyNames& stored, const CString& prefix,
-              const CString& url)
+// Writes a row over its subkey, which keeps the spelling it is stored in:
+// the browser tells prefixes apart without regard to letter case.
+void WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url)
 {
-    const CString* spelling = stored.Find(prefix);
-    if (spelling != nullptr && *spelling != prefix)
-        DeleteSubkey(searchUrl, *spelling);
-
     DWORD disposition = 0;
     CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
     // Written over the old values, so that the key never lacks the URL.
@@ -152,21 +137,15 @@ void CPrefixListCtrl::ShowError(const char* text) const
     s_messageBox(m_hWnd, text, "Error", MB_OK | MB_ICONHAND);
 }
 
-void CPrefixListCtrl::LoadPrefixes()
+bool CPrefixListCtrl::ReadKey(std::vector<Row>& shown, std::vector<CString>& skipped,
+                              CSubkeyNames& kept, DWORD& error)
 {
-    m_bLoadClean = false;
-    m_shownSubkeys.RemoveAll();
-    m_keptSubkeys.RemoveAll();
-    m_renamedFrom.clear();
-    std::vector<CString> skipped;
-    std::vector<Row> loaded;
-    bool walked = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         for (auto subkey = searchUrl.BeginSubkeyIteration();
              subkey != searchUrl.EndSubkeyIteration(); ++subkey) {
             // An unreadable prefix is passed over and kept; the rest are
-            // still loaded. A narrow name that is not the stored one (the
+            // still read. A narrow name that is not the stored one (the
             // process code page cannot hold it) may open another subkey or
             // none, and names no row's subkey.
             CString url;
@@ -180,16 +159,36 @@ void CPrefixListCtrl::LoadPrefixes()
             if (!readable) {
                 skipped.push_back(subkey.GetName());
                 if (exact)
-                    m_keptSubkeys.Add(subkey.GetName());
-            } else {
-                loaded.push_back({subkey.GetName(), url});
+                    kept.Add(subkey.GetName());
+            } else if (IsValidPrefix(UpperCasePrefix(subkey.GetName())) && !url.IsEmpty()) {
+                shown.push_back({subkey.GetName(), url});
             }
         }
-        walked = true;
-    } catch (const CRegistryKey::Exception&) {
+        return true;
+    } catch (const CRegistryKey::Exception& e) {
+        error = e.GetErrorCode();
+        return false;
     }
-    AddOrUpdateRows(loaded, &m_shownSubkeys);
-    std::vector<Row>().swap(loaded);
+}
+
+void CPrefixListCtrl::ApplyUpdate(const CStoredPrefixes::Update& update)
+{
+    AddOrUpdateRows(update.set, false);
+    for (const CString& prefix : update.removed)
+        RemoveRow(prefix);
+}
+
+void CPrefixListCtrl::LoadPrefixes()
+{
+    m_bLoadClean = false;
+    m_stored.Reset();
+    m_keptSubkeys.RemoveAll();
+    std::vector<CString> skipped;
+    std::vector<Row> shown;
+    DWORD error = ERROR_SUCCESS;
+    bool walked = ReadKey(shown, skipped, m_keptSubkeys, error);
+    ApplyUpdate(m_stored.Merge(shown));
+    std::vector<Row>().swap(shown);
     if (!walked || !skipped.empty())
         ShowError(FailureText(kReadFailed, skipped));
     if (!walked)
@@ -198,6 +197,23 @@ void CPrefixListCtrl::LoadPrefixes()
     // what could be read.
     m_bModified = false;
     m_bLoadClean = skipped.empty();
+}
+
+bool CPrefixListCtrl::RefreshPrefixes()
+{
+    std::vector<CString> skipped;
+    std::vector<Row> shown;
+    CSubkeyNames kept;
+    DWORD error = ERROR_SUCCESS;
+    // A key that is gone holds no prefixes; one that could not be read
+    // through says nothing of those not read.
+    if (!ReadKey(shown, skipped, kept, error) && error != ERROR_FILE_NOT_FOUND)
+        return false;
+    m_keptSubkeys = std::move(kept);
+    bool modified = m_bModified;
+    ApplyUpdate(m_stored.Merge(shown));
+    m_bModified = modified;
+    return true;
 }
 
 void CPrefixListCtrl::AddDefaultPrefixes()
@@ -211,49 +227,44 @@ void CPrefixListCtrl::AddDefaultPrefixes()
 struct CPrefixListCtrl::PendingRow {
     enum State { Waiting, Written, Failed };
 
-    CString prefix;
-    CString url;
-    CString from;  // where its prefix is stored, when renamed since
+    CStoredPrefixes::Write write;
     State state;
 };
 
 bool CPrefixListCtrl::SavePrefixes()
 {
-    // Rows first, removals after. A subkey whose prefix a failed row still
-    // needs is not deleted.
-    CSubkeyNames rows, keep;
-    bool written = WriteRows(rows, keep);
-    bool deleted = DeleteRemovedSubkeys(rows, keep);
+    // Rows first, removals after: a prefix renamed away leaves its subkey
+    // only once it is written under its new name.
+    bool written = WriteRows();
+    bool deleted = DeleteRemovedSubkeys();
     // After a failure the key does not hold the table: Apply stays enabled.
     m_bModified = !(written && deleted);
     return written && deleted;
 }
 
-std::vector<CPrefixListCtrl::PendingRow> CPrefixListCtrl::PendingRows(CSubkeyNames& rows,
-                                                                      std::vector<CString>& kept) const
+std::vector<CPrefixListCtrl::PendingRow> CPrefixListCtrl::PendingRows(std::vector<CString>& kept) const
 {
     std::vector<PendingRow> pending;
-    for (int item = 0; item < GetItemCount(); ++item) {
-        CString prefix = GetItemText(item, kPrefixColumn);
-        auto renamed = m_renamedFrom.find(static_cast<const char*>(prefix));
-        // Never written over: a subkey the load passed over, or the subkey of
-        // another row whose name the registry takes for the same.
-        bool refused = m_keptSubkeys.Find(prefix) != nullptr;
+    CSubkeyNames rows;
+    for (CStoredPrefixes::Write& write : m_stored.Writes()) {
+        // Never written over: a subkey the reading passed over, or the
+        // subkey of another row whose name the registry takes for the same.
+        bool refused = m_keptSubkeys.Find(write.prefix) != nullptr;
         if (refused)
-            kept.push_back(prefix);
-        refused = refused || rows.Find(prefix) != nullptr;
-        rows.Add(prefix);
-        pending.push_back({prefix, GetItemText(item, kUrlColumn),
-                           renamed != m_renamedFrom.end() ? renamed->second : CString(),
-                           refused ? PendingRow::Failed : PendingRow::Waiting});
+            kept.push_back(write.prefix);
+        refused = refused || write.refused || rows.Find(write.prefix) != nullptr;
+        rows.Add(write.prefix);
+        pending.push_back({std::move(write), refused ? PendingRow::Failed : PendingRow::Waiting});
     }
     return pending;
 }
 
-bool CPrefixListCtrl::WriteRows(CSubkeyNames& rows, CSubkeyNames& keep)
+bool CPrefixListCtrl::WriteRows()
 {
     std::vector<CString> kept;
-    std::vector<PendingRow> pending = PendingRows(rows, kept);
+    std::vector<PendingRow> pending = PendingRows(kept);
+    if (pending.empty())
+        return true;  // nothing edited: the key is not even opened
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         WriteInOrder(searchUrl, pending);
@@ -261,16 +272,10 @@ bool CPrefixListCtrl::WriteRows(CSubkeyNames& rows, CSubkeyNames& keep)
     }
     bool failed = false;
     for (const PendingRow& row : pending) {
-        std::string name = static_cast<const char*>(row.prefix);
-        if (row.state == PendingRow::Written) {
-            m_renamedFrom.erase(name);
-            continue;
-        }
-        failed = true;
-        if (!row.from.IsEmpty()) {
-            keep.Add(row.from);
-            m_renamedFrom[name] = row.from;
-        }
+        if (row.state == PendingRow::Written)
+            m_stored.Written(row.write);
+        else
+            failed = true;
     }
     if (failed)
         ShowError(FailureText(kAddFailed, kept));
@@ -283,22 +288,20 @@ bool CPrefixListCtrl::WriteRows(CSubkeyNames& rows, CSubkeyNames& keep)
 // other: one of their prefixes is set aside in a subkey of its own first.
 void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>& pending)
 {
-    CSubkeyNames stored = SubkeyNamesOf(searchUrl);
     std::map<std::wstring, size_t, CSubkeyNames::IgnoringCase> heldBy;
     for (size_t i = 0; i < pending.size(); ++i) {
-        if (!pending[i].from.IsEmpty())
-            heldBy[Tessaly::Widen(pending[i].from)] = i;
+        if (!pending[i].write.from.IsEmpty())
+            heldBy[Tessaly::Widen(pending[i].write.from)] = i;
     }
     auto holder = [&](size_t i) -> PendingRow* {
         if (heldBy.empty())  // nothing renamed: the usual save
             return nullptr;
-        auto held = heldBy.find(Tessaly::Widen(pending[i].prefix));
+        auto held = heldBy.find(Tessaly::Widen(pending[i].write.prefix));
         return held == heldBy.end() || held->second == i ? nullptr : &pending[held->second];
     };
     auto write = [&](PendingRow& row) {
         try {
-            WriteRow(searchUrl, stored, row.prefix, row.url);
-            m_shownSubkeys.Add(row.prefix);
+            WriteRow(searchUrl, row.write.prefix, row.write.url);
             return PendingRow::Written;
         } catch (const CRegistryKey::Exception&) {
             return PendingRow::Failed;
@@ -330,8 +333,8 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
                 pending[i].state = other->state = PendingRow::Failed;
                 continue;
             }
-            heldBy.erase(Tessaly::Widen(pending[i].prefix));
-            other->from = aside;
+            heldBy.erase(Tessaly::Widen(pending[i].write.prefix));
+            other->write.from = aside;
             heldBy[Tessaly::Widen(aside)] = static_cast<size_t>(other - pending.data());
         }
     }
@@ -341,12 +344,14 @@ CString CPrefixListCtrl::SetAside(CRegistryKey& searchUrl, const PendingRow& row
 {
     // Named after the prefix, so that a user who finds it after an
     // interruption knows what it is; never over a subkey of someone else's.
-    for (std::string name = "~" + std::string(row.prefix); IsValidPrefix(name.c_str());
+    for (std::string name = "~" + std::string(row.write.prefix); IsValidPrefix(name.c_str());
          name = "~" + name) {
         try {
             CRegistryKey aside = searchUrl.CreateKey(name.c_str(), "", 0, kAccess, nullptr);
-            m_shownSubkeys.Add(name.c_str());  // a later save deletes it
-            WriteValues(aside, row.url);
+            // Shown from now on, so that a later save deletes it.
+            m_stored.SetAside(name.c_str(), row.write.url, nullptr);
+            WriteValues(aside, row.write.url);
+            m_stored.SetAside(name.c_str(), row.write.url, row.write.prefix);
             return name.c_str();
         } catch (const CRegistryKey::Exception& e) {
             if (e.GetErrorCode() != ERROR_ALREADY_EXISTS)
@@ -356,11 +361,11 @@ CString CPrefixListCtrl::SetAside(CRegistryKey& searchUrl, const PendingRow& row
     return CString();
 }
 
-bool CPrefixListCtrl::DeleteRemovedSubkeys(const CSubkeyNames& rows, const CSubkeyNames& keep)
+bool CPrefixListCtrl::DeleteRemovedSubkeys()
 {
     std::vector<CString> removed;
-    for (const CString& name : m_shownSubkeys.NotIn(rows)) {
-        if (keep.Find(name) == nullptr)
+    for (const CString& name : m_stored.Deletes()) {
+        if (m_keptSubkeys.Find(name) == nullptr)
             removed.push_back(name);
     }
     if (removed.empty())
@@ -372,7 +377,7 @@ bool CPrefixListCtrl::DeleteRemovedSubkeys(const CSubkeyNames& rows, const CSubk
         for (const CString& name : removed) {
             try {
                 DeleteSubkey(searchUrl, name);
-                m_shownSubkeys.Remove(name);
+                m_stored.Deleted(name);
             } catch (const CRegistryKey::Exception&) {
                 failed = true;
             }

@@ -107,3 +107,10 @@ std::map<std::string, StoredPrefix> StoredPrefixes()
     ::RegCloseKey(searchUrl);
     return stored;
 }
+
+bool SameKeyName(const std::string& left, const std::string& right)
+{
+    std::wstring a = Wide(left), b = Wide(right);
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}

@@ -25,6 +25,8 @@ struct StoredPrefix {
 
 // Every prefix subkey, by name; empty when the key does not exist.
 std::map<std::string, StoredPrefix> StoredPrefixes();
+// True when the registry takes the two names (UTF-8) for the same key.
+bool SameKeyName(const std::string& left, const std::string& right);
 // The subkeys' names in the registry's enumeration order.
 std::vector<std::string> StoredNames();
 

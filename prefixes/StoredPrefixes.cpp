@@ -1,0 +1,224 @@
+#include "prefixes/StoredPrefixes.h"
+
+#include "prefixes/PrefixCase.h"
+#include "registry/ProcessCodePage.h"
+
+#include <iterator>
+#include <utility>
+
+using Tessaly::Widen;
+
+namespace {
+
+bool SameName(const char* left, const char* right)
+{
+    CSubkeyNames::IgnoringCase less;
+    std::wstring a = Widen(left), b = Widen(right);
+    return !less(a, b) && !less(b, a);
+}
+
+} // namespace
+
+void CStoredPrefixes::Reset()
+{
+    m_stored.clear();
+    m_edits.clear();
+    m_origins.RemoveAll();
+    m_removed.RemoveAll();
+}
+
+const PrefixRow* CStoredPrefixes::FindStored(const char* name) const
+{
+    auto stored = m_stored.find(Widen(name));
+    return stored != m_stored.end() ? &stored->second : nullptr;
+}
+
+const PrefixRow* CStoredPrefixes::OwnSubkey(const char* prefix) const
+{
+    const PrefixRow* stored = FindStored(prefix);
+    return stored != nullptr && UpperCasePrefix(stored->prefix) == prefix ? stored : nullptr;
+}
+
+CString CStoredPrefixes::OriginOf(const char* prefix) const
+{
+    const PrefixRow* stored = FindStored(prefix);
+    if (stored == nullptr || m_origins.Find(stored->prefix) != nullptr)
+        return CString();
+    if (stored != OwnSubkey(prefix) && m_removed.Find(stored->prefix) == nullptr)
+        return CString();  // another row's
+    return stored->prefix;
+}
+
+bool CStoredPrefixes::ChangesNothing(const std::string& prefix, const Edit& edit) const
+{
+    const PrefixRow* stored = FindStored(prefix.c_str());
+    return stored != nullptr && !edit.origin.IsEmpty() && SameName(edit.origin, stored->prefix) &&
+           stored->url == edit.url;
+}
+
+bool CStoredPrefixes::IsRefused(const std::string& prefix, const Edit& edit) const
+{
+    const PrefixRow* stored = FindStored(prefix.c_str());
+    return stored != nullptr && stored != OwnSubkey(prefix.c_str()) &&
+           (edit.origin.IsEmpty() || !SameName(edit.origin, stored->prefix)) &&
+           m_removed.Find(stored->prefix) == nullptr && m_origins.Find(stored->prefix) == nullptr;
+}
+
+bool CStoredPrefixes::IsEditedName(const char* name) const
+{
+    for (const auto& edit : m_edits) {
+        if (SameName(edit.first.c_str(), name))
+            return true;
+    }
+    return false;
+}
+
+void CStoredPrefixes::Erase(Edits::iterator edit)
+{
+    if (!edit->second.origin.IsEmpty())
+        m_origins.Remove(edit->second.origin);
+    m_edits.erase(edit);
+}
+
+void CStoredPrefixes::Set(const char* prefix, const char* url)
+{
+    auto edit = m_edits.find(prefix);
+    if (edit != m_edits.end()) {
+        edit->second.url = url;
+        return;
+    }
+    Edit added = {url, OriginOf(prefix)};
+    if (!added.origin.IsEmpty())
+        m_origins.Add(added.origin);
+    m_edits.emplace(prefix, std::move(added));
+}
+
+void CStoredPrefixes::Rename(const char* from, const char* to)
+{
+    Edit renamed;
+    auto edit = m_edits.find(from);
+    if (edit != m_edits.end()) {
+        renamed = std::move(edit->second);
+        m_edits.erase(edit);
+    } else if (const PrefixRow* stored = OwnSubkey(from)) {
+        renamed = {stored->url, stored->prefix};
+        m_origins.Add(stored->prefix);
+    }
+    // A subkey of that name that the row did not come from has lost its row.
+    const PrefixRow* left = OwnSubkey(from);
+    if (left != nullptr && m_origins.Find(left->prefix) == nullptr)
+        m_removed.Add(left->prefix);
+    m_edits[to] = std::move(renamed);
+}
+
+void CStoredPrefixes::Remove(const char* prefix)
+{
+    auto edit = m_edits.find(prefix);
+    if (edit != m_edits.end()) {
+        CString origin = edit->second.origin;
+        Erase(edit);
+        if (!origin.IsEmpty())
+            m_removed.Add(origin);
+    }
+    const PrefixRow* own = OwnSubkey(prefix);
+    if (own != nullptr && m_origins.Find(own->prefix) == nullptr)
+        m_removed.Add(own->prefix);
+}
+
+std::vector<CStoredPrefixes::Write> CStoredPrefixes::Writes() const
+{
+    std::vector<Write> writes;
+    for (const auto& edit : m_edits) {
+        if (ChangesNothing(edit.first, edit.second))
+            continue;
+        const CString& origin = edit.second.origin;
+        bool renamed = !origin.IsEmpty() && !SameName(origin, edit.first.c_str());
+        writes.push_back({edit.first.c_str(), edit.second.url, renamed ? origin : CString(),
+                          IsRefused(edit.first, edit.second)});
+    }
+    return writes;
+}
+
+std::vector<CString> CStoredPrefixes::Deletes() const
+{
+    // A subkey that an edited row is still to be written over stays.
+    std::vector<CString> deletes;
+    for (const CString& name : m_removed.NotIn(CSubkeyNames())) {
+        if (!IsEditedName(name))
+            deletes.push_back(name);
+    }
+    return deletes;
+}
+
+void CStoredPrefixes::Written(const Write& row)
+{
+    auto stored = m_stored.find(Widen(row.prefix));
+    if (stored == m_stored.end())
+        m_stored.emplace(Widen(row.prefix), PrefixRow{row.prefix, row.url});
+    else
+        stored->second.url = row.url;  // the registry keeps the subkey's spelling
+    auto edit = m_edits.find(static_cast<const char*>(row.prefix));
+    if (edit != m_edits.end())
+        Erase(edit);
+    m_removed.Remove(row.prefix);
+    // The prefix has left its old subkey, which goes unless a row is still
+    // to be written there.
+    if (!row.from.IsEmpty())
+        m_removed.Add(row.from);
+}
+
+void CStoredPrefixes::SetAside(const char* aside, const char* url, const char* prefix)
+{
+    m_stored[Widen(aside)] = {aside, url};
+    auto edit = prefix != nullptr ? m_edits.find(prefix) : m_edits.end();
+    if (edit == m_edits.end()) {
+        m_removed.Add(aside);
+        return;
+    }
+    m_removed.Remove(aside);
+    m_origins.Remove(edit->second.origin);
+    edit->second.origin = aside;
+    m_origins.Add(aside);
+}
+
+void CStoredPrefixes::Deleted(const char* name)
+{
+    m_stored.erase(Widen(name));
+    m_removed.Remove(name);
+}
+
+CStoredPrefixes::Update CStoredPrefixes::Merge(const std::vector<PrefixRow>& key)
+{
+    CSubkeyNames edited;
+    for (auto edit = m_edits.begin(); edit != m_edits.end();) {
+        auto next = std::next(edit);
+        if (ChangesNothing(edit->first, edit->second))
+            Erase(edit);
+        else
+            edited.Add(edit->first.c_str());
+        edit = next;
+    }
+    auto isEdited = [&](const char* name) {
+        return edited.Find(name) != nullptr || m_origins.Find(name) != nullptr ||
+               m_removed.Find(name) != nullptr;
+    };
+    std::map<std::wstring, PrefixRow, CSubkeyNames::IgnoringCase> now;
+    for (const PrefixRow& row : key)
+        now[Widen(row.prefix)] = row;
+    Update update;
+    for (const auto& stored : m_stored) {
+        if (now.count(stored.first) != 0)
+            continue;
+        if (!isEdited(stored.second.prefix))
+            update.removed.push_back(UpperCasePrefix(stored.second.prefix));
+        m_removed.Remove(stored.second.prefix);  // nothing left to delete
+    }
+    for (const auto& row : now) {
+        auto stored = m_stored.find(row.first);
+        bool changed = stored == m_stored.end() || stored->second.url != row.second.url;
+        if (changed && !isEdited(row.second.prefix))
+            update.set.push_back(row.second);
+    }
+    m_stored = std::move(now);
+    return update;
+}
