@@ -1,6 +1,7 @@
 #include "app/SearchPrefixApp.h"
 
 #include "app/SearchPrefixDlg.h"
+#include "app/SingleInstance.h"
 
 #include <commctrl.h>
 
@@ -8,6 +9,11 @@ CSearchPrefixApp theApp;
 
 bool CSearchPrefixApp::InitInstance()
 {
+    CSingleInstance instance;
+    if (!instance.IsFirst()) {
+        CSingleInstance::ShowFirst();
+        return false;
+    }
     ::InitCommonControls();
     CWinApp::InitInstance();
 

@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/Description.h"
+#include "app/SingleInstance.h"
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
 #include "res/resource.h"
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_MESSAGE(WM_CATALOGUE_CHOICE, OnCatalogueChoice)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
+    ON_WM_TIMER()
     ON_WM_QUERYDRAGICON()
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_PREFIX_LIST, OnItemChangedPrefixList)
     ON_BN_CLICKED(IDC_ADD, OnAdd)
@@ -46,7 +48,8 @@ CSearchPrefixDlg::CSearchPrefixDlg(HWND parent)
     : CDialog(IDD_MAIN, parent),
       m_icon(IDR_MAINFRAME, SM_CXICON, SM_CYICON),
       m_smallIcon(IDR_MAINFRAME, SM_CXSMICON, SM_CYSMICON),
-      m_prefixMenu(*this, m_prefixList), m_exchange(*this, m_prefixList)
+      m_prefixMenu(*this, m_prefixList), m_exchange(*this, m_prefixList),
+      m_follower(*this, m_prefixList)
 {
 }
 
@@ -84,8 +87,10 @@ bool CSearchPrefixDlg::OnInitDialog()
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.m_hIcon));
+    CSingleInstance::MarkWindow(m_hWnd);
 
     m_prefixList.InitColumns();
+    SetLoopEvent(m_follower.Start());
     m_prefixList.LoadPrefixes();
     if (m_prefixList.GetItemCount() == 0) {
         m_prefixList.AddDefaultPrefixes();
@@ -107,8 +112,7 @@ bool CSearchPrefixDlg::PreTranslateMessage(MSG* message)
 {
     UpdateDialogControls(this, true);
     // The Apps key opens the list's menu when released. Both of its messages
-    // are taken here: a system whose default handling opens one too (Wine's
-    // does not) would otherwise show two.
+    // are taken: a system that opens one too (Wine does not) would show two.
     bool appsKey = (message->message == WM_KEYDOWN || message->message == WM_KEYUP) &&
                    message->wParam == VK_APPS && message->hwnd == m_prefixList.m_hWnd;
     if (appsKey) {
@@ -171,19 +175,20 @@ void CSearchPrefixDlg::OnSysCommand(UINT id, LPARAM)
 
 void CSearchPrefixDlg::OnPaint()
 {
-    if (!IsIconic()) {
+    if (IsIconic())
+        m_icon.PaintCentred(m_hWnd);
+    else
         Default();
-        return;
-    }
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, m_icon.m_hIcon);
-    ::EndPaint(m_hWnd, &paint);
+}
+
+void CSearchPrefixDlg::OnLoopEvent()
+{
+    m_follower.OnChange();
+}
+
+void CSearchPrefixDlg::OnTimer(UINT_PTR id)
+{
+    m_follower.OnTimer(id);
 }
 
 HCURSOR CSearchPrefixDlg::OnQueryDragIcon()
@@ -193,8 +198,9 @@ HCURSOR CSearchPrefixDlg::OnQueryDragIcon()
 
 void CSearchPrefixDlg::OnItemChangedPrefixList(NMHDR* header, LRESULT* result)
 {
+    // Rows that another program's change takes away leave the fields alone.
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if ((change->uChanged & LVIF_STATE) != 0) {
+    if ((change->uChanged & LVIF_STATE) != 0 && !m_follower.IsRefreshing()) {
         if ((change->uNewState & LVIS_SELECTED) != 0) {
             ShowRowInFields(change->iItem);
         } else if (m_prefixList.GetSelectedCount() == 0) {
@@ -244,9 +250,8 @@ void CSearchPrefixDlg::OnApply()
 
 void CSearchPrefixDlg::OnOK()
 {
-    // Unconditionally: OK always leaves the key holding the table. When it
-    // cannot, the table is the only copy of what failed: the dialog stays,
-    // for another try or Cancel.
+    // OK leaves every edit in the key. When it cannot, the table is the only
+    // copy of what failed: the dialog stays, for another try or Cancel.
     if (m_prefixList.SavePrefixes())
         CDialog::OnOK();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ExchangeCommands.h"
+#include "app/KeyFollower.h"
 #include "app/PrefixMenu.h"
 #include "framework/Button.h"
 #include "framework/ComboBox.h"
@@ -27,10 +28,12 @@ protected:
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* exchange) override;
     void OnOK() override;
+    void OnLoopEvent() override;
 
     LRESULT OnCatalogueChoice(WPARAM, LPARAM);
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
+    void OnTimer(UINT_PTR id);
     HCURSOR OnQueryDragIcon();
     void OnItemChangedPrefixList(NMHDR* header, LRESULT* result);
     void OnAdd();
@@ -83,4 +86,5 @@ private:
     CButton m_removeButton;
     CPrefixMenu m_prefixMenu;
     CExchangeCommands m_exchange;
+    CKeyFollower m_follower;
 };

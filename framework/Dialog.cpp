@@ -72,15 +72,7 @@ INT_PTR CDialog::DoModal()
         // whether or not its template says visible, unless it ended there.
         if (!m_ended)
             ::ShowWindow(m_hWnd, SW_SHOW);
-        MSG message;
-        while (!m_ended) {
-            BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
-            if (got == 0 || got == -1) {
-                if (got == 0)
-                    ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
-                break;
-            }
-            ProcessMessage(message);
+        while (!m_ended && RunLoopOnce(INFINITE)) {
         }
     }
     m_modal = false;
@@ -108,6 +100,26 @@ void CDialog::ProcessMessage(MSG& message)
         return;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
+}
+
+bool CDialog::RunLoopOnce(DWORD timeout)
+{
+    MSG message;
+    while (!m_ended && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        ProcessMessage(message);
+    }
+    if (m_ended)
+        return true;
+    // Wakes for any message that came after the queue was emptied.
+    DWORD events = m_loopEvent != nullptr ? 1 : 0;
+    DWORD woke = ::MsgWaitForMultipleObjects(events, &m_loopEvent, FALSE, timeout, QS_ALLINPUT);
+    if (events != 0 && woke == WAIT_OBJECT_0)
+        OnLoopEvent();
+    return true;
 }
 
 bool CDialog::PreTranslateMessage(MSG* message)
@@ -162,6 +174,10 @@ void CDialog::OnOK()
 void CDialog::OnCancel()
 {
     EndDialog(IDCANCEL);
+}
+
+void CDialog::OnLoopEvent()
+{
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

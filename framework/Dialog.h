@@ -28,6 +28,13 @@ public:
     // One message of the loop: pre-translation first, then the usual
     // translation and dispatch if it was not taken.
     void ProcessMessage(MSG& message);
+    // One turn of the modal loop: every message waiting, then a wait of at
+    // most `timeout` ms for the next one or for the loop event, whose
+    // handler runs then. False once WM_QUIT has come; it is posted again
+    // for the loop outside.
+    bool RunLoopOnce(DWORD timeout);
+    // An event the modal loop waits on besides messages, or null for none.
+    void SetLoopEvent(HANDLE event) { m_loopEvent = event; }
     virtual bool PreTranslateMessage(MSG* message);
 
     // The command-update pass over the dialog's controls: each control's
@@ -44,6 +51,9 @@ protected:
     virtual void DoDataExchange(CDataExchange* exchange);
     virtual void OnOK();
     virtual void OnCancel();
+    // The loop event has been set; runs between messages, never inside a
+    // handler and never in a modal loop other than this dialog's.
+    virtual void OnLoopEvent();
 
     DECLARE_MESSAGE_MAP()
 
@@ -56,5 +66,6 @@ private:
     bool m_modal = false;  // inside DoModal's loop
     bool m_ended = false;
     int m_result = -1;
+    HANDLE m_loopEvent = nullptr;
     MSG m_current = {};  // the message being handled, for Default
 };

@@ -11,5 +11,8 @@ public:
     CIcon(const CIcon&) = delete;
     CIcon& operator=(const CIcon&) = delete;
 
+    // Paints the icon in the middle of a minimised window, as its WM_PAINT.
+    void PaintCentred(HWND window) const;
+
     HICON m_hIcon;
 };

@@ -126,6 +126,13 @@ protected:                                                          \
          return AFX_TARGET(t)->OnSetCursor(&window, LOWORD(l), HIWORD(l));          \
      }},
 
+// void OnTimer(UINT_PTR id)
+#define ON_WM_TIMER()                                                               \
+    {WM_TIMER, 0, 0, [](CCmdTarget* t, WPARAM w, LPARAM) -> LRESULT {               \
+         AFX_TARGET(t)->OnTimer(static_cast<UINT_PTR>(w));                          \
+         return 0;                                                                  \
+     }},
+
 // void Handler(), for a menu command `id`
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
 

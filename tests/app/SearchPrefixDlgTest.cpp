@@ -93,6 +93,15 @@ protected:
             m_dialog->ProcessMessage(message);
     }
 
+    // The dialog's own loop, which also hears of the key's changes, for
+    // long enough that they have settled and been read.
+    void RunLoop()
+    {
+        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 700;)
+            m_dialog->RunLoopOnce(50);
+        Pump();
+    }
+
     HWND Item(int id) const { return ::GetDlgItem(m_dialog->m_hWnd, id); }
     HWND List() const { return Item(IDC_PREFIX_LIST); }
     HWND ComboEdit() const { return ::GetWindow(Item(IDC_URL_COMBO), GW_CHILD); }
@@ -617,20 +626,103 @@ TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
     EXPECT_EQ(::GetActiveWindow(), m_dialog->m_hWnd);
 }
 
-TEST_F(MainDialog, OkRewritesTheTableAndKeepsPrefixesWrittenMeanwhile)
+// Another program changes the key while the dialog is open (its loop not
+// run, so the list does not follow): OK writes the user's edits and nothing
+// else, so the key holds both.
+TEST_F(MainDialog, OkWritesTheUsersEditsBesideAnotherProgramsChanges)
 {
     CreateTestKey(kSearchUrl);
     Open();
-    CreateTestKey(PrefixPath("STRAY").c_str(), "http://s/%s");  // written meanwhile elsewhere
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, PrefixPath("NEWS").c_str(), "%");  // and damaged
+    CreateTestKey(PrefixPath("NEWS").c_str(), "http://other/news/%s");
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, PrefixPath("USENET").c_str());
+    CreateTestKey(PrefixPath("STRAY").c_str(), "http://s/%s");
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, PrefixPath("IMAGE").c_str(), "%");  // and damaged
+    SetFields("GOOGLE", "http://g/%s");
+    Click(IDC_ADD);
+    SetFields("ALBUM", "");
+    Click(IDC_REMOVE);
+    SetFields("WIKI", "http://w/%s");
+    Click(IDC_ADD);
     Click(IDOK);
     EXPECT_TRUE(m_dialog->HasEnded());
     EXPECT_EQ(m_dialog->GetResult(), IDOK);
-    std::vector<std::string> expected = kDefaults;
-    expected.insert(expected.end() - 1, "STRAY");
-    EXPECT_EQ(StoredNames(), expected);
-    EXPECT_EQ(StoredValueCount("STRAY"), 1u);
-    EXPECT_TRUE(StoredPrefixes()["NEWS"].hasTheFiveValues);
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"ARTIST", "GOOGLE", "IMAGE", "MOVIE",
+                                                       "NEWS", "STRAY", "WIKI"}));
+    auto stored = StoredPrefixes();
+    EXPECT_EQ(stored["NEWS"].url, "http://other/news/%s");
+    EXPECT_EQ(stored["STRAY"].valueCount, 1u);
+    EXPECT_EQ(stored["IMAGE"].valueCount, 4u);
+    for (const char* edited : {"GOOGLE", "WIKI"})
+        EXPECT_TRUE(stored[edited].hasTheFiveValues) << edited;
+    EXPECT_EQ(stored["GOOGLE"].url, "http://g/%s");
+}
+
+// Changes made through another handle reach the list in the rows the user
+// has not edited, in one reading for a burst of them, and leave the user's
+// selection, typing, label and modified flag alone; the save's own writes do
+// not come back, and a deleted key takes every row the user has not edited.
+TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    SetFields("NEWS", "http://mine/%s");
+    Click(IDC_ADD);
+    SelectRow(RowOf("MOVIE"));
+    SetFields("MOVIE", "http://typed/%s");  // typed, not added
+    HKEY other = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, KEY_ALL_ACCESS, &other), 0);
+    ::RegSetKeyValueA(other, "NEWS", "", REG_SZ, "http://other/news/%s", 21);
+    ::RegDeleteTreeA(other, "USENET");
+    ::RegSetKeyValueA(other, "STRAY", "", REG_SZ, "http://s/%s", 11);
+    auto burst = [](LPVOID key) -> DWORD {  // a value rewritten unchanged signals nothing
+        for (int change = 20; change >= 0; --change, ::Sleep(10)) {
+            std::string url = "http://other/image/%s" + std::string(change, '#');
+            ::RegSetKeyValueA(static_cast<HKEY>(key), "IMAGE", "", REG_SZ, url.c_str(),
+                              static_cast<DWORD>(url.size() + 1));
+        }
+        return 0;
+    };
+    unsigned opens = 0;
+    {
+        RegistryCallLayer calls;
+        HANDLE writer = ::CreateThread(nullptr, 0, burst, other, 0, nullptr);
+        RunLoop();
+        ::WaitForSingleObject(writer, INFINITE);
+        ::CloseHandle(writer);
+        opens = calls.CallsTo("RegOpenKeyExA");
+    }
+    EXPECT_EQ(opens, 1 + StoredNames().size()) << "opens";  // the key and each subkey, once
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ALBUM", "ARTIST", "GOOGLE", "IMAGE", "MOVIE",
+                                                "NEWS", "STRAY"}));
+    EXPECT_EQ(Text(ComboEdit()), "http://typed/%s");
+    EXPECT_EQ(RowOf("MOVIE"), static_cast<int>(::SendMessageA(List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    Click(IDC_APPLY);
+    auto stored = StoredPrefixes();
+    EXPECT_EQ(stored["NEWS"].url, "http://mine/%s");
+    EXPECT_EQ(stored["IMAGE"].url, "http://other/image/%s");
+
+    // A label being edited waits; the save's own writes change nothing.
+    ::SetFocus(List());
+    ::SendMessageA(List(), LVM_EDITLABELA, RowOf("ALBUM"), 0);
+    ::RegDeleteTreeA(other, "ALBUM");
+    RunLoop();
+    EXPECT_NE(LabelEditor(), nullptr);
+    EXPECT_NE(RowOf("ALBUM"), -1);
+    ::SendMessageA(List(), LVM_CANCELEDITLABEL, 0, 0);
+    RunLoop();
+    EXPECT_EQ(RowOf("ALBUM"), -1);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    SetFields("ZED", "http://z/%s");
+    Click(IDC_ADD);
+    ::RegCloseKey(other);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
+    RunLoop();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ZED"}));
+    CreateTestKey(PrefixPath("BACK").c_str(), "http://b/%s");  // and made again
+    RunLoop();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"BACK", "ZED"}));
 }
 
 // The only copy of what failed to reach the registry is the table: OK keeps
@@ -639,6 +731,8 @@ TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
 {
     CreateTestKey(kSearchUrl);
     Open();
+    SetFields("WIKI", "http://w/%s");
+    Click(IDC_ADD);
     {
         RegistryCallLayer calls;
         calls.FailEveryCallTo("RegSetValueExA", ERROR_ACCESS_DENIED);
@@ -650,7 +744,7 @@ TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
     EXPECT_TRUE(Enabled(IDC_APPLY));
     Click(IDOK);
     EXPECT_TRUE(m_dialog->HasEnded());
-    EXPECT_TRUE(StoredPrefixes()["GOOGLE"].hasTheFiveValues);
+    EXPECT_TRUE(StoredPrefixes()["WIKI"].hasTheFiveValues);
 }
 
 // The load fills the list in one go. Its rows must stand as the sorted
@@ -785,14 +879,15 @@ TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
     Click(IDC_REMOVE);
     Click(IDOK);
     ASSERT_TRUE(m_dialog->HasEnded());
-    expected["CAFÉ"] = "http://café.fr/?q=%s";
+    expected["café"] = "http://café.fr/?q=%s";  // not edited: as stored
     expected["ÜBER"] = "http://über.de/?q=%s";
     expected["ПОИСК"] = "http://поиск.рф/?q=%s";
     auto stored = StoredPrefixes();
     EXPECT_EQ(stored.size(), expected.size());
     for (const auto& prefix : expected) {
         EXPECT_EQ(stored[prefix.first].url, prefix.second) << prefix.first;
-        EXPECT_TRUE(stored[prefix.first].hasTheFiveValues) << prefix.first;
+        bool edited = prefix.first == "ÜBER" || prefix.first == "ПОИСК";
+        EXPECT_EQ(stored[prefix.first].hasTheFiveValues, edited) << prefix.first;
     }
 }
 

@@ -59,11 +59,13 @@ wait_for_exit "Escape"
 stored=$(wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -c 'SearchUrl\\' || true)
 [ "$stored" = 7 ] || fail "the first run stored $stored prefixes, not the seven defaults"
 
-# Another program adds a prefix whose URL no Western code page can hold.
+# Another program adds a whole prefix whose URL no Western code page can
+# hold; no save of Quillory's writes it again.
 {
   printf '\xff\xfe'
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\%s\\RF]\r\n@="%s"\r\n' \
-    'Software\Microsoft\Internet Explorer\SearchUrl' 'http://пример.рф/?q=%s' |
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\%s\\RF]\r\n@="%s"\r\n%b' \
+    'Software\Microsoft\Internet Explorer\SearchUrl' 'http://пример.рф/?q=%s' \
+    '" "="+"\r\n"%"="%25"\r\n"&"="%26"\r\n"+"="%2B"\r\n' |
     iconv -f UTF-8 -t UTF-16LE
 } >"$shots/rf.reg"
 wine reg import "$shots/rf.reg" >/dev/null 2>&1 || fail "cannot import the RF prefix"
@@ -258,3 +260,46 @@ grep -qF '<DT><A HREF="https://yandex.ru/maps/?text=%s" SHORTCUTURL="карта"
 press Escape
 wait_for_exit "Escape after the export for Firefox"
 echo "Exported for Firefox: $(grep -c 'SHORTCUTURL=' "$firefox_file") keyword bookmarks."
+
+# Another program changes the key while the dialog is open: the list follows
+# (an export shows the table), and OK keeps the change. A second start shows
+# the dialog and ends by itself. (Without a window manager Wine does not
+# minimise; the restoring is tested with the dialogs.)
+rm -f "$WINEPREFIX/drive_c/quillory-followed.reg"
+start_quillory
+wine reg add "$key\\LIVE" /ve /d 'http://live/?q=%s' /f >/dev/null 2>&1 || fail "reg add"
+wine reg delete "$key\\DICT" /f >/dev/null 2>&1 || fail "reg delete"
+sleep 1
+followed='C:\quillory-followed.reg'
+press shift+F10
+press e                  # Export...
+focus_dialog "Save As"
+press ctrl+a
+type_text "$followed"
+press Return
+dialog_gone "Save As"
+shot 15-followed
+prefix_sections "$WINEPREFIX/drive_c/quillory-followed.reg" > "$shots/followed.txt" ||
+  fail "the export of the followed table wrote no file"
+grep -q 'SearchUrl\\LIVE]$' "$shots/followed.txt" || fail "the list did not show LIVE"
+! grep -q 'SearchUrl\\DICT]$' "$shots/followed.txt" || fail "the list still showed DICT"
+
+wine "$exe" </dev/null >/dev/null 2>&1 &
+second=$!
+for _ in $(seq 1 40); do
+  kill -0 "$second" 2>/dev/null || break
+  sleep 0.25
+done
+kill -0 "$second" 2>/dev/null && fail "the second start did not end by itself"
+wait "$second" || fail "the second start ended with code $?"
+sleep 1
+[ "$(xdotool search --onlyvisible --name '^Quillory$' | wc -l)" = 1 ] ||
+  fail "not exactly one dialog after the second start"
+shot 16-second-start
+xdotool windowfocus --sync "$window"
+pause
+click_at 142 242         # OK
+wait_for_exit "OK after following the key"
+wine reg query "$key\\LIVE" >/dev/null 2>&1 || fail "OK lost LIVE"
+! wine reg query "$key\\DICT" >/dev/null 2>&1 || fail "OK brought DICT back"
+echo "The open dialog followed the key; a second start showed it and ended."

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "registry/RegistryKey.h"
+
+#include <optional>
+
+#include <windows.h>
+
+namespace Tessaly {
+
+// Sets an event when a watched key, or anything below it, changes: a
+// subkey made or deleted, a value set or deleted, the key itself deleted.
+// One signal per arming: arm again after each, before reading what changed,
+// so that nothing written meanwhile goes unseen. The event resets itself
+// when a wait takes it.
+class CKeyWatch {
+public:
+    CKeyWatch();
+    ~CKeyWatch();
+    CKeyWatch(const CKeyWatch&) = delete;
+    CKeyWatch& operator=(const CKeyWatch&) = delete;
+
+    HANDLE GetEvent() const { return m_event; }
+
+    // Watches `key` from now on, instead of any key watched before. Its
+    // handle stays open while it is watched: closing it ends the watch with
+    // a signal.
+    void Watch(const CRegistryKey& key);
+    // Arms the watch on the key watched already. False when there is none,
+    // or it has been deleted.
+    bool Rearm();
+
+private:
+    HANDLE m_event;
+    std::optional<CRegistryKey> m_key;
+};
+
+} // namespace Tessaly
