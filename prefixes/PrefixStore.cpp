@@ -160,7 +160,7 @@ bool CPrefixListCtrl::ReadKey(std::vector<Row>& shown, std::vector<CString>& ski
                 skipped.push_back(subkey.GetName());
                 if (exact)
                     kept.Add(subkey.GetName());
-            } else if (IsValidPrefix(UpperCasePrefix(subkey.GetName())) && !url.IsEmpty()) {
+            } else if (!url.IsEmpty()) {  // a subkey's name is always a valid prefix
                 shown.push_back({subkey.GetName(), url});
             }
         }

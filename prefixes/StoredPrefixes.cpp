@@ -198,9 +198,10 @@ CStoredPrefixes::Update CStoredPrefixes::Merge(const std::vector<PrefixRow>& key
             edited.Add(edit->first.c_str());
         edit = next;
     }
+    bool anyEdits = !m_edits.empty() || !m_removed.IsEmpty();
     auto isEdited = [&](const char* name) {
-        return edited.Find(name) != nullptr || m_origins.Find(name) != nullptr ||
-               m_removed.Find(name) != nullptr;
+        return anyEdits && (edited.Find(name) != nullptr || m_origins.Find(name) != nullptr ||
+                            m_removed.Find(name) != nullptr);
     };
     std::map<std::wstring, PrefixRow, CSubkeyNames::IgnoringCase> now;
     for (const PrefixRow& row : key)

@@ -16,6 +16,7 @@ public:
     void Add(const char* name);
     void Remove(const char* name);
     void RemoveAll() { m_names.clear(); }
+    bool IsEmpty() const { return m_names.empty(); }
     // The kept spelling of the name equal to `name`, or null.
     const CString* Find(const char* name) const;
     // The spellings of the names that `other` does not hold.
