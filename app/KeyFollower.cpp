@@ -15,9 +15,34 @@ namespace {
 const UINT kSettle = 100;      // ms
 const DWORD kLongestWait = 500;  // ms
 
+// Software\Microsoft\Internet Explorer\SearchUrl: how often the walk may go
+// down again.
+const size_t kPathDepth = 4;
+
 CRegistryKey OpenForWatch(const std::string& path)
 {
     return CRegistryKey(HKEY_CURRENT_USER, path.c_str(), KEY_NOTIFY, nullptr);
+}
+
+bool Exists(const std::string& path)
+{
+    try {
+        OpenForWatch(path);
+        return true;
+    } catch (const CRegistryKey::Exception&) {
+        return false;
+    }
+}
+
+// A menu open or the mouse held: a list changing beneath them would leave
+// another row chosen.
+bool IsTracking()
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    bool menu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &info) &&
+                (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_INMOVESIZE)) != 0;
+    return menu || ::GetCapture() != nullptr;
 }
 
 } // namespace
@@ -38,24 +63,32 @@ void CKeyFollower::Watch()
 {
     if (m_onKey && m_watch.Rearm())
         return;
-    // The key is gone or never was: the nearest key above it is watched,
-    // whole, for the moment it is made; then the key itself, if it was made
-    // meanwhile.
+    // The key is gone or never was: the nearest key above it is watched for
+    // the next key on the way to be made, and the walk goes down again when
+    // one was made before the watch began.
     m_onKey = false;
-    std::string path = CPrefixListCtrl::kKeyPath;
-    for (bool watched = false; !watched && !path.empty();) {
-        size_t cut = path.rfind('\\');
-        path.resize(cut == std::string::npos ? 0 : cut);
+    const std::string key = CPrefixListCtrl::kKeyPath;
+    for (size_t rounds = 0; rounds < kPathDepth; ++rounds) {
         try {
-            m_watch.Watch(OpenForWatch(path));
-            watched = true;
+            m_watch.Watch(OpenForWatch(key), true);
+            m_onKey = true;
+            return;
         } catch (const CRegistryKey::Exception&) {
         }
-    }
-    try {
-        m_watch.Watch(OpenForWatch(CPrefixListCtrl::kKeyPath));
-        m_onKey = true;
-    } catch (const CRegistryKey::Exception&) {
+        std::string path = key;
+        for (bool watched = false; !watched;) {
+            size_t cut = path.rfind('\\');
+            path.resize(cut == std::string::npos ? 0 : cut);
+            try {
+                m_watch.Watch(OpenForWatch(path), false);
+                watched = true;
+            } catch (const CRegistryKey::Exception&) {
+                if (path.empty())
+                    return;
+            }
+        }
+        if (!Exists(key.substr(0, key.find('\\', path.empty() ? 0 : path.size() + 1))))
+            return;
     }
 }
 
@@ -75,8 +108,9 @@ void CKeyFollower::OnTimer(UINT_PTR id)
     if (id != kTimerId)
         return;
     // Not under a label being edited, nor while the dialog waits on a box
-    // of its own (a message, a file dialog): the timer comes again.
-    if (m_table.GetEditControl() != nullptr || !m_owner.IsWindowEnabled())
+    // of its own (a message, a file dialog) or the user on a menu or a
+    // click: the timer comes again.
+    if (m_table.GetEditControl() != nullptr || !m_owner.IsWindowEnabled() || IsTracking())
         return;
     ::KillTimer(m_owner.m_hWnd, kTimerId);
     m_settling = false;

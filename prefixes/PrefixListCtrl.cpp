@@ -234,12 +234,19 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         m_rowOf.erase(static_cast<const char*>(old));
         m_rowOf[static_cast<const char*>(now)] = item;
     }
-    m_stored.Rename(old, now);
+    Row uncovered = m_stored.Rename(old, now, GetItemText(item, kUrlColumn));
     // Deselecting and reselecting raises two item-changed notifications, so
     // the dialog refills its fields with the new prefix.
     SetItemState(item, 0, LVIS_SELECTED);
     SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
+    ShowUncovered(uncovered);
     m_bModified = true;
+}
+
+void CPrefixListCtrl::ShowUncovered(const Row& stored)
+{
+    if (!stored.prefix.IsEmpty())
+        AddOrUpdateRows({stored}, false);
 }
 
 void CPrefixListCtrl::RemovePrefix(const char* prefix)
@@ -247,7 +254,7 @@ void CPrefixListCtrl::RemovePrefix(const char* prefix)
     CString upper = UpperCasePrefix(prefix);
     if (!RemoveRow(upper))
         return;
-    m_stored.Remove(upper);
+    ShowUncovered(m_stored.Remove(upper));
     m_bModified = true;
 }
 

@@ -78,6 +78,8 @@ private:
     int AddOrUpdateRows(const std::vector<Row>& rows, bool byUser);
     // Removes the row of an upper-cased prefix; false when there is none.
     bool RemoveRow(const char* prefix);
+    // Shows a stored prefix that the user's own row of its name hid.
+    void ShowUncovered(const Row& stored);
     // Reads the key's prefixes into `shown` and the subkeys passed over into
     // `skipped` (those named exactly also into `kept`); false, with the
     // system's error, when the key could not be walked to its end.
@@ -93,7 +95,9 @@ private:
     void IndexRemovedRow(int item, const char* prefix);
     std::vector<PendingRow> PendingRows(std::vector<CString>& kept) const;
     bool WriteRows();
-    void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending);
+    // Writes the rows; `order` names those written, in the order written.
+    void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
+                      std::vector<size_t>& order);
     CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row);
     bool DeleteRemovedSubkeys();
     void ShowError(const char* text) const;

@@ -265,18 +265,17 @@ bool CPrefixListCtrl::WriteRows()
     std::vector<PendingRow> pending = PendingRows(kept);
     if (pending.empty())
         return true;  // nothing edited: the key is not even opened
+    std::vector<size_t> order;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
-        WriteInOrder(searchUrl, pending);
+        WriteInOrder(searchUrl, pending, order);
     } catch (const CRegistryKey::Exception&) {
     }
-    bool failed = false;
-    for (const PendingRow& row : pending) {
-        if (row.state == PendingRow::Written)
-            m_stored.Written(row.write);
-        else
-            failed = true;
-    }
+    // In the order written: a prefix leaves its old subkey before another
+    // row is written there.
+    for (size_t i : order)
+        m_stored.Written(pending[i].write);
+    bool failed = order.size() != pending.size();
     if (failed)
         ShowError(FailureText(kAddFailed, kept));
     return !failed;
@@ -286,7 +285,8 @@ bool CPrefixListCtrl::WriteRows()
 // row, renamed away, that is not written yet; so each prefix is always in
 // the key under its old or its new name. Rows that swap names wait on each
 // other: one of their prefixes is set aside in a subkey of its own first.
-void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>& pending)
+void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
+                                   std::vector<size_t>& order)
 {
     std::map<std::wstring, size_t, CSubkeyNames::IgnoringCase> heldBy;
     for (size_t i = 0; i < pending.size(); ++i) {
@@ -320,6 +320,8 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
             // would be written over.
             bool holdsTheOnlyCopy = other != nullptr && other->state == PendingRow::Failed;
             pending[i].state = holdsTheOnlyCopy ? PendingRow::Failed : write(pending[i]);
+            if (pending[i].state == PendingRow::Written)
+                order.push_back(i);
         }
         // Only rows waiting on each other are left: the first one's subkey
         // is freed by setting aside the prefix it holds.

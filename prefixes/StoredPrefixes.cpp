@@ -80,6 +80,15 @@ void CStoredPrefixes::Erase(Edits::iterator edit)
     m_edits.erase(edit);
 }
 
+PrefixRow CStoredPrefixes::Uncovered(const char* prefix) const
+{
+    const PrefixRow* own = OwnSubkey(prefix);
+    if (own == nullptr || m_origins.Find(own->prefix) != nullptr ||
+        m_removed.Find(own->prefix) != nullptr || m_edits.count(prefix) != 0)
+        return PrefixRow();
+    return *own;
+}
+
 void CStoredPrefixes::Set(const char* prefix, const char* url)
 {
     auto edit = m_edits.find(prefix);
@@ -88,41 +97,41 @@ void CStoredPrefixes::Set(const char* prefix, const char* url)
         return;
     }
     Edit added = {url, OriginOf(prefix)};
-    if (!added.origin.IsEmpty())
+    if (!added.origin.IsEmpty()) {
         m_origins.Add(added.origin);
+        m_removed.Remove(added.origin);  // a row stands there again
+    }
     m_edits.emplace(prefix, std::move(added));
 }
 
-void CStoredPrefixes::Rename(const char* from, const char* to)
+PrefixRow CStoredPrefixes::Rename(const char* from, const char* to, const char* url)
 {
-    Edit renamed;
+    Edit renamed = {url, CString()};
     auto edit = m_edits.find(from);
     if (edit != m_edits.end()) {
-        renamed = std::move(edit->second);
+        renamed.origin = edit->second.origin;
         m_edits.erase(edit);
     } else if (const PrefixRow* stored = OwnSubkey(from)) {
-        renamed = {stored->url, stored->prefix};
+        renamed.origin = stored->prefix;
         m_origins.Add(stored->prefix);
     }
-    // A subkey of that name that the row did not come from has lost its row.
-    const PrefixRow* left = OwnSubkey(from);
-    if (left != nullptr && m_origins.Find(left->prefix) == nullptr)
-        m_removed.Add(left->prefix);
     m_edits[to] = std::move(renamed);
+    return Uncovered(from);
 }
 
-void CStoredPrefixes::Remove(const char* prefix)
+PrefixRow CStoredPrefixes::Remove(const char* prefix)
 {
     auto edit = m_edits.find(prefix);
-    if (edit != m_edits.end()) {
-        CString origin = edit->second.origin;
-        Erase(edit);
-        if (!origin.IsEmpty())
-            m_removed.Add(origin);
+    if (edit == m_edits.end()) {
+        if (const PrefixRow* own = OwnSubkey(prefix))
+            m_removed.Add(own->prefix);
+        return PrefixRow();
     }
-    const PrefixRow* own = OwnSubkey(prefix);
-    if (own != nullptr && m_origins.Find(own->prefix) == nullptr)
-        m_removed.Add(own->prefix);
+    CString origin = edit->second.origin;
+    Erase(edit);
+    if (!origin.IsEmpty())
+        m_removed.Add(origin);
+    return Uncovered(prefix);
 }
 
 std::vector<CStoredPrefixes::Write> CStoredPrefixes::Writes() const
@@ -189,13 +198,25 @@ void CStoredPrefixes::Deleted(const char* name)
 
 CStoredPrefixes::Update CStoredPrefixes::Merge(const std::vector<PrefixRow>& key)
 {
+    std::map<std::wstring, PrefixRow, CSubkeyNames::IgnoringCase> now;
+    for (const PrefixRow& row : key)
+        now[Widen(row.prefix)] = row;
     CSubkeyNames edited;
     for (auto edit = m_edits.begin(); edit != m_edits.end();) {
         auto next = std::next(edit);
-        if (ChangesNothing(edit->first, edit->second))
+        CString& origin = edit->second.origin;
+        if (ChangesNothing(edit->first, edit->second)) {
+            m_removed.Remove(origin);
             Erase(edit);
-        else
+        } else {
+            // A row whose subkey is gone is a new one; another prefix may
+            // come to that name.
+            if (!origin.IsEmpty() && now.count(Widen(origin)) == 0) {
+                m_origins.Remove(origin);
+                origin = CString();
+            }
             edited.Add(edit->first.c_str());
+        }
         edit = next;
     }
     bool anyEdits = !m_edits.empty() || !m_removed.IsEmpty();
@@ -203,9 +224,6 @@ CStoredPrefixes::Update CStoredPrefixes::Merge(const std::vector<PrefixRow>& key
         return anyEdits && (edited.Find(name) != nullptr || m_origins.Find(name) != nullptr ||
                             m_removed.Find(name) != nullptr);
     };
-    std::map<std::wstring, PrefixRow, CSubkeyNames::IgnoringCase> now;
-    for (const PrefixRow& row : key)
-        now[Widen(row.prefix)] = row;
     Update update;
     for (const auto& stored : m_stored) {
         if (now.count(stored.first) != 0)

@@ -41,10 +41,13 @@ public:
     // The key holds nothing shown, and nothing is edited.
     void Reset();
 
-    // The user's edits, by the table's prefixes.
+    // The user's edits, by the table's prefixes. A rename or removal that
+    // leaves a stored prefix of the old name with no row (another
+    // program's, hidden by the user's own row of that name) returns it, for
+    // the table to show; otherwise an empty row.
     void Set(const char* prefix, const char* url);
-    void Rename(const char* from, const char* to);
-    void Remove(const char* prefix);
+    PrefixRow Rename(const char* from, const char* to, const char* url);
+    PrefixRow Remove(const char* prefix);
 
     // The rows that differ from what is stored, and the subkeys of the rows
     // the user removed or renamed away that no row is written over.
@@ -81,6 +84,8 @@ private:
     bool IsRefused(const std::string& prefix, const Edit& edit) const;
     // True when an edited row's name is `name` to the registry.
     bool IsEditedName(const char* name) const;
+    // The stored prefix of that name that no row shows, if there is one.
+    PrefixRow Uncovered(const char* prefix) const;
     void Erase(Edits::iterator edit);
 
     std::map<std::wstring, PrefixRow, CSubkeyNames::IgnoringCase> m_stored;

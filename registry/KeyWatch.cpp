@@ -4,11 +4,10 @@ namespace Tessaly {
 
 namespace {
 
-const DWORD kChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-
-LONG Arm(const CRegistryKey& key, HANDLE event)
+LONG Arm(const CRegistryKey& key, bool subtree, HANDLE event)
 {
-    return ::RegNotifyChangeKeyValue(key.GetHandle(), TRUE, kChanges, event, TRUE);
+    DWORD changes = REG_NOTIFY_CHANGE_NAME | (subtree ? REG_NOTIFY_CHANGE_LAST_SET : 0);
+    return ::RegNotifyChangeKeyValue(key.GetHandle(), subtree, changes, event, TRUE);
 }
 
 } // namespace
@@ -25,22 +24,21 @@ CKeyWatch::~CKeyWatch()
     ::CloseHandle(m_event);
 }
 
-void CKeyWatch::Watch(const CRegistryKey& key)
+void CKeyWatch::Watch(const CRegistryKey& key, bool subtree)
 {
+    LONG result = Arm(key, subtree, m_event);
+    if (result != ERROR_SUCCESS)
+        throw CRegistryKey::Exception("CKeyWatch::Watch - RegNotifyChangeKeyValue", result);
     // The signal that closing the key watched before gives says nothing of
     // the key watched now.
     m_key = key;
+    m_subtree = subtree;
     ::ResetEvent(m_event);
-    LONG result = Arm(*m_key, m_event);
-    if (result != ERROR_SUCCESS) {
-        m_key.reset();
-        throw CRegistryKey::Exception("CKeyWatch::Watch - RegNotifyChangeKeyValue", result);
-    }
 }
 
 bool CKeyWatch::Rearm()
 {
-    return m_key.has_value() && Arm(*m_key, m_event) == ERROR_SUCCESS;
+    return m_key.has_value() && Arm(*m_key, m_subtree, m_event) == ERROR_SUCCESS;
 }
 
 } // namespace Tessaly

@@ -8,8 +8,9 @@
 
 namespace Tessaly {
 
-// Sets an event when a watched key, or anything below it, changes: a
-// subkey made or deleted, a value set or deleted, the key itself deleted.
+// Sets an event when a watched key changes: a subkey made or deleted, the
+// key itself deleted, and, watched with its subtree, a value set or deleted
+// or anything below it.
 // One signal per arming: arm again after each, before reading what changed,
 // so that nothing written meanwhile goes unseen. The event resets itself
 // when a wait takes it.
@@ -22,10 +23,10 @@ public:
 
     HANDLE GetEvent() const { return m_event; }
 
-    // Watches `key` from now on, instead of any key watched before. Its
-    // handle stays open while it is watched: closing it ends the watch with
-    // a signal.
-    void Watch(const CRegistryKey& key);
+    // Watches `key` from now on, instead of any key watched before, which
+    // is kept when this one cannot be. Its handle stays open while it is
+    // watched: closing it ends the watch with a signal.
+    void Watch(const CRegistryKey& key, bool subtree);
     // Arms the watch on the key watched already. False when there is none,
     // or it has been deleted.
     bool Rearm();
@@ -33,6 +34,7 @@ public:
 private:
     HANDLE m_event;
     std::optional<CRegistryKey> m_key;
+    bool m_subtree = false;
 };
 
 } // namespace Tessaly

@@ -715,10 +715,10 @@ TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
     SetFields("ZED", "http://z/%s");
     Click(IDC_ADD);
     ::RegCloseKey(other);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer");
     RunLoop();
     EXPECT_EQ(Rows(), (std::vector<std::string>{"ZED"}));
-    CreateTestKey(PrefixPath("BACK").c_str(), "http://b/%s");  // and made again
+    CreateTestKey(PrefixPath("BACK").c_str(), "http://b/%s");  // and made again, from above
     RunLoop();
     EXPECT_EQ(Rows(), (std::vector<std::string>{"BACK", "ZED"}));
 }

@@ -10,6 +10,7 @@ TEST(SingleInstance, ALaterStartRestoresTheFirstOnesDialog)
                                     0, 300, 200, nullptr, nullptr, nullptr, nullptr);
     CSingleInstance::MarkWindow(dialog);
     ::ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(dialog));
     {
         CSingleInstance first;
         EXPECT_TRUE(first.IsFirst());

@@ -455,7 +455,8 @@ TEST_F(PrefixStore, EveryFailingCallOfALoadIsSurvived)
 
 // A used key, and a table edited over it: ALBUM removed; NEWS renamed
 // HEADLINES with a new URL, then MOVIE renamed into NEWS's old name; ARTIST
-// and BOOK swapped; IMAGE added. google, read in lower case, is not edited;
+// and BOOK swapped; CODE renamed ZETA and a new CODE added; IMAGE added.
+// google, read in lower case, is not edited;
 // NEWS carries a stray value and subkey, UNREAD and EMPTY are never shown,
 // and LATE is written by another program after the load.
 class InterruptedSave : public PrefixStore {
@@ -463,7 +464,7 @@ protected:
     CPrefixListCtrl& PrepareEditedTable()
     {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
-        for (const char* name : {"ALBUM", "ARTIST", "BOOK", "google", "MOVIE", "NEWS"})
+        for (const char* name : {"ALBUM", "ARTIST", "BOOK", "CODE", "google", "MOVIE", "NEWS"})
             StorePrefix(name, (std::string("http://old/") + name).c_str());
         CreateTestKey((PrefixPath("NEWS") + "\\stray").c_str(), "below a prefix");
         ::RegSetKeyValueA(HKEY_CURRENT_USER, PrefixPath("NEWS").c_str(), "stray", REG_SZ, "x", 2);
@@ -481,6 +482,8 @@ protected:
         rename("ARTIST", "SWAP");
         rename("BOOK", "ARTIST");
         rename("SWAP", "BOOK");
+        rename("CODE", "ZETA");
+        table.AddOrUpdatePrefix("CODE", "http://new/CODE");
         table.AddOrUpdatePrefix("IMAGE", "http://i/%s");
         StorePrefix("LATE", "http://late/%s");
         return table;
@@ -498,6 +501,7 @@ protected:
                              {{"NEWS", "HEADLINES"}, {"http://old/NEWS", "http://new/NEWS"}},
                              {{"BOOK", "ARTIST", "~ARTIST"}, {"http://old/BOOK"}},
                              {{"ARTIST", "BOOK", "~BOOK"}, {"http://old/ARTIST"}},
+                             {{"CODE", "ZETA"}, {"http://old/CODE"}},
                              {{"google"}, {"http://old/google"}}};
         auto stored = StoredPrefixes();
         for (const Kept& prefix : kept) {

@@ -27,21 +27,32 @@ std::string Outcome(const CStoredPrefixes& stored, const CStoredPrefixes::Update
     for (const CString& name : stored.Deletes())
         text += " " + std::string(name);
     text += " |";
-    for (const PrefixRow& row : update.set)
-        text += " " + std::string(row.prefix) + "=" + std::string(row.url);
+    for (const PrefixRow& row : update.set) {
+        if (!row.prefix.IsEmpty())
+            text += " " + std::string(row.prefix) + "=" + std::string(row.url);
+    }
     text += " |";
     for (const CString& name : update.removed)
         text += " " + std::string(name);
     return text;
 }
 
+using Update = CStoredPrefixes::Update;
+
 struct Case {
     std::vector<std::string> stored;
-    std::function<void(CStoredPrefixes&)> edit;
-    bool readAgain;
-    std::vector<std::string> now;
+    // The user's edits and the key's new readings, in turn: the last
+    // reading's update, with any row an edit uncovered.
+    std::function<Update(CStoredPrefixes&)> steps;
     const char* outcome;
 };
+
+Update Shown(const PrefixRow& uncovered)
+{
+    Update update;
+    update.set.push_back(uncovered);
+    return update;
+}
 
 } // namespace
 
@@ -51,24 +62,40 @@ TEST(StoredPrefixes, EditsThatDifferAreWrittenAndTheRestFollowTheKey)
 {
     const Case cases[] = {
         // an edit back to the text it had is none, however it got there
-        {{"NEWS=n"}, [](auto& s) { s.Set("NEWS", "x"); s.Set("NEWS", "n"); }, false, {}, "| | |"},
-        {{"NEWS=n"}, [](auto& s) { s.Remove("NEWS"); s.Set("NEWS", "n"); }, false, {}, "| | |"},
-        {{"A=a"}, [](auto& s) { s.Rename("A", "B"); s.Rename("B", "A"); }, false, {}, "| | |"},
+        {{"NEWS=n"}, [](auto& s) { s.Set("NEWS", "x"); s.Set("NEWS", "n"); return Update(); },
+         "| | |"},
+        {{"A=a"}, [](auto& s) { s.Rename("A", "B", "a"); s.Rename("B", "A", "a"); return Update(); },
+         "| | |"},
+        // removed and added again as it was, then read again after a save
+        {{"NEWS=n"}, [](auto& s) { s.Remove("NEWS"); s.Set("NEWS", "n"); return s.Merge(Key({"NEWS=n"})); },
+         "| | |"},
         // another program's changes reach only the rows not edited
         {{"A=a", "B=b", "C=c", "E=e"},
-         [](auto& s) { s.Set("A", "mine"); s.Remove("B"); s.Rename("E", "F"); }, true,
-         {"A=x", "B=y", "D=d", "E=z"}, "A=mine F=e from E | B | D=d | C"},
+         [](auto& s) {
+             s.Set("A", "mine");
+             s.Remove("B");
+             s.Rename("E", "F", "e");
+             return s.Merge(Key({"A=x", "B=y", "D=d", "E=z"}));
+         },
+         "A=mine F=e from E | B | D=d | C"},
         // an edit that changes nothing holds nothing back
-        {{"A=a"}, [](auto& s) { s.Set("A", "a"); }, true, {"A=x"}, "| | A=x |"},
-        {{"A=a"}, [](auto& s) { s.Remove("A"); }, true, {}, "| | |"},
+        {{"A=a"}, [](auto& s) { s.Set("A", "a"); return s.Merge(Key({"A=x"})); }, "| | A=x |"},
+        {{"A=a"}, [](auto& s) { s.Remove("A"); return s.Merge({}); }, "| | |"},
+        // a renamed row whose subkey went is a new row; a prefix made there
+        // later is another program's, shown and kept
+        {{"A=a"}, [](auto& s) { s.Rename("A", "B", "a"); s.Merge({}); return s.Merge(Key({"A=z"})); },
+         "B=a | | A=z |"},
+        // the user's own row hid another program's of its name: removing or
+        // renaming it shows that one, which no save deletes
+        {{}, [](auto& s) { s.Set("N", "mine"); s.Merge(Key({"N=theirs"})); return Shown(s.Remove("N")); },
+         "| | N=theirs |"},
+        {{}, [](auto& s) { s.Set("N", "mine"); s.Merge(Key({"N=theirs"})); return Shown(s.Rename("N", "M", "mine")); },
+         "M=mine | | N=theirs |"},
     };
     for (const Case& c : cases) {
         CStoredPrefixes stored;
         stored.Merge(Key(c.stored));
-        c.edit(stored);
-        CStoredPrefixes::Update update;
-        if (c.readAgain)
-            update = stored.Merge(Key(c.now));
-        EXPECT_EQ(Outcome(stored, update), c.outcome) << c.stored[0];
+        Update update = c.steps(stored);
+        EXPECT_EQ(Outcome(stored, update), c.outcome) << c.outcome;
     }
 }
