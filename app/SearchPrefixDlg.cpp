@@ -9,6 +9,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 const char CSearchPrefixDlg::kWebPage[] = "http://www.quillory.org/index.php?version=1.0";
 
 BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
@@ -121,20 +123,6 @@ bool CSearchPrefixDlg::PreTranslateMessage(MSG* message)
         return true;
     }
     return CDialog::PreTranslateMessage(message);
-}
-
-CString CSearchPrefixDlg::PrefixText() const
-{
-    CString text;
-    m_prefixEdit.GetWindowText(text);
-    return text;
-}
-
-CString CSearchPrefixDlg::UrlText() const
-{
-    CString text;
-    m_urlCombo.GetWindowText(text);
-    return text;
 }
 
 void CSearchPrefixDlg::ClearFields()
@@ -355,6 +343,12 @@ void CSearchPrefixDlg::OnRemoveSelected()
     if (row == -1)
         return;
     RemoveAndClearFields(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
+    // As in a file list, the row now there (or the new last one) is chosen,
+    // so that Delete and F2 go on working.
+    int next = std::min(row, m_prefixList.GetItemCount() - 1);
+    const UINT chosen = LVIS_SELECTED | LVIS_FOCUSED;
+    if (next != -1)
+        m_prefixList.SetItemState(next, chosen, chosen);
 }
 
 void CSearchPrefixDlg::OnTrySearch()

@@ -64,8 +64,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    CString PrefixText() const;
-    CString UrlText() const;
+    CString PrefixText() const { return m_prefixEdit.GetWindowText(); }
+    CString UrlText() const { return m_urlCombo.GetWindowText(); }
     void ClearFields();
     void ShowRowInFields(int row);
     int SelectedRow() const;

@@ -44,6 +44,13 @@ void CWnd::GetWindowText(CString& text) const
     text.ReleaseBuffer(copied);
 }
 
+CString CWnd::GetWindowText() const
+{
+    CString text;
+    GetWindowText(text);
+    return text;
+}
+
 bool CWnd::EnableWindow(bool enable)
 {
     return ::EnableWindow(m_hWnd, enable) != FALSE;

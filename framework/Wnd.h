@@ -24,6 +24,7 @@ public:
 
     void SetWindowText(const char* text);
     void GetWindowText(CString& text) const;
+    CString GetWindowText() const;
     bool EnableWindow(bool enable = true);
     bool IsWindowEnabled() const;
 

@@ -346,15 +346,27 @@ TEST_F(MainDialog, RemovingTheSelectedPrefixWithTheButtonOrDelete)
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "NEWS");
     EXPECT_FALSE(Enabled(IDC_APPLY));
 
+    // The button empties both fields; Delete leaves the row now in its place
+    // (or the new last one) chosen, so that Delete and F2 go on.
     SelectRow(RowOf("NEWS"));
     Click(IDC_REMOVE);
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)) + Text(Item(IDC_URL_COMBO)), "");
+    EXPECT_EQ(::SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0), 0);
     SelectRow(RowOf("MOVIE"));
     PressInList(VK_DELETE);
-    std::vector<std::string> rows = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE", "USENET"};
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "USENET");
+    PressInList(VK_F2);
+    ASSERT_NE(LabelEditor(), nullptr);
+    ::SetWindowTextA(LabelEditor(), "groups");
+    ::PostMessageA(LabelEditor(), WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    std::vector<std::string> rows = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE", "GROUPS"};
+    EXPECT_EQ(Rows(), rows);  // a renamed row keeps its place
+    PressInList(VK_DELETE);  // GROUPS, still chosen
+    PressInList(VK_DELETE);  // IMAGE, the new last row
+    rows.resize(3);
     EXPECT_EQ(Rows(), rows);
-    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
-    EXPECT_EQ(Text(Item(IDC_URL_COMBO)), "");
-    EXPECT_FALSE(Enabled(IDC_REMOVE));
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "GOOGLE");
     EXPECT_TRUE(Enabled(IDC_APPLY));
 
     SelectRow(RowOf("ALBUM"));
@@ -369,7 +381,7 @@ TEST_F(MainDialog, RemovingTheSelectedPrefixWithTheButtonOrDelete)
     Click(IDC_APPLY);
     EXPECT_EQ(StoredNames(), rows);
     CSearchUrlCatalog catalog;
-    EXPECT_EQ(StoredPrefixes()["IMAGE"].url, std::string(catalog.Lookup("Images: Google Images")));
+    EXPECT_EQ(StoredPrefixes()["GOOGLE"].url, std::string(catalog.Lookup("Web Search: Google")));
     for (const std::string& name : rows)
         EXPECT_TRUE(StoredPrefixes()[name].hasTheFiveValues) << name;
 }
@@ -1235,9 +1247,10 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
         ::SendMessageA(m_dialog->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), -1);
     });
     EXPECT_EQ(RowOf("NEWS"), -1);
-    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
+    EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "USENET");  // the row now in its place
 
     // Rename opens the label editor, as F2 does; neither acts without a row.
+    SelectRow(-1);
     Command(ID_PREFIX_RENAME);
     Command(ID_PREFIX_REMOVE);
     EXPECT_EQ(LabelEditor(), nullptr);
