@@ -67,9 +67,13 @@ void CBrowserImportDlg::FillList()
                             LVS_EX_LABELTIP);
     // Widths in pixels at 96 DPI, as wide on every screen.
     int dpi = m_list.GetDpi();
-    m_list.InsertColumn(0, "Prefix", LVCFMT_LEFT, MulDiv(80, dpi, 96));
-    m_list.InsertColumn(1, "URL", LVCFMT_LEFT, MulDiv(285, dpi, 96));
-    m_list.InsertColumn(2, "Browser", LVCFMT_LEFT, MulDiv(195, dpi, 96));
+    const UINT names[] = {IDS_COLUMN_PREFIX, IDS_COLUMN_URL, IDS_COLUMN_BROWSER};
+    const int widths[] = {80, 285, 195};  // at 96 DPI
+    for (int column = 0; column < 3; ++column) {
+        CString name;
+        name.LoadString(names[column]);
+        m_list.InsertColumn(column, name, LVCFMT_LEFT, MulDiv(widths[column], dpi, 96));
+    }
 
     m_filling = true;
     m_list.SendMessage(WM_SETREDRAW, FALSE);

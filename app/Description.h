@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/String.h"
+
 #include <windows.h>
 
 // The texts of the dialog's description box: one for the field in use,
@@ -12,5 +14,5 @@ public:
 
     // For the window with the focus (null: none), given the two fields;
     // code kOnlineButton wins over the focus.
-    static const char* For(HWND focus, HWND prefixEdit, HWND urlCombo, int code);
+    static CString For(HWND focus, HWND prefixEdit, HWND urlCombo, int code);
 };

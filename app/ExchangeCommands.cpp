@@ -11,6 +11,7 @@
 #include "framework/KnownFolder.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/Win32Exception.h"
+#include "res/resource.h"
 
 #include <utility>
 #include <vector>
@@ -18,19 +19,27 @@
 namespace {
 
 const char kCaption[] = "Quillory";
-const char kImportFilter[] =
-    "Registration Entries (*.reg)|*.reg|Bookmarks (*.html;*.htm)|*.html;*.htm|All Files (*.*)|*.*||";
-const char kExportFilter[] =
-    "Registration Entries (*.reg)|*.reg|Bookmarks for Firefox (*.html)|*.html|All Files (*.*)|*.*||";
 const int kBookmarksType = 2;  // in both filters
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
 
-std::string SystemErrorText(DWORD error)
+CString Text(UINT id)
 {
-    if (error == ERROR_FILE_TOO_LARGE)
-        return "The file is larger than 64 MB.";
-    return Tessaly::CWin32Exception("", error).GetErrorMessage();
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+// The text `id` about the file at `path` that the system could not read or
+// write, with the system's words for why.
+std::string FileErrorText(UINT id, const std::string& path, DWORD error)
+{
+    CString why = error == ERROR_FILE_TOO_LARGE
+                      ? Text(IDS_FILE_TOO_LARGE)
+                      : CString(Tessaly::CWin32Exception("", error).GetErrorMessage());
+    CString text;
+    AfxFormatString2(text, id, path.c_str(), why);
+    return static_cast<const char*>(text);
 }
 
 // The file name's extension, with its dot; empty when it has none.
@@ -83,39 +92,39 @@ CExchangeCommands::CExchangeCommands(const CWnd& owner, CPrefixListCtrl& table)
 
 void CExchangeCommands::Import()
 {
-    CFileDialog dialog(true, "reg", nullptr, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST, kImportFilter,
-                       m_owner.m_hWnd);
+    CFileDialog dialog(true, "reg", nullptr, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                       Text(IDS_FILTER_IMPORT), m_owner.m_hWnd);
     if (dialog.DoModal() != IDOK)
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     std::string bytes;
     if (DWORD error = CByteFile::Read(path.c_str(), bytes)) {
-        ShowMessage("Could not read " + path + ".\n\n" + SystemErrorText(error), MB_ICONERROR);
+        ShowMessage(FileErrorText(IDS_COULD_NOT_READ_FILE, path, error), MB_ICONERROR);
         return;
     }
     bool bookmarks = CBookmarksFile::IsBookmarksFile(bytes) || IsHtmlName(path);
     int imported = 0, skipped = 0;
     if (bookmarks ? !ImportInto<CBookmarksFile>(m_table, bytes, imported, skipped)
                   : !ImportInto<CPrefixFile>(m_table, bytes, imported, skipped)) {
-        ShowMessage(path + (bookmarks ? " is not a bookmarks file." : " is not a registry file.") +
-                        "\n\nQuillory imports the .reg files that the Registry Editor and "
-                        "Quillory's Export write, and the bookmarks files that browsers export.",
-                    MB_ICONERROR);
+        CString text;
+        AfxFormatString1(text, bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str());
+        ShowMessage(static_cast<const char*>(text), MB_ICONERROR);
         return;
     }
-    std::string text = "Imported " + CImportCandidates::Counted(imported, "prefix", "prefixes") +
-                       " from " + path + ".";
+    CString text, skippedText;
+    AfxFormatString2(text, IDS_IMPORTED_FROM,
+                     CImportCandidates::Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
+                     path.c_str());
     if (skipped != 0)
-        text += "\n\nSkipped " +
-                CImportCandidates::Counted(skipped, "entry that is not a search prefix",
-                                           "entries that are not search prefixes") + ".";
-    ShowMessage(text, MB_ICONINFORMATION);
+        AfxFormatString1(skippedText, IDS_SKIPPED,
+                         CImportCandidates::Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
+    ShowMessage(std::string(text) + std::string(skippedText), MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::Export()
 {
     CFileDialog dialog(false, "reg", kExportName, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
-                       kExportFilter, m_owner.m_hWnd);
+                       Text(IDS_FILTER_EXPORT), m_owner.m_hWnd);
     if (dialog.DoModal() != IDOK)
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
@@ -125,7 +134,7 @@ void CExchangeCommands::Export()
     DWORD error = bookmarks ? ExportFrom<CBookmarksFile>(m_table, path)
                             : ExportFrom<CPrefixFile>(m_table, path);
     if (error != 0)
-        ShowMessage("Could not write " + path + ".\n\n" + SystemErrorText(error), MB_ICONERROR);
+        ShowMessage(FileErrorText(IDS_COULD_NOT_WRITE_FILE, path, error), MB_ICONERROR);
 }
 
 void CExchangeCommands::ImportFromBrowser()
@@ -141,8 +150,10 @@ void CExchangeCommands::ImportFromBrowser()
     if (dialog.DoModal() != IDOK)
         return;
     int imported = m_table.AddOrUpdatePrefixes(dialog.GetChosenRows());
-    ShowMessage("Imported " + CImportCandidates::Counted(imported, "prefix", "prefixes") + ".",
-                MB_ICONINFORMATION);
+    CString text;
+    AfxFormatString1(text, IDS_IMPORTED,
+                     CImportCandidates::Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
+    ShowMessage(static_cast<const char*>(text), MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::ShowMessage(const std::string& text, UINT icon) const

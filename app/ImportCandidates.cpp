@@ -3,6 +3,7 @@
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/ProcessCodePage.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <numeric>
@@ -13,33 +14,38 @@ namespace {
 
 struct LeftOutText {
     CFoundShortcuts::Reason reason;
-    const char* one;
-    const char* many;
+    UINT one;
+    UINT many;
 };
 const LeftOutText kLeftOut[] = {
-    {CFoundShortcuts::kBuiltIn, "built-in search engine", "built-in search engines"},
-    {CFoundShortcuts::kInactive, "inactive shortcut", "inactive shortcuts"},
-    {CFoundShortcuts::kNoSearchTerm, "search without a search term or sent by POST",
-     "searches without a search term or sent by POST"},
-    {CFoundShortcuts::kNotWebAddress, "shortcut that opens no http or https address",
-     "shortcuts that open no http or https address"},
-    {CFoundShortcuts::kBrowserParameter, "search with a parameter only its browser fills in",
-     "searches with parameters only their browser fills in"},
-    {CFoundShortcuts::kUnreadableText, "shortcut with characters this system cannot show",
-     "shortcuts with characters this system cannot show"},
-    {CFoundShortcuts::kInvalidPrefix, "keyword that cannot be a prefix",
-     "keywords that cannot be prefixes"},
+    {CFoundShortcuts::kBuiltIn, IDS_BUILT_IN_ONE, IDS_BUILT_IN_MANY},
+    {CFoundShortcuts::kInactive, IDS_INACTIVE_ONE, IDS_INACTIVE_MANY},
+    {CFoundShortcuts::kNoSearchTerm, IDS_NO_SEARCH_TERM_ONE, IDS_NO_SEARCH_TERM_MANY},
+    {CFoundShortcuts::kNotWebAddress, IDS_NOT_WEB_ONE, IDS_NOT_WEB_MANY},
+    {CFoundShortcuts::kBrowserParameter, IDS_BROWSER_PARAMETER_ONE, IDS_BROWSER_PARAMETER_MANY},
+    {CFoundShortcuts::kUnreadableText, IDS_UNREADABLE_TEXT_ONE, IDS_UNREADABLE_TEXT_MANY},
+    {CFoundShortcuts::kInvalidPrefix, IDS_INVALID_PREFIX_ONE, IDS_INVALID_PREFIX_MANY},
 };
 
-const char kWhereLooked[] =
-    "Quillory looks in the profiles of Google Chrome, Microsoft Edge, Brave, Vivaldi, "
-    "Chromium and Mozilla Firefox.";
+std::string Text(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return static_cast<const char*>(text);
+}
+
+std::string Text(UINT id, const std::string& insert1, const std::string& insert2 = "")
+{
+    CString text;
+    AfxFormatString2(text, id, insert1.c_str(), insert2.c_str());
+    return static_cast<const char*>(text);
+}
 
 } // namespace
 
-std::string CImportCandidates::Counted(int count, const char* one, const char* many)
+std::string CImportCandidates::Counted(int count, UINT one, UINT many)
 {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
+    return count == 1 ? Text(one) : Text(many, std::to_string(count));
 }
 
 CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table)
@@ -77,9 +83,9 @@ std::string CImportCandidates::Summary() const
     std::string text;
     if (m_rows.empty()) {
         text = m_found.ProfileCount() == 0
-                   ? std::string("No browser profiles were found for this user. ") + kWhereLooked
-                   : "No search shortcuts to import were found in " +
-                         Counted(m_found.ProfileCount(), "browser profile.", "browser profiles.");
+                   ? Text(IDS_NO_PROFILES)
+                   : Text(IDS_NOTHING_FOUND,
+                          Counted(m_found.ProfileCount(), IDS_PROFILES_ONE, IDS_PROFILES_MANY));
     }
     std::string leftOut;
     for (const LeftOutText& item : kLeftOut) {
@@ -88,9 +94,10 @@ std::string CImportCandidates::Summary() const
             leftOut += (leftOut.empty() ? "" : ", ") + Counted(count, item.one, item.many);
     }
     if (!leftOut.empty())
-        text += (text.empty() ? "" : " ") + std::string("Not shown: ") + leftOut + ".";
+        text += (text.empty() ? "" : " ") + Text(IDS_NOT_SHOWN, leftOut);
     for (const CFoundShortcuts::Unread& unread : m_found.UnreadProfiles())
-        text += (text.empty() ? "" : " ") + std::string("Could not read ") +
-                static_cast<const char*>(unread.source) + ": " + static_cast<const char*>(unread.reason) + ".";
+        text += (text.empty() ? "" : " ") +
+                Text(IDS_COULD_NOT_READ_PROFILE, static_cast<const char*>(unread.source),
+                     static_cast<const char*>(unread.reason));
     return text;
 }

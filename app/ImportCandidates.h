@@ -31,7 +31,9 @@ public:
     std::string Summary() const;
 
     // "1 prefix", "2 prefixes".
-    static std::string Counted(int count, const char* one, const char* many);
+    // A count with its noun, from the string `one` for 1 and `many` (with
+    // %1 for the number) otherwise.
+    static std::string Counted(int count, UINT one, UINT many);
 
 private:
     std::vector<Row> m_rows;

@@ -47,11 +47,10 @@ void CPrefixMenu::TrySearch(int row) const
     // A URL can come from anywhere, an imported file too: nothing but a web
     // address goes to the shell, which would start a program as readily.
     if (!CSearchQuery::IsWebAddress(url)) {
-        std::string text = "The URL of " +
-                           std::string(m_list.GetItemText(row, CPrefixListCtrl::kPrefixColumn)) +
-                           " is not a web address, so it is not opened:\n\n" + std::string(url) +
-                           "\n\nOnly URLs that start with http:// or https:// are opened.";
-        ::MessageBoxA(m_owner.m_hWnd, text.c_str(), "Quillory", MB_OK | MB_ICONWARNING);
+        CString text;
+        AfxFormatString2(text, IDS_NOT_WEB_ADDRESS,
+                         m_list.GetItemText(row, CPrefixListCtrl::kPrefixColumn), url);
+        ::MessageBoxA(m_owner.m_hWnd, text, "Quillory", MB_OK | MB_ICONWARNING);
         return;
     }
     ::ShellExecuteA(m_owner.m_hWnd, "open", url, nullptr, nullptr, SW_SHOW);

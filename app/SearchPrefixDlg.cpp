@@ -258,7 +258,9 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
     // One lookup in the table's index: this runs before every message.
     int row = m_prefixList.FindPrefix(prefix);
     bool found = row != -1;
-    update->SetText(found && !prefix.IsEmpty() ? "Update" : "Add");
+    CString caption;
+    caption.LoadString(found && !prefix.IsEmpty() ? IDS_UPDATE : IDS_ADD);
+    update->SetText(caption);
     bool changesSomething = !found || m_prefixList.GetItemText(row, 1) != url;
     update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && !url.IsEmpty() && changesSomething);
 }
@@ -382,8 +384,8 @@ void CSearchPrefixDlg::ShowSelectedRowInFields()
 
 void CSearchPrefixDlg::UpdateDescription(int code)
 {
-    const char* text = CDescription::For(CWnd::GetFocus().m_hWnd, m_prefixEdit.m_hWnd,
-                                         m_urlCombo.m_hWnd, code);
+    CString text = CDescription::For(CWnd::GetFocus().m_hWnd, m_prefixEdit.m_hWnd,
+                                     m_urlCombo.m_hWnd, code);
     CWnd description = GetDlgItem(IDC_INFOTEXT);
     if (description.m_hWnd == nullptr)
         return;

@@ -1,6 +1,7 @@
 #include "exchange/SqliteDatabase.h"
 
 #include "exchange/TextEncoding.h"
+#include "res/resource.h"
 
 #include <sqlite3.h>
 
@@ -30,19 +31,27 @@ void CSqliteDatabase::Close()
 
 CString CSqliteDatabase::ErrorText(int result)
 {
+    UINT id = 0;
     switch (result & 0xFF) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        return "the file is damaged or is not a database";
+        id = IDS_DATABASE_DAMAGED;
+        break;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return "the database is locked";
+        id = IDS_DATABASE_LOCKED;
+        break;
     case SQLITE_ERROR:  // a table or column missing
-        return "the database is not of a kind Quillory can read";
+        id = IDS_DATABASE_FOREIGN;
+        break;
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
-        return "the file cannot be read";
+        id = IDS_DATABASE_UNREADABLE;
+        break;
     default:
-        return ::sqlite3_errstr(result);
+        return ::sqlite3_errstr(result);  // SQLite's own words, in English
     }
+    CString text;
+    text.LoadString(id);
+    return text;
 }

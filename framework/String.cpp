@@ -14,6 +14,53 @@ CString::CString(const char* text, int length)
         m_data = std::make_shared<std::string>(text, static_cast<size_t>(length));
 }
 
+bool CString::LoadString(UINT id)
+{
+    *this = CString();
+    const wchar_t* resource = nullptr;
+    // With no buffer, the length of the resource and a pointer into it.
+    int length = ::LoadStringW(::GetModuleHandleW(nullptr), id,
+                               reinterpret_cast<wchar_t*>(&resource), 0);
+    if (length <= 0 || resource == nullptr)
+        return false;
+    int size = ::WideCharToMultiByte(CP_ACP, 0, resource, length, nullptr, 0, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, 0, resource, length, GetBuffer(size), size, nullptr, nullptr);
+    ReleaseBuffer(size);
+    return true;
+}
+
+namespace {
+
+void FormatStrings(CString& text, UINT id, const char* const* inserts, int count)
+{
+    CString format;
+    format.LoadString(id);
+    std::string result;
+    for (const char* c = format; *c != '\0'; ++c) {
+        int index = c[0] == '%' ? c[1] - '1' : -1;
+        if (index >= 0 && index < count) {
+            result += inserts[index];
+            ++c;
+        } else {
+            result += *c;
+        }
+    }
+    text = result.c_str();
+}
+
+} // namespace
+
+void AfxFormatString1(CString& text, UINT id, const char* insert1)
+{
+    FormatStrings(text, id, &insert1, 1);
+}
+
+void AfxFormatString2(CString& text, UINT id, const char* insert1, const char* insert2)
+{
+    const char* inserts[] = {insert1, insert2};
+    FormatStrings(text, id, inserts, 2);
+}
+
 void CString::MakeUnique()
 {
     if (!m_data)

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include <windows.h>
+
 // A narrow, zero-terminated string whose copies share one buffer until one
 // of them is written (copy on write). Comparisons are exact, byte by byte.
 class CString {
@@ -15,6 +17,11 @@ public:
     bool IsEmpty() const { return GetLength() == 0; }
 
     operator const char*() const { return m_data ? m_data->c_str() : ""; }
+
+    // The string resource `id` of the program, in the language Windows picks
+    // for the user, in the process code page; false, leaving this string
+    // empty, when there is none.
+    bool LoadString(UINT id);
 
     // Room for at least `minLength` characters plus a zero, owned by this
     // string alone; ReleaseBuffer takes the length (up to the first zero when
@@ -34,3 +41,8 @@ bool operator==(const char* left, const CString& right);
 inline bool operator!=(const CString& left, const CString& right) { return !(left == right); }
 inline bool operator!=(const CString& left, const char* right) { return !(left == right); }
 inline bool operator!=(const char* left, const CString& right) { return !(left == right); }
+
+// The string resource `id` with its %1 (and %2) replaced by the texts given,
+// in the manner of MFC: words and their order are the translation's.
+void AfxFormatString1(CString& text, UINT id, const char* insert1);
+void AfxFormatString2(CString& text, UINT id, const char* insert1, const char* insert2);

@@ -8,6 +8,7 @@
 #include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <map>
@@ -24,10 +25,6 @@ namespace {
 
 const REGSAM kAccess = KEY_ALL_ACCESS;
 
-const char kReadFailed[] = "Could not read from the registry.";
-const char kDeleteFailed[] = "Could not delete in the registry.";
-const char kAddFailed[] = "Could not add keys to the registry.";
-const char kKeptIntro[] = "\n\nThese prefixes could not be shown and are kept as they are: ";
 const size_t kKeptNamesListed = 10;
 
 struct DefaultPrefix {
@@ -65,18 +62,22 @@ bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 }
 
 // The message, naming the prefixes kept as they are, when there are any.
-CString FailureText(const char* failure, const std::vector<CString>& kept)
+CString FailureText(UINT failure, const std::vector<CString>& kept)
 {
-    std::string text = failure;
+    CString text;
+    text.LoadString(failure);
     if (kept.empty())
-        return text.c_str();
-    text += kKeptIntro;
+        return text;
     size_t listed = std::min(kept.size(), kKeptNamesListed);
+    std::string names;
     for (size_t i = 0; i < listed; ++i)
-        text += (i == 0 ? "" : ", ") + std::string(kept[i]);
+        names += (i == 0 ? "" : ", ") + std::string(kept[i]);
+    CString list = names.c_str();
     if (kept.size() > listed)
-        text += " and " + std::to_string(kept.size() - listed) + " more";
-    return text.c_str();
+        AfxFormatString2(list, IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
+    CString keptText;
+    AfxFormatString1(keptText, IDS_KEPT, list);
+    return (std::string(text) + std::string(keptText)).c_str();
 }
 
 void WriteValues(CRegistryKey& subkey, const char* url)
@@ -134,7 +135,9 @@ void WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url
 
 void CPrefixListCtrl::ShowError(const char* text) const
 {
-    s_messageBox(m_hWnd, text, "Error", MB_OK | MB_ICONHAND);
+    CString caption;
+    caption.LoadString(IDS_ERROR);
+    s_messageBox(m_hWnd, text, caption, MB_OK | MB_ICONHAND);
 }
 
 bool CPrefixListCtrl::ReadKey(std::vector<Row>& shown, std::vector<CString>& skipped,
@@ -190,7 +193,7 @@ void CPrefixListCtrl::LoadPrefixes()
     ApplyUpdate(m_stored.Merge(shown));
     std::vector<Row>().swap(shown);
     if (!walked || !skipped.empty())
-        ShowError(FailureText(kReadFailed, skipped));
+        ShowError(FailureText(IDS_READ_FAILED, skipped));
     if (!walked)
         return;
     // What was passed over is not in the table: nothing there differs from
@@ -277,7 +280,7 @@ bool CPrefixListCtrl::WriteRows()
         m_stored.Written(pending[i].write);
     bool failed = order.size() != pending.size();
     if (failed)
-        ShowError(FailureText(kAddFailed, kept));
+        ShowError(FailureText(IDS_ADD_FAILED, kept));
     return !failed;
 }
 
@@ -388,6 +391,6 @@ bool CPrefixListCtrl::DeleteRemovedSubkeys()
         failed = true;
     }
     if (failed)
-        ShowError(kDeleteFailed);
+        ShowError(FailureText(IDS_DELETE_FAILED, {}));
     return !failed;
 }
