@@ -39,8 +39,8 @@ bench: build
 dist: build
 	./cmake/make-dist.sh $(BUILD)/app/quillory.exe . $(BUILD)/dist
 
-# The README's pictures of the dialog, at 96 and at 144 DPI, in `make run`'s
-# Wine prefix; and of "Import from a browser", in a prefix of its own with
+# The README's pictures of the dialog, at 96 and at 144 DPI and in German, in
+# `make run`'s Wine prefix; and of "Import from a browser", in a prefix of its own with
 # the browser profiles the end-to-end test uses.
 RUN_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-run
 SHOTS_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-shots
@@ -50,6 +50,7 @@ screenshots: build
 	./cmake/wine-prefix.sh prepare-run $(RUN_PREFIX)
 	WINEPREFIX=$(RUN_PREFIX) $(SCREENSHOT) docs/screenshot.png 800x600
 	WINEPREFIX=$(RUN_PREFIX) $(SCREENSHOT) docs/screenshot-144dpi.png 1024x768 144
+	WINEPREFIX=$(RUN_PREFIX) LC_ALL=de_DE.UTF-8 $(SCREENSHOT) docs/screenshot-de.png 800x600
 	./cmake/wine-prefix.sh prepare-run $(SHOTS_PREFIX)
 	WINEPREFIX=$(SHOTS_PREFIX) WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
 	  wine $(BUILD)/tests/make_browser_profiles.exe

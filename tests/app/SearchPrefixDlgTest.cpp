@@ -190,6 +190,62 @@ protected:
 
     std::string Description() const { return Text(Item(IDC_INFOTEXT)); }
 
+    // Each description fits its box, in the dialog's font and in Windows'
+    // own, and the icons and columns follow the DPI.
+    void ExpectEveryDescriptionFits()
+    {
+    HDC screen = ::GetDC(nullptr);
+        int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+        if (const char* expected = std::getenv("QUILLORY_TEST_DPI")) {
+            ASSERT_EQ(dpi, std::atoi(expected));
+        }
+        HWND info = Item(IDC_INFOTEXT);
+        HFONT windowsFont = ::CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                          DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+        std::set<std::string> measured;
+        auto expectFits = [&] {
+            std::string text = Text(info);
+            measured.insert(text);
+            RECT box;
+            ::GetClientRect(info, &box);
+            HDC dc = ::GetDC(info);
+            for (HFONT font : {reinterpret_cast<HFONT>(::SendMessageA(info, WM_GETFONT, 0, 0)),
+                               windowsFont}) {
+                HGDIOBJ previous = ::SelectObject(dc, font);
+                RECT needed = box;
+                ::DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+                EXPECT_LE(needed.bottom, box.bottom) << dpi << " DPI: " << text;
+                EXPECT_LE(needed.right, box.right) << dpi << " DPI: " << text;
+                ::SelectObject(dc, previous);
+            }
+            ::ReleaseDC(info, dc);
+        };
+        expectFits();  // the general text
+        for (HWND field : {Item(IDC_PREFIX_EDIT), ComboEdit()}) {
+            ::SetFocus(field);
+            Pump();
+            expectFits();
+        }
+        SetCursorOver(Item(IDC_ONLINE));
+        expectFits();
+        EXPECT_EQ(measured.size(), 4u);
+        ::DeleteObject(windowsFont);
+
+        for (auto icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
+            ICONINFO parts = {};
+            ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(
+                ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, icon.first, 0)), &parts));
+            BITMAP mask = {};
+            ::GetObjectA(parts.hbmMask, sizeof mask, &mask);
+            EXPECT_EQ(mask.bmWidth, ::GetSystemMetrics(icon.second)) << dpi << " DPI";
+            ::DeleteObject(parts.hbmMask);
+            ::DeleteObject(parts.hbmColor);
+        }
+        EXPECT_EQ(::SendMessageA(List(), LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(65, dpi, 96));
+        EXPECT_EQ(::SendMessageA(List(), LVM_GETCOLUMNWIDTH, 1, 0), MulDiv(290, dpi, 96));
+    }
+
     MessageRecorder m_messages;
     // The dialog's own message boxes too: none may wait for a click here.
     ImportSwap m_messageBoxes{"user32.dll", "MessageBoxA",
@@ -269,14 +325,14 @@ TEST_F(MainDialog, SelectingARowFillsTheFieldsAndClickingEmptySpaceClearsThem)
     SelectRow(RowOf("GOOGLE"));
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "GOOGLE");
     EXPECT_EQ(Text(Item(IDC_URL_COMBO)), kGoogleUrl);
-    EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "&Update");
     EXPECT_FALSE(Enabled(IDC_ADD));  // would change nothing
     EXPECT_TRUE(Enabled(IDC_REMOVE));
 
     SelectRow(-1);
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "");
     EXPECT_EQ(Text(Item(IDC_URL_COMBO)), "");
-    EXPECT_EQ(Text(Item(IDC_ADD)), "Add");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "A&dd");
     EXPECT_FALSE(Enabled(IDC_ADD));
     EXPECT_FALSE(Enabled(IDC_REMOVE));
 }
@@ -286,11 +342,11 @@ TEST_F(MainDialog, TheAddButtonFollowsTheFields)
     CreateTestKey(kSearchUrl);
     Open();
     SetFields("GOOGLE", "http://www.google.com/search?q=%S");
-    EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "&Update");
     EXPECT_TRUE(Enabled(IDC_ADD));
 
     SetFields("", "http://x/%s");
-    EXPECT_EQ(Text(Item(IDC_ADD)), "Add");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "A&dd");
     EXPECT_FALSE(Enabled(IDC_ADD));
     EXPECT_FALSE(Enabled(IDC_REMOVE));
 
@@ -480,7 +536,7 @@ TEST_F(MainDialog, TheCaptionAndDescriptionAreWrittenOnlyWhenTheyChange)
                         reinterpret_cast<DWORD_PTR>(&descriptionWrites));
     SetFields("GOOGLE", "http://x/%s");
     Pump();
-    EXPECT_EQ(Text(Item(IDC_ADD)), "Update");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "&Update");
     EXPECT_EQ(captionWrites, 1);
     for (int i = 0; i < 2; ++i)
         SetCursorOver(Item(IDC_ONLINE));
@@ -496,61 +552,46 @@ TEST_F(MainDialog, EveryDescriptionFitsAndTheDpiIsFollowed)
 {
     CreateTestKey(kSearchUrl);
     Open();
-    HDC screen = ::GetDC(nullptr);
-    int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    if (const char* expected = std::getenv("QUILLORY_TEST_DPI")) {
-        ASSERT_EQ(dpi, std::atoi(expected));
-    }
-    HWND info = Item(IDC_INFOTEXT);
-    HFONT windowsFont = ::CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                                      DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
-    std::set<std::string> measured;
-    auto expectFits = [&] {
-        std::string text = Text(info);
-        measured.insert(text);
-        RECT box;
-        ::GetClientRect(info, &box);
-        HDC dc = ::GetDC(info);
-        for (HFONT font : {reinterpret_cast<HFONT>(::SendMessageA(info, WM_GETFONT, 0, 0)),
-                           windowsFont}) {
-            HGDIOBJ previous = ::SelectObject(dc, font);
-            RECT needed = box;
-            ::DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-            EXPECT_LE(needed.bottom, box.bottom) << dpi << " DPI: " << text;
-            EXPECT_LE(needed.right, box.right) << dpi << " DPI: " << text;
-            ::SelectObject(dc, previous);
-        }
-        ::ReleaseDC(info, dc);
-    };
-    expectFits();  // the general text
-    for (HWND field : {Item(IDC_PREFIX_EDIT), ComboEdit()}) {
-        ::SetFocus(field);
-        Pump();
-        expectFits();
-    }
-    SetCursorOver(Item(IDC_ONLINE));
-    expectFits();
-    EXPECT_EQ(measured.size(), 4u);
-    ::DeleteObject(windowsFont);
+    ExpectEveryDescriptionFits();
+}
 
-    for (auto icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
-        ICONINFO parts = {};
-        ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(
-            ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, icon.first, 0)), &parts));
-        BITMAP mask = {};
-        ::GetObjectA(parts.hbmMask, sizeof mask, &mask);
-        EXPECT_EQ(mask.bmWidth, ::GetSystemMetrics(icon.second)) << dpi << " DPI";
-        ::DeleteObject(parts.hbmMask);
-        ::DeleteObject(parts.hbmColor);
+// Run with the user's language German (LC_ALL=de_DE.UTF-8): Windows picks
+// the German dialog and texts by itself, Windows' words on the common
+// buttons, and their longer words still fit.
+TEST_F(MainDialog, InGermanItReadsGermanAndEveryTextFits)
+{
+    ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_GERMAN);
+    CreateTestKey(kSearchUrl);
+    Open();
+    EXPECT_EQ(Text(m_dialog->m_hWnd), "Quillory");
+    for (const auto& button : {std::make_pair(IDOK, "OK"), std::make_pair(IDCANCEL, "Abbrechen"),
+                               std::make_pair(IDC_APPLY, "Ü&bernehmen"), std::make_pair(IDC_ADD, "&Hinzufügen")})
+        EXPECT_EQ(Text(Item(button.first)), button.second);
+    EXPECT_EQ(Description().rfind("Hier passen Sie die Präfixe", 0), 0u) << Description();
+    SetFields("NEWS", "http://n/%s");
+    EXPECT_EQ(Text(Item(IDC_ADD)), "Ak&tualisieren");
+    ExpectEveryDescriptionFits();
+}
+
+// Alt and a label's letter puts the focus in the field it names.
+TEST_F(MainDialog, AltAndALabelsLetterPutsTheFocusInItsField)
+{
+    CreateTestKey(kSearchUrl);
+    Open();
+    ::SetFocus(Item(IDOK));
+    for (const auto& label : {std::make_pair('p', Item(IDC_PREFIX_EDIT)), std::make_pair('l', ComboEdit()),
+                              std::make_pair('x', List())}) {
+        ::PostMessageA(::GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(label.first), 1 << 29);
+        Pump();
+        EXPECT_EQ(::GetFocus(), label.second) << label.first;
     }
-    EXPECT_EQ(::SendMessageA(List(), LVM_GETCOLUMNWIDTH, 0, 0), MulDiv(65, dpi, 96));
-    EXPECT_EQ(::SendMessageA(List(), LVM_GETCOLUMNWIDTH, 1, 0), MulDiv(290, dpi, 96));
 }
 
 // Wine takes the DPI from the user's LogPixels when a process starts: the
 // test above runs again in a process of its own at 144 DPI.
-TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
+// Runs the given tests of this executable in a child at 144 DPI; each must
+// have run and passed (a filter that matches no test passes too).
+void ExpectPassAt144Dpi(const std::vector<std::string>& tests)
 {
     HKEY desktop = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
@@ -563,12 +604,12 @@ TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", "144");
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    // A filter that matches no test passes too: the child's report must
-    // show that exactly this one ran.
+    std::string filter;
+    for (const std::string& test : tests)
+        filter += (filter.empty() ? "" : ":") + test;
     TempFolder folder;
     std::string report = Utf8(folder.Path()) + "\\report.xml";
-    DWORD exitCode = RunChild(std::string("\"") + exe +
-                              "\" --gtest_filter=MainDialog.EveryDescriptionFitsAndTheDpiIsFollowed"
+    DWORD exitCode = RunChild(std::string("\"") + exe + "\" --gtest_filter=" + filter +
                               " --gtest_output=xml:" + report);
     std::string xml = ReadFileBytes(report);
     // Every later process in the prefix takes its DPI from here.
@@ -580,11 +621,26 @@ TEST(HighDpi, TheMainDialogPassesItsChecksAt144Dpi)
     ::RegCloseKey(desktop);
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", nullptr);
     EXPECT_EQ(exitCode, 0u);
-    EXPECT_NE(xml.find("<testsuites tests=\"1\" failures=\"0\" disabled=\"0\""), std::string::npos)
-        << xml;
-    for (const char* part : {"<testcase name=\"EveryDescriptionFitsAndTheDpiIsFollowed\"",
-                             "status=\"run\" result=\"completed\""})
-        EXPECT_NE(xml.find(part), std::string::npos) << xml;
+    std::string counts = "<testsuites tests=\"" + std::to_string(tests.size()) + "\" failures=\"0\"";
+    EXPECT_NE(xml.find(counts), std::string::npos) << xml;
+    for (const std::string& test : tests) {
+        std::string run = "<testcase name=\"" + test.substr(test.find('.') + 1) + "\"";
+        size_t at = xml.find(run);
+        EXPECT_NE(at, std::string::npos) << xml;
+        EXPECT_NE(xml.find("status=\"run\" result=\"completed\"", at), std::string::npos) << xml;
+    }
+}
+
+TEST(HighDpi, TheDialogsPassTheirChecksAt144Dpi)
+{
+    ExpectPassAt144Dpi({"MainDialog.EveryDescriptionFitsAndTheDpiIsFollowed",
+                        "Resources.EachDialogInEachLanguageIsLaidOutForTheKeyboard"});
+}
+
+TEST(HighDpi, InGermanTheMainDialogPassesItsChecksAt144Dpi)
+{
+    ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_GERMAN);
+    ExpectPassAt144Dpi({"MainDialog.InGermanItReadsGermanAndEveryTextFits"});
 }
 
 namespace {

@@ -83,7 +83,7 @@ click_at() {  # click_at X_UNITS Y_UNITS
 # 8 points, as the prefix's fonts draw them).
 click_row() {  # click_row INDEX
   xdotool mousemove --sync $((X + 16 * WIDTH / 271 + 20)) \
-    $((Y + 19 * HEIGHT / 257 + 26 + 14 * $1)) click 1
+    $((Y + 28 * HEIGHT / 257 + 26 + 14 * $1)) click 1
   pause
 }
 shot 0-start
@@ -180,10 +180,11 @@ diff -u "$expected" "$shots/backup.txt" || fail "the export differs from the tab
 
 # Empty the table, then restore it through the system menu and the Open
 # dialog; OK stores what was imported.
+# One click, then Delete again and again: each leaves the next row selected.
 xdotool windowfocus --sync "$window"
+xdotool mousemove --sync "$X" "$Y"  # away first: a move to where the pointer is never ends
+click_row 0
 for _ in $(seq 1 "$(grep -c '^\[' "$expected")"); do
-  xdotool mousemove --sync "$X" "$Y"  # away first: a move to where the pointer is never ends
-  click_row 0
   press Delete
 done
 click_at 241 242         # Apply: the key is empty now
