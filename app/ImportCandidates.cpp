@@ -45,7 +45,7 @@ std::string Text(UINT id, const std::string& insert1, const std::string& insert2
 
 std::string CImportCandidates::Counted(int count, UINT one, UINT many)
 {
-    return count == 1 ? Text(one) : Text(many, std::to_string(count));
+    return Text(count == 1 ? one : many, std::to_string(count));
 }
 
 CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table)
@@ -91,7 +91,7 @@ std::string CImportCandidates::Summary() const
     for (const LeftOutText& item : kLeftOut) {
         int count = m_found.LeftOut(item.reason);
         if (count != 0)
-            leftOut += (leftOut.empty() ? "" : ", ") + Counted(count, item.one, item.many);
+            leftOut += (leftOut.empty() ? "" : Text(IDS_LIST_SEPARATOR)) + Counted(count, item.one, item.many);
     }
     if (!leftOut.empty())
         text += (text.empty() ? "" : " ") + Text(IDS_NOT_SHOWN, leftOut);

@@ -338,7 +338,8 @@ void CSearchPrefixDlg::OnRenameSelected()
     m_prefixList.EditLabel(row);
 }
 
-// Remove, as Delete in the list and the Remove button do.
+// Remove from the list's menu and its Delete key; the Remove button empties
+// the fields instead.
 void CSearchPrefixDlg::OnRemoveSelected()
 {
     int row = RowToChange();

@@ -48,8 +48,11 @@ CString CSqliteDatabase::ErrorText(int result)
     case SQLITE_CANTOPEN:
         id = IDS_DATABASE_UNREADABLE;
         break;
-    default:
-        return ::sqlite3_errstr(result);  // SQLite's own words, in English
+    default: {
+        CString text;  // with SQLite's own words, which are English
+        AfxFormatString1(text, IDS_DATABASE_OTHER, ::sqlite3_errstr(result));
+        return text;
+    }
     }
     CString text;
     text.LoadString(id);

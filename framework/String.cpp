@@ -24,6 +24,8 @@ bool CString::LoadString(UINT id)
     if (length <= 0 || resource == nullptr)
         return false;
     int size = ::WideCharToMultiByte(CP_ACP, 0, resource, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return false;
     ::WideCharToMultiByte(CP_ACP, 0, resource, length, GetBuffer(size), size, nullptr, nullptr);
     ReleaseBuffer(size);
     return true;

@@ -1,5 +1,6 @@
 #include "framework/String.h"
 #include "framework/StringArray.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -52,4 +53,21 @@ TEST(StringArray, KeepsItsItemsInOrder)
     EXPECT_EQ(items.GetAt(249), "249");
     items.RemoveAll();
     EXPECT_EQ(items.GetSize(), 0);
+}
+
+// Texts of the program's string table: whole, and with %1 and %2 filled in
+// once (an insert's own % signs stay), other % signs left as they are.
+TEST(String, LoadsAndFillsInTheProgramsTexts)
+{
+    CString text;
+    EXPECT_TRUE(text.LoadString(IDS_DESCRIPTION_URL));
+    EXPECT_NE(std::string(text).find("%s will be replaced"), std::string::npos);
+    AfxFormatString2(text, IDS_AND_MORE, "A, %2", "3");
+    EXPECT_STREQ(text, "A, %2 and 3 more");
+    AfxFormatString1(text, IDS_KEPT, "%1");
+    EXPECT_STREQ(text, "\n\nThese prefixes could not be shown and are kept as they are: %1");
+    AfxFormatString1(text, IDS_IMPORTED, "");
+    EXPECT_STREQ(text, "Imported .");
+    EXPECT_FALSE(text.LoadString(9999));
+    EXPECT_TRUE(text.IsEmpty());
 }
