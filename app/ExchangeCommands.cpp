@@ -117,7 +117,8 @@ void CExchangeCommands::Import()
                      path.c_str());
     if (skipped != 0)
         AfxFormatString1(skippedText, IDS_SKIPPED,
-                         CImportCandidates::Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
+                         CImportCandidates::Counted(skipped, IDS_NOT_PREFIXES_ONE,
+                                                    IDS_NOT_PREFIXES_MANY).c_str());
     ShowMessage(std::string(text) + std::string(skippedText), MB_ICONINFORMATION);
 }
 

@@ -91,7 +91,8 @@ std::string CImportCandidates::Summary() const
     for (const LeftOutText& item : kLeftOut) {
         int count = m_found.LeftOut(item.reason);
         if (count != 0)
-            leftOut += (leftOut.empty() ? "" : Text(IDS_LIST_SEPARATOR)) + Counted(count, item.one, item.many);
+            leftOut += (leftOut.empty() ? "" : Text(IDS_LIST_SEPARATOR)) +
+                       Counted(count, item.one, item.many);
     }
     if (!leftOut.empty())
         text += (text.empty() ? "" : " ") + Text(IDS_NOT_SHOWN, leftOut);
