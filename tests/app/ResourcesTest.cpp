@@ -133,7 +133,6 @@ bool Fits(const Control& control, std::wstring text, int margin)
 TEST(Resources, EachDialogInEachLanguageIsLaidOutForTheKeyboard)
 {
     ::InitCommonControls();
-    EXPECT_EQ(Names(kDialogType), (std::set<UINT>{IDD_ABOUTBOX, IDD_MAIN, IDD_BROWSER_IMPORT}));
     for (UINT id : Names(kDialogType)) {
         std::vector<std::pair<std::wstring, int>> english;
         for (LANGID language : {kEnglish, kGerman}) {
@@ -143,6 +142,7 @@ TEST(Resources, EachDialogInEachLanguageIsLaidOutForTheKeyboard)
             std::vector<std::pair<std::wstring, int>> shape;
             std::map<wchar_t, std::wstring> letters;
             auto claim = [&](const std::wstring& text) {
+                EXPECT_NE(Mnemonic(text), 0) << id << " " << text;
                 auto taken = letters.emplace(Mnemonic(text), text);
                 EXPECT_TRUE(taken.second) << id << " " << language << ": " << text << " and "
                                           << taken.first->second;
@@ -160,16 +160,16 @@ TEST(Resources, EachDialogInEachLanguageIsLaidOutForTheKeyboard)
                 }
                 if (!control.IsPushButton())
                     continue;
-                EXPECT_TRUE(Fits(control, control.text, ::GetSystemMetrics(SM_CXEDGE))) << id << " button " << control.id;
-                if (control.id == IDOK || control.id == IDCANCEL)
-                    continue;
-                EXPECT_NE(Mnemonic(control.text), 0) << id << " button " << control.id;
-                claim(control.text);
+                // Add shows its Update caption too, from the string table.
+                std::vector<std::wstring> captions = {control.text};
                 if (control.id == IDC_ADD) {
-                    std::wstring update = StringIn(IDS_UPDATE, language);
-                    EXPECT_TRUE(Fits(control, update, ::GetSystemMetrics(SM_CXEDGE)));
-                    claim(update);
                     EXPECT_EQ(control.text, StringIn(IDS_ADD, language));
+                    captions.push_back(StringIn(IDS_UPDATE, language));
+                }
+                for (const std::wstring& caption : captions) {
+                    EXPECT_TRUE(Fits(control, caption, ::GetSystemMetrics(SM_CXEDGE))) << id << " " << caption;
+                    if (control.id != IDOK && control.id != IDCANCEL)
+                        claim(caption);
                 }
             }
             if (language == kEnglish)
@@ -212,6 +212,5 @@ TEST(Resources, TheGermanResourcesCoverTheEnglishOnes)
             ::DestroyMenu(menu);
         }
         EXPECT_EQ(commands[1], commands[0]) << id;
-        EXPECT_GT(commands[0].size(), 5u);
     }
 }
