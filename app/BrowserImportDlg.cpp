@@ -69,11 +69,8 @@ void CBrowserImportDlg::FillList()
     int dpi = m_list.GetDpi();
     const UINT names[] = {IDS_COLUMN_PREFIX, IDS_COLUMN_URL, IDS_COLUMN_BROWSER};
     const int widths[] = {80, 285, 195};  // at 96 DPI
-    for (int column = 0; column < 3; ++column) {
-        CString name;
-        name.LoadString(names[column]);
-        m_list.InsertColumn(column, name, LVCFMT_LEFT, MulDiv(widths[column], dpi, 96));
-    }
+    for (int column = 0; column < 3; ++column)
+        m_list.InsertColumn(column, LoadText(names[column]), LVCFMT_LEFT, MulDiv(widths[column], dpi, 96));
 
     m_filling = true;
     m_list.SendMessage(WM_SETREDRAW, FALSE);

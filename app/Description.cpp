@@ -13,7 +13,5 @@ CString CDescription::For(HWND focus, HWND prefixEdit, HWND urlCombo, int code)
         id = IDS_DESCRIPTION_PREFIX;
     else if (focus != nullptr && ::GetParent(focus) == urlCombo)  // the combo box's own edit box
         id = IDS_DESCRIPTION_URL;
-    CString text;
-    text.LoadString(id);
-    return text;
+    return LoadText(id);
 }

@@ -23,19 +23,12 @@ const int kBookmarksType = 2;  // in both filters
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
 
-CString Text(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
 // The text `id` about the file at `path` that the system could not read or
 // write, with the system's words for why.
 std::string FileErrorText(UINT id, const std::string& path, DWORD error)
 {
     CString why = error == ERROR_FILE_TOO_LARGE
-                      ? Text(IDS_FILE_TOO_LARGE)
+                      ? LoadText(IDS_FILE_TOO_LARGE)
                       : CString(Tessaly::CWin32Exception("", error).GetErrorMessage());
     CString text;
     AfxFormatString2(text, id, path.c_str(), why);
@@ -93,7 +86,7 @@ CExchangeCommands::CExchangeCommands(const CWnd& owner, CPrefixListCtrl& table)
 void CExchangeCommands::Import()
 {
     CFileDialog dialog(true, "reg", nullptr, OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
-                       Text(IDS_FILTER_IMPORT), m_owner.m_hWnd);
+                       LoadText(IDS_FILTER_IMPORT), m_owner.m_hWnd);
     if (dialog.DoModal() != IDOK)
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
@@ -125,7 +118,7 @@ void CExchangeCommands::Import()
 void CExchangeCommands::Export()
 {
     CFileDialog dialog(false, "reg", kExportName, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
-                       Text(IDS_FILTER_EXPORT), m_owner.m_hWnd);
+                       LoadText(IDS_FILTER_EXPORT), m_owner.m_hWnd);
     if (dialog.DoModal() != IDOK)
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());

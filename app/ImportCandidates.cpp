@@ -27,13 +27,6 @@ const LeftOutText kLeftOut[] = {
     {CFoundShortcuts::kInvalidPrefix, IDS_INVALID_PREFIX_ONE, IDS_INVALID_PREFIX_MANY},
 };
 
-std::string Text(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return static_cast<const char*>(text);
-}
-
 std::string Text(UINT id, const std::string& insert1, const std::string& insert2 = "")
 {
     CString text;
@@ -83,7 +76,7 @@ std::string CImportCandidates::Summary() const
     std::string text;
     if (m_rows.empty()) {
         text = m_found.ProfileCount() == 0
-                   ? Text(IDS_NO_PROFILES)
+                   ? std::string(LoadText(IDS_NO_PROFILES))
                    : Text(IDS_NOTHING_FOUND,
                           Counted(m_found.ProfileCount(), IDS_PROFILES_ONE, IDS_PROFILES_MANY));
     }
@@ -91,7 +84,7 @@ std::string CImportCandidates::Summary() const
     for (const LeftOutText& item : kLeftOut) {
         int count = m_found.LeftOut(item.reason);
         if (count != 0)
-            leftOut += (leftOut.empty() ? "" : Text(IDS_LIST_SEPARATOR)) +
+            leftOut += (leftOut.empty() ? "" : std::string(LoadText(IDS_LIST_SEPARATOR))) +
                        Counted(count, item.one, item.many);
     }
     if (!leftOut.empty())

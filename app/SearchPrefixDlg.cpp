@@ -91,6 +91,9 @@ bool CSearchPrefixDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.m_hIcon));
     CSingleInstance::MarkWindow(m_hWnd);
 
+    // Loaded once: the button's caption is asked for before every message.
+    m_addCaption = LoadText(IDS_ADD);
+    m_updateCaption = LoadText(IDS_UPDATE);
     m_prefixList.InitColumns();
     SetLoopEvent(m_follower.Start());
     m_prefixList.LoadPrefixes();
@@ -258,9 +261,7 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
     // One lookup in the table's index: this runs before every message.
     int row = m_prefixList.FindPrefix(prefix);
     bool found = row != -1;
-    CString caption;
-    caption.LoadString(found && !prefix.IsEmpty() ? IDS_UPDATE : IDS_ADD);
-    update->SetText(caption);
+    update->SetText(found && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
     bool changesSomething = !found || m_prefixList.GetItemText(row, 1) != url;
     update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && !url.IsEmpty() && changesSomething);
 }

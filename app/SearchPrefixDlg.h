@@ -87,4 +87,6 @@ private:
     CPrefixMenu m_prefixMenu;
     CExchangeCommands m_exchange;
     CKeyFollower m_follower;
+    CString m_addCaption;
+    CString m_updateCaption;
 };

@@ -54,7 +54,5 @@ CString CSqliteDatabase::ErrorText(int result)
         return text;
     }
     }
-    CString text;
-    text.LoadString(id);
-    return text;
+    return LoadText(id);
 }

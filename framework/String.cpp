@@ -31,12 +31,18 @@ bool CString::LoadString(UINT id)
     return true;
 }
 
+CString LoadText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
 namespace {
 
 void FormatStrings(CString& text, UINT id, const char* const* inserts, int count)
 {
-    CString format;
-    format.LoadString(id);
+    CString format = LoadText(id);
     std::string result;
     for (const char* c = format; *c != '\0'; ++c) {
         int index = c[0] == '%' ? c[1] - '1' : -1;

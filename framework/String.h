@@ -42,6 +42,10 @@ inline bool operator!=(const CString& left, const CString& right) { return !(lef
 inline bool operator!=(const CString& left, const char* right) { return !(left == right); }
 inline bool operator!=(const char* left, const CString& right) { return !(left == right); }
 
+// The string resource `id`, as CString::LoadString loads it; empty when
+// there is none.
+CString LoadText(UINT id);
+
 // The string resource `id` with its %1 (and %2) replaced by the texts given,
 // in the manner of MFC: words and their order are the translation's.
 void AfxFormatString1(CString& text, UINT id, const char* insert1);

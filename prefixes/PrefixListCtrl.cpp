@@ -42,11 +42,8 @@ void CPrefixListCtrl::InitColumns()
     SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     // Widths in pixels at 96 DPI, as wide on every screen.
     int dpi = GetDpi();
-    CString prefix, url;
-    prefix.LoadString(IDS_COLUMN_PREFIX);
-    url.LoadString(IDS_COLUMN_URL);
-    InsertColumn(kPrefixColumn, prefix, LVCFMT_LEFT, MulDiv(65, dpi, 96));
-    InsertColumn(kUrlColumn, url, LVCFMT_LEFT, MulDiv(290, dpi, 96));
+    InsertColumn(kPrefixColumn, LoadText(IDS_COLUMN_PREFIX), LVCFMT_LEFT, MulDiv(65, dpi, 96));
+    InsertColumn(kUrlColumn, LoadText(IDS_COLUMN_URL), LVCFMT_LEFT, MulDiv(290, dpi, 96));
     // The table starts here, on a new control: no row of an earlier one.
     m_rowOf.clear();
     m_bModified = false;

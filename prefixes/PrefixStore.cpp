@@ -64,8 +64,7 @@ bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 // The message, naming the prefixes kept as they are, when there are any.
 CString FailureText(UINT failure, const std::vector<CString>& kept)
 {
-    CString text;
-    text.LoadString(failure);
+    CString text = LoadText(failure);
     if (kept.empty())
         return text;
     size_t listed = std::min(kept.size(), kKeptNamesListed);
@@ -135,9 +134,7 @@ void WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url
 
 void CPrefixListCtrl::ShowError(const char* text) const
 {
-    CString caption;
-    caption.LoadString(IDS_ERROR);
-    s_messageBox(m_hWnd, text, caption, MB_OK | MB_ICONHAND);
+    s_messageBox(m_hWnd, text, LoadText(IDS_ERROR), MB_OK | MB_ICONHAND);
 }
 
 bool CPrefixListCtrl::ReadKey(std::vector<Row>& shown, std::vector<CString>& skipped,
