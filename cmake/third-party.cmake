@@ -33,8 +33,10 @@ endif()
 add_library(sqlite3 STATIC ${sqlite_source}/sqlite3.c)
 target_include_directories(sqlite3 SYSTEM PUBLIC ${sqlite_source})
 # Only what reading a browser's profile needs: one thread, no extensions.
+# Temporary storage stays in memory, under the heap limit the reader sets
+# (which needs the memory statistics), never in the temporary folder.
 target_compile_definitions(sqlite3 PRIVATE
-  SQLITE_THREADSAFE=0 SQLITE_OMIT_LOAD_EXTENSION SQLITE_DEFAULT_MEMSTATUS=0
+  SQLITE_THREADSAFE=0 SQLITE_OMIT_LOAD_EXTENSION SQLITE_TEMP_STORE=3
   SQLITE_DQS=0 SQLITE_OMIT_DEPRECATED SQLITE_OMIT_SHARED_CACHE)
 # Third-party code keeps its own warnings; its debugging information would
 # only slow every build.

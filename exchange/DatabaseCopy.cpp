@@ -2,6 +2,7 @@
 
 #include "exchange/FileHandle.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -15,7 +16,9 @@ std::wstring TemporaryFolder()
     return ::GetTempPathW(MAX_PATH + 1, temporary) != 0 ? temporary : L"";
 }
 
-DWORD CopyBytes(const std::wstring& from, const std::wstring& to)
+// Takes what it copies from `spare`; a file larger than that, by its size
+// or by what it holds when read, is not copied.
+DWORD CopyBytes(const std::wstring& from, const std::wstring& to, LONGLONG& spare)
 {
     // The browser keeps writing while it runs; reading beside it is all it allows.
     CFileHandle source(::CreateFileW(from.c_str(), GENERIC_READ,
@@ -23,6 +26,12 @@ DWORD CopyBytes(const std::wstring& from, const std::wstring& to)
                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.IsValid())
         return ::GetLastError();
+    // Asked first: a sparse file takes little room but would be written whole.
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(source.Get(), &size))
+        return ::GetLastError();
+    if (size.QuadPart > spare)
+        return ERROR_FILE_TOO_LARGE;
     CFileHandle target(::CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_TEMPORARY, nullptr));
     if (!target.IsValid())
@@ -35,10 +44,44 @@ DWORD CopyBytes(const std::wstring& from, const std::wstring& to)
             return ::GetLastError();
         if (read == 0)
             return target.Close() ? 0 : ::GetLastError();
+        if (read > spare)
+            return ERROR_FILE_TOO_LARGE;
+        spare -= read;
         DWORD written = 0;
         if (!::WriteFile(target.Get(), buffer.data(), read, &written, nullptr) || written != read)
             return ::GetLastError() != 0 ? ::GetLastError() : ERROR_WRITE_FAULT;
     }
+}
+
+// A rollback journal written in a transaction over several databases ends
+// with the name of its super-journal, which SQLite consults and deletes when
+// it rolls back: a path anywhere, written by whoever wrote the journal. The
+// copy forgets it (the eight bytes that mark it), so that its rollback
+// restores the state before the transaction, which is whole whichever way
+// the other databases went, and looks at nothing outside the copy.
+const unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+
+DWORD ForgetSuperJournal(const std::wstring& journal)
+{
+    CFileHandle file(::CreateFileW(journal.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    if (!file.IsValid())
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : ::GetLastError();
+    LARGE_INTEGER size = {}, end = {};
+    unsigned char mark[sizeof kJournalMagic] = {};
+    DWORD done = 0;
+    if (!::GetFileSizeEx(file.Get(), &size))
+        return ::GetLastError();
+    end.QuadPart = size.QuadPart - static_cast<LONGLONG>(sizeof mark);
+    if (size.QuadPart < 16 || !::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.Get(), mark, sizeof mark, &done, nullptr) || done != sizeof mark ||
+        std::memcmp(mark, kJournalMagic, sizeof mark) != 0)
+        return 0;
+    std::memset(mark, 0, sizeof mark);
+    if (!::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) ||
+        !::WriteFile(file.Get(), mark, sizeof mark, &done, nullptr) || !file.Close())
+        return ::GetLastError();
+    return 0;
 }
 
 // The size and last write of the database and its companions, asked of the
@@ -117,15 +160,16 @@ DWORD CDatabaseCopy::CopyOnce(const std::wstring& database)
             return ::GetLastError();
     }
     m_folder = folder;
-    if (DWORD error = CopyBytes(database, Path()))
+    m_spare = kMaxBytes;
+    if (DWORD error = CopyBytes(database, Path(), m_spare))
         return error;
     // The companions exist only while they hold something, or in some modes.
     for (const wchar_t* companion : kCompanions) {
-        DWORD error = CopyBytes(database + companion, Path() + companion);
+        DWORD error = CopyBytes(database + companion, Path() + companion, m_spare);
         if (error != 0 && error != ERROR_FILE_NOT_FOUND)
             return error;
     }
-    return 0;
+    return ForgetSuperJournal(Path() + L"-journal");
 }
 
 void CDatabaseCopy::Remove()

@@ -9,18 +9,23 @@
 // holds the newest committed changes, in a folder of its own in the
 // temporary folder. The originals are only ever read, with every sharing
 // mode allowed, and never locked; the folder goes with the object, with
-// whatever SQLite added to it.
+// whatever SQLite added to it. The folder's files never hold more than
+// kMaxBytes together: a larger database is not copied.
 class CDatabaseCopy {
 public:
+    static const LONGLONG kMaxBytes = 90ll << 20;
+
     CDatabaseCopy() = default;
     ~CDatabaseCopy();
     CDatabaseCopy(const CDatabaseCopy&) = delete;
     CDatabaseCopy& operator=(const CDatabaseCopy&) = delete;
 
-    // 0, or the error that stopped the copy.
+    // 0, ERROR_FILE_TOO_LARGE, or the error that stopped the copy.
     DWORD Make(const std::wstring& database);
     // The copy of the database file.
     std::wstring Path() const { return m_folder + L"\\database"; }
+    // What the folder's files may still grow by.
+    LONGLONG SpareBytes() const { return m_spare; }
 
     // Removes the copies of processes that ended without removing them:
     // they may hold a whole browsing history.
@@ -31,4 +36,5 @@ private:
     void Remove();
 
     std::wstring m_folder;
+    LONGLONG m_spare = 0;
 };

@@ -1,10 +1,12 @@
 #include "exchange/ProfileReader.h"
 
 #include "exchange/ChromiumKeywords.h"
+#include "exchange/ConfinedVfs.h"
 #include "exchange/DatabaseCopy.h"
 #include "exchange/FirefoxKeywords.h"
 #include "exchange/SqliteDatabase.h"
 #include "registry/Win32Exception.h"
+#include "res/resource.h"
 
 #include <sqlite3.h>
 
@@ -16,17 +18,20 @@ namespace {
 // it ends with: the reason ends a sentence of the dialog's.
 CString SystemText(DWORD error)
 {
+    if (error == ERROR_FILE_TOO_LARGE)
+        return LoadText(IDS_DATABASE_TOO_LARGE);
     std::string message = Tessaly::CWin32Exception("", error).GetErrorMessage();
     size_t end = message.find_last_not_of(" \r\n.");
     message.resize(end == std::string::npos ? 0 : end + 1);
     return message.c_str();
 }
 
-int ReadDatabase(const CBrowserProfile& profile, const std::wstring& path, int flags,
+int ReadDatabase(const CBrowserProfile& profile, const CDatabaseCopy& copy, int flags,
                  CFoundShortcuts& found)
 {
+    CConfinedVfs files(copy.Path(), copy.SpareBytes());  // outlives the connection
     CSqliteDatabase database;
-    int result = database.Open(path, flags);
+    int result = database.Open(copy.Path(), flags, files.Name());
     if (result != SQLITE_OK)
         return result;
     return profile.kind == CBrowserProfile::kChromium
@@ -40,12 +45,12 @@ CString ReadCopy(const CBrowserProfile& profile, CFoundShortcuts& found)
     if (DWORD error = copy.Make(profile.database))
         return SystemText(error);
     CFoundShortcuts read;
-    int result = ReadDatabase(profile, copy.Path(), SQLITE_OPEN_READONLY, read);
+    int result = ReadDatabase(profile, copy, SQLITE_OPEN_READONLY, read);
     if (result == SQLITE_READONLY_ROLLBACK) {
         // Copied in the middle of a transaction: its journal must be rolled
         // back first, which takes writing. The copy is ours to write.
         read = CFoundShortcuts();
-        result = ReadDatabase(profile, copy.Path(), SQLITE_OPEN_READWRITE, read);
+        result = ReadDatabase(profile, copy, SQLITE_OPEN_READWRITE, read);
     }
     if (result != SQLITE_OK)
         return CSqliteDatabase::ErrorText(result);

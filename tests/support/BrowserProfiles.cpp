@@ -48,9 +48,10 @@ void Check(int result, sqlite3* database, const char* what)
 // through `insert` with its texts and numbers bound in order.
 class Writer {
 public:
-    explicit Writer(const std::wstring& path)
+    explicit Writer(const std::wstring& path, bool fresh = true)
     {
-        ::DeleteFileW(path.c_str());
+        if (fresh)
+            ::DeleteFileW(path.c_str());
         Check(::sqlite3_open16(path.c_str(), &m_database), m_database, "open");
     }
     ~Writer() { ::sqlite3_close(m_database); }
@@ -123,6 +124,40 @@ void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& ro
     database.Run("COMMIT");
 }
 
+void WriteInterruptedWebData(const std::wstring& path, const std::vector<ChromiumKeyword>& rows)
+{
+    // Held by a connection whose changes spill into the file, copied, and let go.
+    const std::wstring held = path + L".held";
+    WriteWebData(held, rows);
+    {
+        Writer holder(held, false);
+        holder.Run("PRAGMA cache_size = 1; BEGIN; DELETE FROM keywords; UPDATE meta SET value = hex(randomblob(3000));");
+        for (const wchar_t* companion : {L"", L"-journal"})
+            ::CopyFileW((held + companion).c_str(), (path + companion).c_str(), FALSE);
+    }
+    ::DeleteFileW(held.c_str());
+}
+
+void NameSuperJournal(const std::wstring& journal, const std::string& superJournal)
+{
+    auto big32 = [](unsigned value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    unsigned sum = 0;
+    for (char c : superJournal)
+        sum += static_cast<unsigned>(c);
+    const unsigned lockPage = 0x40000000u / 2048 + 1;  // in the databases made here
+    std::ofstream(journal.c_str(), std::ios::binary | std::ios::app)
+        << big32(lockPage) << superJournal << big32(static_cast<unsigned>(superJournal.size())) << big32(sum)
+        << "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7";
+}
+
+void RunSql(const std::wstring& path, const std::string& sql)
+{
+    Writer(path, false).Run(sql.c_str());
+}
+
 std::wstring LeaveChromeProfile(const std::wstring& localAppData, const std::vector<ChromiumKeyword>& rows)
 {
     const std::wstring userData = MakeFolders(localAppData, L"Google\\Chrome\\User Data");
@@ -146,12 +181,14 @@ std::wstring LeaveFirefoxProfile(const std::wstring& roamingAppData, const std::
 
 TempFolder::TempFolder()
 {
+    // A name a process of the same id left behind is passed over.
     static int made = 0;
     WCHAR temporary[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temporary);
-    m_path = std::wstring(temporary) + L"quillory-test-" + std::to_wstring(::GetCurrentProcessId()) +
-             L"-" + std::to_wstring(++made);
-    ::CreateDirectoryW(m_path.c_str(), nullptr);
+    do
+        m_path = std::wstring(temporary) + L"quillory-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++made);
+    while (!::CreateDirectoryW(m_path.c_str(), nullptr) && ::GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 TempFolder::~TempFolder()

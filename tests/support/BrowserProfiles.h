@@ -39,6 +39,16 @@ struct FirefoxKeyword {
 void WritePlaces(const std::wstring& path, const std::vector<FirefoxKeyword>& rows,
                  bool inLog = false);
 
+// A Web Data with these rows left as a browser that stopped in the middle
+// of a transaction leaves it: its rollback journal hot, the rows whole only
+// once it is rolled back.
+void WriteInterruptedWebData(const std::wstring& path, const std::vector<ChromiumKeyword>& rows);
+// Ends a rollback journal as SQLite ends one in a transaction over several
+// databases: with the path of its super-journal.
+void NameSuperJournal(const std::wstring& journal, const std::string& superJournal);
+// Runs SQL on a database, made if missing.
+void RunSql(const std::wstring& path, const std::string& sql);
+
 // Chrome's profile "Default", named "Person 1" in Local State, and Firefox's
 // "default-release", the one its installation starts with, below the
 // user's folders; each with these rows. Their databases' paths.
