@@ -8,7 +8,7 @@ DWORD CByteFile::Read(const char* path, std::string& bytes)
     return Read(Tessaly::Widen(path), bytes);
 }
 
-DWORD CByteFile::Read(const std::wstring& path, std::string& bytes)
+DWORD CByteFile::Read(const std::wstring& path, std::string& bytes, DWORD maxBytes)
 {
     // Browsers replace their files by renaming a new one over them: reading
     // beside that must not make it fail.
@@ -20,7 +20,7 @@ DWORD CByteFile::Read(const std::wstring& path, std::string& bytes)
     LARGE_INTEGER size = {};
     if (!::GetFileSizeEx(file.Get(), &size))
         return ::GetLastError();
-    if (size.QuadPart > kMaxBytes)
+    if (size.QuadPart > maxBytes)
         return ERROR_FILE_TOO_LARGE;
     bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;

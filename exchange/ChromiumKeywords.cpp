@@ -40,7 +40,9 @@ int CChromiumKeywords::Read(const CSqliteDatabase& database, const CString& sour
                                 CFoundShortcuts& found)
 {
     std::set<std::string> columns;
-    int result = ReadColumns(database, columns);
+    int result = database.FindPlainTable("keywords");
+    if (result == SQLITE_OK)
+        result = ReadColumns(database, columns);
     if (result == SQLITE_OK && (columns.count("keyword") == 0 || columns.count("url") == 0))
         result = SQLITE_ERROR;  // no site searches of any version
     if (result != SQLITE_OK)
@@ -54,7 +56,7 @@ int CChromiumKeywords::Read(const CSqliteDatabase& database, const CString& sour
                             column("safe_for_autoreplace", "0") + " FROM keywords ORDER BY rowid";
     CSqliteStatement rows(database, sql.c_str());
     while ((result = rows.Step()) == SQLITE_ROW) {
-        std::wstring url = WideFromUtf8(rows.Text(1));
+        std::wstring keyword, url;
         CFoundShortcuts::Reason reason = CFoundShortcuts::kReasonCount;
         if (rows.Integer(2) != 0 || rows.Integer(3) != 0)
             reason = CFoundShortcuts::kBuiltIn;
@@ -62,10 +64,12 @@ int CChromiumKeywords::Read(const CSqliteDatabase& database, const CString& sour
             reason = CFoundShortcuts::kInactive;
         else if (!rows.Text(5).empty())
             reason = CFoundShortcuts::kNoSearchTerm;  // sent by POST
+        else if (!FromUtf8(rows.Text(0), keyword) || !FromUtf8(rows.Text(1), url))
+            reason = CFoundShortcuts::kUnreadableText;
         if (reason != CFoundShortcuts::kReasonCount || !CKeywordUrl::FromChromium(url, reason))
             found.LeaveOut(reason);
         else
-            found.Add(WideFromUtf8(rows.Text(0)), url, source);
+            found.Add(keyword, url, source);
     }
     return result == SQLITE_DONE ? SQLITE_OK : result;
 }

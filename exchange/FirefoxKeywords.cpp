@@ -10,17 +10,27 @@
 int CFirefoxKeywords::Read(const CSqliteDatabase& database, const CString& source,
                                CFoundShortcuts& found)
 {
+    int result = SQLITE_OK;
+    for (const char* table : {"moz_keywords", "moz_places"}) {
+        if (result == SQLITE_OK)
+            result = database.FindPlainTable(table);
+    }
+    if (result != SQLITE_OK)
+        return result;
     CSqliteStatement rows(database,
                           "SELECT k.keyword, p.url, k.post_data FROM moz_keywords k "
                           "JOIN moz_places p ON p.id = k.place_id ORDER BY k.id");
-    int result;
     while ((result = rows.Step()) == SQLITE_ROW) {
-        std::wstring url = WideFromUtf8(rows.Text(1));
-        CFoundShortcuts::Reason reason = CFoundShortcuts::kNoSearchTerm;
-        if (!rows.Text(2).empty() || !CKeywordUrl::FromFirefox(url, reason))
-            found.LeaveOut(reason);  // POST data counts as no search term in the address
+        std::wstring keyword, url;
+        CFoundShortcuts::Reason reason = CFoundShortcuts::kReasonCount;
+        if (!rows.Text(2).empty())
+            reason = CFoundShortcuts::kNoSearchTerm;  // sent by POST, not in the address
+        else if (!FromUtf8(rows.Text(0), keyword) || !FromUtf8(rows.Text(1), url))
+            reason = CFoundShortcuts::kUnreadableText;
+        if (reason != CFoundShortcuts::kReasonCount || !CKeywordUrl::FromFirefox(url, reason))
+            found.LeaveOut(reason);
         else
-            found.Add(WideFromUtf8(rows.Text(0)), url, source);
+            found.Add(keyword, url, source);
     }
     return result == SQLITE_DONE ? SQLITE_OK : result;
 }

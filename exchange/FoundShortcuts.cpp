@@ -1,11 +1,14 @@
 #include "exchange/FoundShortcuts.h"
 
+#include "exchange/KeywordUrl.h"
 #include "exchange/TextEncoding.h"
 
 void CFoundShortcuts::Add(const std::wstring& prefix, const std::wstring& url, const CString& source)
 {
     CShortcut shortcut = {CString(), CString(), source};
-    if (NarrowText(prefix, shortcut.prefix) && NarrowText(url, shortcut.url))
+    if (!CKeywordUrl::IsTypableKeyword(prefix))
+        LeaveOut(kInvalidPrefix);
+    else if (NarrowText(prefix, shortcut.prefix) && NarrowText(url, shortcut.url))
         Add(shortcut);
     else
         LeaveOut(kUnreadableText);

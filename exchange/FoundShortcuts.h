@@ -17,7 +17,7 @@ public:
         kNotWebAddress,     // not http or https
         kBrowserParameter,  // a parameter only the browser can fill in
         kUnreadableText,    // characters the process code page cannot hold
-        kInvalidPrefix,     // a keyword the prefix table refuses
+        kInvalidPrefix,     // a keyword the prefix table refuses, or no one can type
         kReasonCount
     };
     struct Unread {
@@ -26,8 +26,9 @@ public:
     };
 
     void Add(const CShortcut& shortcut) { m_shortcuts.push_back(shortcut); }
-    // Added when the process code page holds both texts exactly; counted as
-    // unreadable otherwise.
+    // Added when the keyword can be typed before a query (counted as an
+    // invalid prefix otherwise) and the process code page holds both texts
+    // exactly (counted as unreadable otherwise).
     void Add(const std::wstring& prefix, const std::wstring& url, const CString& source);
     void LeaveOut(Reason reason) { ++m_leftOut[reason]; }
     void AddUnread(const CString& source, const CString& reason) { m_unread.push_back({source, reason}); }

@@ -2,6 +2,11 @@
 
 #include "exchange/TextEncoding.h"
 
+#include <algorithm>
+#include <vector>
+
+#include <windows.h>
+
 namespace {
 
 bool IsWebAddress(const std::wstring& url)
@@ -9,51 +14,67 @@ bool IsWebAddress(const std::wstring& url)
     return StartsWithIgnoringCase(url, L"http://") || StartsWithIgnoringCase(url, L"https://");
 }
 
-void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to)
+// Each parameter, a {name} with no brace inside, written as what it stands
+// for: the query as %s; the Google parameters with a fixed meaning; other
+// Google ones, which only Chrome fills in, dropped; any other as it is. In
+// one pass, however many the URL holds. Whether the query has a place.
+bool ExpandChromium(const std::wstring& url, std::wstring& expanded)
 {
-    for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-// Every {google:...} parameter, which only Chrome knows how to fill in.
-void RemoveGoogleParameters(std::wstring& url)
-{
-    const std::wstring start = L"{google:";
-    for (size_t at = url.find(start); at != std::wstring::npos; at = url.find(start, at)) {
-        size_t end = url.find(L'}', at);
-        if (end == std::wstring::npos)
-            return;
-        url.erase(at, end - at + 1);
+    bool query = false;
+    expanded.clear();
+    for (size_t at = 0; at < url.size();) {
+        const size_t open = url.find(L'{', at);
+        expanded.append(url, at, open == std::wstring::npos ? std::wstring::npos : open - at);
+        if (open == std::wstring::npos)
+            break;
+        const size_t end = url.find_first_of(L"{}", open + 1);
+        if (end == std::wstring::npos || url[end] == L'{') {  // a brace of the address
+            expanded += L'{';
+            at = open + 1;
+            continue;
+        }
+        const std::wstring name = url.substr(open + 1, end - open - 1);
+        if (name == L"searchTerms" || name == L"google:unescapedSearchTerms") {
+            expanded += L"%s";
+            query = true;
+        } else if (name == L"google:baseURL") {
+            expanded += L"https://www.google.com/";
+        } else if (name == L"inputEncoding") {
+            expanded += L"UTF-8";
+        } else if (name.compare(0, 7, L"google:") != 0) {
+            expanded.append(url, open, end - open + 1);
+        }
+        at = end + 1;
     }
+    return query;
 }
 
 } // namespace
 
 bool CKeywordUrl::FromChromium(std::wstring& url, CFoundShortcuts::Reason& reason)
 {
-    if (url.find(L"{searchTerms}") == std::wstring::npos) {
+    std::wstring expanded;
+    if (!ExpandChromium(url, expanded)) {
         reason = CFoundShortcuts::kNoSearchTerm;
         return false;
     }
-    ReplaceAll(url, L"{searchTerms}", L"%s");
-    ReplaceAll(url, L"{google:baseURL}", L"https://www.google.com/");
-    ReplaceAll(url, L"{inputEncoding}", L"UTF-8");
-    RemoveGoogleParameters(url);
-    size_t open = url.find(L'{');
-    if (open != std::wstring::npos && url.find(L'}', open) != std::wstring::npos) {
+    size_t open = expanded.find(L'{');
+    if (open != std::wstring::npos && expanded.find(L'}', open) != std::wstring::npos) {
         reason = CFoundShortcuts::kBrowserParameter;
         return false;
     }
-    if (!IsWebAddress(url)) {
+    if (!IsWebAddress(expanded)) {
         reason = CFoundShortcuts::kNotWebAddress;
         return false;
     }
+    url.swap(expanded);
     return true;
 }
 
 bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason)
 {
-    ReplaceAll(url, L"%S", L"%s");
+    for (size_t at = url.find(L"%S"); at != std::wstring::npos; at = url.find(L"%S", at + 2))
+        url[at + 1] = L's';
     if (url.find(L"%s") == std::wstring::npos) {
         reason = CFoundShortcuts::kNoSearchTerm;
         return false;
@@ -63,4 +84,15 @@ bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason
         return false;
     }
     return true;
+}
+
+bool CKeywordUrl::IsTypableKeyword(const std::wstring& keyword)
+{
+    if (keyword.empty())
+        return false;
+    std::vector<WORD> types(keyword.size());
+    if (!::GetStringTypeW(CT_CTYPE1, keyword.data(), static_cast<int>(keyword.size()), types.data()))
+        return false;
+    return std::none_of(types.begin(), types.end(),
+                        [](WORD type) { return (type & (C1_SPACE | C1_BLANK | C1_CNTRL)) != 0; });
 }

@@ -4,12 +4,14 @@
 #include "exchange/FileHandle.h"
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/SubkeyNames.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cwctype>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -73,31 +75,77 @@ bool ChromiumOrder(const std::wstring& left, const std::wstring& right)
     return ::CompareStringOrdinal(left.c_str(), -1, right.c_str(), -1, TRUE) == CSTR_LESS_THAN;
 }
 
-// profile.info_cache.<folder>.name of `Local State`; nothing when the file
-// is missing or broken.
+// A browser's own list of its profiles is small; a larger file is taken
+// as none, so that reading it takes little time and memory.
+const DWORD kMaxLocalStateBytes = 16u << 20;
+const DWORD kMaxProfilesIniBytes = 1u << 20;
+
+// profile.info_cache.<folder>.name of `Local State`, taken as the parser
+// meets it, so that nothing of the file is held but the way down to it; a
+// file nested deeper than any browser's is taken as broken.
+class ProfileNames {
+public:
+    using String = nlohmann::json::string_t;
+
+    bool null() { return true; }
+    bool boolean(bool) { return true; }
+    bool number_integer(nlohmann::json::number_integer_t) { return true; }
+    bool number_unsigned(nlohmann::json::number_unsigned_t) { return true; }
+    bool number_float(nlohmann::json::number_float_t, const String&) { return true; }
+    bool binary(nlohmann::json::binary_t&) { return true; }
+    bool string(String& value)
+    {
+        const bool isName = m_levels.size() == 4 && m_key == "name" && m_levels[1] == "profile" &&
+                            m_levels[2] == "info_cache" && !value.empty();
+        if (isName && m_objects == 4)
+            names[WideFromUtf8(m_levels[3])] = WideFromUtf8(value);
+        return true;
+    }
+    bool key(String& key)
+    {
+        m_key = key;
+        return true;
+    }
+    bool start_object(std::size_t) { return Enter(true); }
+    bool start_array(std::size_t) { return Enter(false); }
+    bool end_object() { return Leave(true); }
+    bool end_array() { return Leave(false); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+    std::map<std::wstring, std::wstring> names;
+
+private:
+    // Each open object or array by the key it stands under, while every
+    // one above it is an object.
+    bool Enter(bool object)
+    {
+        if (m_levels.size() == 64)
+            return false;
+        m_levels.push_back(m_objects == m_levels.size() ? m_key : String());
+        m_objects += object && m_objects + 1 == m_levels.size() ? 1 : 0;
+        return true;
+    }
+    bool Leave(bool object)
+    {
+        m_objects -= object && m_objects == m_levels.size() ? 1 : 0;
+        m_levels.pop_back();
+        return true;
+    }
+
+    std::vector<String> m_levels;
+    size_t m_objects = 0;  // how many open levels, from the top, are objects
+    String m_key;
+};
+
+// The names of `Local State`; nothing when the file is missing or broken.
 std::map<std::wstring, std::wstring> ChromiumProfileNames(const std::wstring& userData)
 {
-    std::map<std::wstring, std::wstring> names;
     std::string bytes;
-    if (CByteFile::Read(userData + L"\\Local State", bytes) != 0)
-        return names;
-    const nlohmann::json state = nlohmann::json::parse(bytes, nullptr, false);
-    if (!state.is_object())
-        return names;
-    auto profile = state.find("profile");
-    if (profile == state.end() || !profile->is_object())
-        return names;
-    auto cache = profile->find("info_cache");
-    if (cache == profile->end() || !cache->is_object())
-        return names;
-    for (auto entry = cache->begin(); entry != cache->end(); ++entry) {
-        if (!entry->is_object())
-            continue;
-        auto name = entry->find("name");
-        if (name != entry->end() && name->is_string() && !name->get<std::string>().empty())
-            names[WideFromUtf8(entry.key())] = WideFromUtf8(name->get<std::string>());
-    }
-    return names;
+    ProfileNames names;
+    if (CByteFile::Read(userData + L"\\Local State", bytes, kMaxLocalStateBytes) != 0 ||
+        !nlohmann::json::sax_parse(bytes, &names))
+        return {};
+    return names.names;
 }
 
 struct IniSection {
@@ -192,7 +240,8 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
 {
     std::string bytes;
     std::wstring text;
-    if (CByteFile::Read(firefox + L"\\profiles.ini", bytes) != 0 || !DecodeText(bytes, text))
+    if (CByteFile::Read(firefox + L"\\profiles.ini", bytes, kMaxProfilesIniBytes) != 0 ||
+        !DecodeText(bytes, text))
         return;
     const std::vector<IniSection> sections = ParseIni(text);
     // Each listed profile by its folder: the default one (as Firefox before
@@ -206,6 +255,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     std::stable_sort(listed.begin(), listed.end(),
                      [](const auto& left, const auto& right) { return left.first < right.first; });
     std::vector<std::pair<std::wstring, std::wstring>> folders;  // folder, name
+    std::map<std::wstring, std::wstring, CSubkeyNames::IgnoringCase> names;  // the first by folder
     for (const auto& entry : listed) {
         const std::wstring path = Value(*entry.second, L"path");
         if (path.empty())
@@ -214,6 +264,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
         std::wstring relative = Value(*entry.second, L"isrelative");
         bool isRelative = relative.empty() ? !IsAbsolute(path) : relative == L"1";
         folders.emplace_back(ProfileFolder(firefox, path, isRelative), Value(*entry.second, L"name"));
+        names.emplace(folders.back());
     }
     // The profiles that installations start with come first.
     std::vector<std::pair<std::wstring, std::wstring>> ordered;
@@ -222,17 +273,16 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
         if (!StartsWithIgnoringCase(section.name, L"Install") || path.empty())
             continue;
         std::wstring folder = ProfileFolder(firefox, path, !IsAbsolute(path));
-        auto known = std::find_if(folders.begin(), folders.end(),
-                                  [&](const auto& f) { return EqualIgnoringCase(f.first, folder); });
-        ordered.emplace_back(folder, known != folders.end() ? known->second : std::wstring());
+        auto known = names.find(folder);
+        ordered.emplace_back(folder, known != names.end() ? known->second : std::wstring());
     }
     ordered.insert(ordered.end(), folders.begin(), folders.end());
-    std::vector<std::wstring> seen;
+    std::set<std::wstring, CSubkeyNames::IgnoringCase> seen;
     for (const auto& entry : ordered) {
         const std::wstring& folder = entry.first;
-        if (std::any_of(seen.begin(), seen.end(), [&](const std::wstring& s) { return EqualIgnoringCase(s, folder); }))
+        // A NUL would end the path early, where the system reads it.
+        if (folder.find(L'\0') != std::wstring::npos || !seen.insert(folder).second)
             continue;
-        seen.push_back(folder);
         const std::wstring database = folder + L"\\places.sqlite";
         if (!IsFile(database))
             continue;

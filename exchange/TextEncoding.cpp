@@ -43,6 +43,11 @@ std::wstring WideFromUtf8(const std::string& utf8)
     return wide;
 }
 
+bool FromUtf8(const std::string& utf8, std::wstring& text)
+{
+    return ToWide(utf8.data(), utf8.size(), CP_UTF8, MB_ERR_INVALID_CHARS, text);
+}
+
 std::string Utf8FromWide(const std::wstring& wide)
 {
     if (wide.empty())

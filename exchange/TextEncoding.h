@@ -20,6 +20,8 @@ bool ToWide(const char* bytes, size_t size, UINT codePage, DWORD flags, std::wst
 // UTF-16LE bytes; false when cut off inside a character.
 bool FromUtf16(const char* bytes, size_t size, std::wstring& text);
 std::wstring WideFromUtf8(const std::string& utf8);
+// False when the bytes are no UTF-8, rather than marking what is not.
+bool FromUtf8(const std::string& utf8, std::wstring& text);
 std::string Utf8FromWide(const std::wstring& wide);
 
 // A text file's text. A byte-order mark names UTF-16LE or UTF-8; without

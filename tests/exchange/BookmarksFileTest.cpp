@@ -71,3 +71,41 @@ TEST(BookmarksFile, ReadsTheKeywordSearchesOfABrowsersExport)
         EXPECT_EQ(file.GetEntries().size(), 3u);  // what was read before stays
     }
 }
+
+// Files made to mislead: a link is read where a browser would show one, and
+// as it is written; a keyword no one can type before a query is counted
+// out.
+TEST(BookmarksFile, ReadsOnlyTheLinksABrowserWouldShow)
+{
+    const std::string head = "\xEF\xBB\xBF<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+    const std::string link = "<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=\"k\">k</A>\n";
+    const Entries k = {{"k", "https://x/?q=%s"}};
+    const struct {
+        std::string body;
+        Entries entries;
+        int skipped;
+    } cases[] = {
+        {"<!-- " + link + " -->", {}, 0},
+        {"<!-->" + link, k, 0},  // a comment that ends where it starts
+        {"<H3 TITLE=\"" + link + "\">folder</H3>", {}, 0},
+        {"<H3 TITLE=\"" + link, {}, 0},  // the value never ends
+        {"<TITLE>" + link + "</TITLE>" + link, k, 0},
+        {"1 < 2, 3<4 " + link, k, 0},
+        {"<DT><A HREF=\"https://a/?q=%s\" SHORTCUTURL=\"a\">no end\n" + link, {{"a", "https://a/?q=%s"}, k[0]}, 0},
+        {"<DT><A HREF=\"https://x/?q=%s&#x0x41;&#+65;&# 66;&#xD800;&&&amp;&#x41;\" SHORTCUTURL=\"n\">",
+         {{"n", "https://x/?q=%s&#x0x41;&#+65;&# 66;&#xD800;&&&A"}}, 0},
+        {"<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=\"two words\">", {}, 1},
+        {"<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=\"tab&#9;bed\">", {}, 1},
+    };
+    CBookmarksFile file;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(file.Parse(head + c.body)) << c.body;
+        EXPECT_EQ(EntriesOf(file), c.entries) << c.body;
+        EXPECT_EQ(file.GetSkippedCount(), c.skipped) << c.body;
+    }
+    // The start that tells a bookmarks file ends inside a character.
+    const std::string split = head + "<!-- " + std::string(1023 - head.size() - 5, 'x') + "\xC3\xA9 -->" + link;
+    ASSERT_EQ(split.substr(1023, 2), "\xC3\xA9");
+    EXPECT_TRUE(file.Parse(split));
+    EXPECT_EQ(EntriesOf(file), k);
+}

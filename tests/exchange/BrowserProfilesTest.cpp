@@ -1,5 +1,7 @@
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
+#include "exchange/SqliteDatabase.h"
+#include "exchange/SqliteStatement.h"
 
 #include "tests/support/BrowserProfiles.h"
 #include "tests/support/SearchUrlKey.h"
@@ -95,6 +97,23 @@ TEST(ChromiumKeywords, TheUsersOwnSearchesInEitherSchema)
         {{"\xC3\xA9t\xC3\xA9", "HTTPS://\xC3\xA9.x/?q={searchTerms}"}, "HTTPS://\xE9.x/?q=%s", kShown, kShown},
         {{"\xD0\xBF\xD0\xBE\xD0\xB8\xD1\x81\xD0\xBA", "https://x/?q={searchTerms}"}, "",
          CFoundShortcuts::kUnreadableText, CFoundShortcuts::kUnreadableText},
+        // What Chromium writes for a %S bookmark it imported; a brace of the
+        // address does not hide or make a parameter.
+        {{"raw", "https://raw/?q={google:unescapedSearchTerms}"}, "https://raw/?q=%s", kShown, kShown},
+        {{"hidden", "https://x/{google:a{searchTerms}}"}, "", CFoundShortcuts::kBrowserParameter,
+         CFoundShortcuts::kBrowserParameter},
+        {{"braces", "https://x/{{searchTerms}"}, "https://x/{%s", kShown, kShown},
+        // No text, or no word one can type before a query.
+        {{"bad\xFF", "https://x/?q={searchTerms}"}, "", CFoundShortcuts::kUnreadableText,
+         CFoundShortcuts::kUnreadableText},
+        {{"ok", "https://x/?q=\xC3{searchTerms}"}, "", CFoundShortcuts::kUnreadableText,
+         CFoundShortcuts::kUnreadableText},
+        {{"two words", "https://x/?q={searchTerms}"}, "", CFoundShortcuts::kInvalidPrefix,
+         CFoundShortcuts::kInvalidPrefix},
+        {{"tab\tbed", "https://x/?q={searchTerms}"}, "", CFoundShortcuts::kInvalidPrefix,
+         CFoundShortcuts::kInvalidPrefix},
+        {{"nb\xC2\xA0sp", "https://x/?q={searchTerms}"}, "", CFoundShortcuts::kInvalidPrefix,
+         CFoundShortcuts::kInvalidPrefix},
     };
     TempFolder folder;
     for (ChromiumSchema schema : {ChromiumSchema::Current, ChromiumSchema::Older}) {
@@ -119,19 +138,21 @@ TEST(ChromiumKeywords, TheUsersOwnSearchesInEitherSchema)
 }
 
 // Keyword bookmarks: the address with %s (or %S, the query as typed), and
-// no POST data.
+// no POST data; a keyword that is no text, or no word one can type, is
+// counted out.
 TEST(FirefoxKeywords, KeywordSearchesWithTheQueryInTheAddress)
 {
     TempFolder folder;
     const std::wstring database = LeaveFirefoxProfile(
         folder.Path(), {{"wiki", "https://w/Special:Search?search=%s"}, {"raw", "https://x/?q=%S&p=%s"},
                         {"post", "https://x/?q=%s", "q=%s"}, {"plain", "https://x/plain"},
-                        {"js", "javascript:alert('%s')"}, {"\xC3\xA9t\xC3\xA9", "http://\xC3\xA9.x/%s"}});
+                        {"js", "javascript:alert('%s')"}, {"\xC3\xA9t\xC3\xA9", "http://\xC3\xA9.x/%s"},
+                        {"bad\xC0\xAF", "https://x/%s"}, {"new\nline", "https://x/%s"}});
     CFoundShortcuts found = Read(CBrowserProfile::kFirefox, database);
     EXPECT_EQ(ShortcutsOf(found), (Pairs{{"wiki", "https://w/Special:Search?search=%s"},
                                          {"raw", "https://x/?q=%s&p=%s"},
                                          {"\xE9t\xE9", "http://\xE9.x/%s"}}));
-    EXPECT_EQ(CountsOf(found), (std::vector<int>{0, 0, 2, 1, 0, 0, 0, 3}));
+    EXPECT_EQ(CountsOf(found), (std::vector<int>{0, 0, 2, 1, 0, 1, 1, 3}));
 }
 
 // A profile is read whole from a private copy or not at all: one a browser
@@ -225,6 +246,102 @@ TEST(ProfileReader, ReadsPastABrowserAndSkipsWhatItCannotRead)
     EXPECT_EQ(::GetFileAttributesW(folder.Path().c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Profiles made to stall a reader, fill the disk or reach outside: each is
+// named with its reason, and the one beside them is still read. No file
+// outside the copies is touched, not even one a journal names as its
+// super-journal for the rollback to delete.
+TEST(ProfileReader, HostileProfilesAreNamedAndTheOthersStillRead)
+{
+    TempFolder folder;
+    const std::wstring victim = folder.Path() + L"\\notes.txt";
+    WriteFileBytes(victim, "keep me");
+    const char* const foreign = "the database is not of a kind Quillory can read";
+    const char* const tooLarge = "the database is larger than 90 MB";
+    const std::vector<ChromiumKeyword> wiki = {{"wiki", "https://w/?q={searchTerms}"}};
+    const char* const endless = "WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r) ";
+    struct Case {
+        const char* what;
+        CBrowserProfile::Kind kind;
+        std::function<void(const std::wstring&)> write;
+        const char* reason;  // null: read
+    };
+    const Case cases[] = {
+        {"keywords, a view that never ends", CBrowserProfile::kChromium,
+         [&](const std::wstring& path) {
+             RunSql(path, std::string("CREATE VIEW keywords AS ") + endless +
+                              "SELECT 'k' || i AS keyword, 'https://k/{searchTerms}' AS url FROM r ORDER BY i DESC");
+         }, foreign},
+        {"moz_places, a view that never ends", CBrowserProfile::kFirefox,
+         [&](const std::wstring& path) {
+             WritePlaces(path, {{"wiki", "https://w/?q=%s"}});
+             RunSql(path, std::string("DROP TABLE moz_places; CREATE VIEW moz_places AS ") + endless +
+                              "SELECT i AS id, 'https://x/%s' AS url FROM r");
+         }, foreign},
+        {"a URL worked out by the file", CBrowserProfile::kChromium,
+         [](const std::wstring& path) {
+             RunSql(path, "CREATE TABLE keywords (keyword TEXT, url TEXT AS ('https://' || keyword || '/{searchTerms}'));"
+                          " INSERT INTO keywords (keyword) VALUES ('k');");
+         }, foreign},
+        {"2 GB that take no room on disk", CBrowserProfile::kChromium,
+         [](const std::wstring& path) {
+             HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+             LARGE_INTEGER size = {};
+             size.QuadPart = 2ll << 30;
+             ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+             ::SetEndOfFile(file);
+             ::CloseHandle(file);
+         }, tooLarge},
+        {"a journal whose rollback makes the database 4 TB", CBrowserProfile::kChromium,
+         [&](const std::wstring& path) {
+             WriteInterruptedWebData(path, wiki);
+             std::string journal = ReadFileBytes(path + L"-journal");
+             journal.replace(16, 4, "\x7F\xFF\xFF\xFF");  // the page count before the transaction
+             WriteFileBytes(path + L"-journal", journal);
+         }, tooLarge},
+        {"a journal naming a file elsewhere", CBrowserProfile::kChromium,
+         [&](const std::wstring& path) {
+             WriteInterruptedWebData(path, wiki);
+             NameSuperJournal(path + L"-journal", std::string(victim.begin(), victim.end()));
+         }, nullptr},
+    };
+    std::vector<CBrowserProfile> profiles;
+    std::vector<std::pair<std::string, std::string>> unread;
+    for (const Case& c : cases) {
+        const std::wstring database = folder.Make(std::to_wstring(profiles.size())) +
+                                      (c.kind == CBrowserProfile::kChromium ? L"\\Web Data" : L"\\places.sqlite");
+        c.write(database);
+        profiles.push_back({c.kind, c.what, database});
+        if (c.reason != nullptr)
+            unread.emplace_back(c.what, c.reason);
+    }
+    CFoundShortcuts found;
+    CProfileReader::Read(profiles, found);
+    std::vector<std::pair<std::string, std::string>> named;
+    for (const CFoundShortcuts::Unread& profile : found.UnreadProfiles())
+        named.emplace_back(static_cast<const char*>(profile.source), static_cast<const char*>(profile.reason));
+    EXPECT_EQ(named, unread);
+    ASSERT_EQ(found.Shortcuts().size(), 1u);
+    EXPECT_STREQ(found.Shortcuts()[0].url, "https://w/?q=%s");
+    EXPECT_EQ(ReadFileBytes(victim), "keep me");
+    EXPECT_FALSE(CopiesLeft());
+}
+
+// Whatever a file's views or columns ask, a statement ends: after a bounded
+// number of steps, or when it would take more memory than its bound.
+TEST(SqliteDatabase, EveryStatementEndsWithinItsBounds)
+{
+    for (const char* sql : {"WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r) SELECT count(*) FROM r",
+                            "SELECT length(randomblob(100000000))",
+                            "WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r WHERE i < 3000000)"
+                            " SELECT i FROM r ORDER BY i DESC"}) {
+        CSqliteDatabase database;
+        ASSERT_EQ(database.Open(L":memory:", SQLITE_OPEN_READWRITE), SQLITE_OK);
+        CSqliteStatement statement(database, sql);
+        EXPECT_STREQ(CSqliteDatabase::ErrorText(statement.Step()), "reading it would take too long or too much memory")
+            << sql;
+    }
+}
+
 // Where each browser keeps its profiles, in the order the import offers
 // them (Firefox's: what an installation starts with, then the default),
 // named as the browser names them.
@@ -239,7 +356,7 @@ TEST(ProfileFinder, FindsEveryBrowsersProfilesInOrder)
                                    L"Google\\Chrome\\User Data\\Profile 2", L"Google\\Chrome\\User Data\\Profile 1",
                                    L"Google\\Chrome\\User Data\\System Profile", L"Google\\Chrome\\User Data\\Zed",
                                    L"Microsoft\\Edge\\User Data\\Default", L"BraveSoftware\\Brave-Browser\\User Data\\Default",
-                                   L"Vivaldi\\User Data\\Default"})
+                                   L"Vivaldi\\User Data\\Default", L"Chromium\\User Data\\Default"})
         WriteFileBytes(root.Make(std::wstring(L"Local\\") + profile) + L"\\Web Data", "");
     root.Make(L"Local\\Google\\Chrome\\User Data\\Empty");  // no Web Data: no profile
     WriteFileBytes(chrome + L"Local State", R"({"profile": {"info_cache": {"Default": {"name": "Person 1"},
@@ -247,16 +364,23 @@ TEST(ProfileFinder, FindsEveryBrowsersProfilesInOrder)
     // Edge has no Local State, Brave's is cut off, Vivaldi's of another shape.
     WriteFileBytes(local + L"\\BraveSoftware\\Brave-Browser\\User Data\\Local State", "{\"profile\": {");
     WriteFileBytes(local + L"\\Vivaldi\\User Data\\Local State", R"({"profile": []})");
+    // Chromium's nested deeper than any browser's: taken as broken, its name unread.
+    WriteFileBytes(local + L"\\Chromium\\User Data\\Local State",
+                   R"({"profile": {"info_cache": {"Default": {"name": "Deep"}}}, "x": )" + std::string(70, '[') +
+                       std::string(70, ']') + "}");
     for (const std::wstring& profile : {root.Make(L"Roaming\\Mozilla\\Firefox\\Profiles\\a.default"),
                                         root.Make(L"Roaming\\Mozilla\\Firefox\\Profiles\\b.default-release"), elsewhere})
         WriteFileBytes(profile + L"\\places.sqlite", "");
     root.Make(L"Roaming\\Mozilla\\Firefox\\Profiles\\c.empty");
+    WriteFileBytes(root.Path() + L"\\secret.txt", "no database");  // named by a path that holds a NUL
     WriteFileBytes(firefox + L"profiles.ini",
                    "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n\r\n"
                    "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/b.default-release\r\n\r\n"
                    "[Profile2]\r\nName=elsewhere\r\nIsRelative=0\r\nDefault=1\r\nPath=" +
                        std::string(elsewhere.begin(), elsewhere.end()) +
                        "\r\n\r\n[Profile3]\r\nName=empty\r\nIsRelative=1\r\nPath=Profiles/c.empty\r\n\r\n"
+                       "[Profile4]\r\nName=secret\r\nIsRelative=0\r\nPath=" +
+                       std::string(root.Path().begin(), root.Path().end()) + "\\secret.txt" + '\0' + "\r\n\r\n"
                        "[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n\r\n"
                        "[Install308046B0AF4A39CB]\r\nDefault=Profiles/b.default-release\r\nLocked=1\r\n");
 
@@ -272,6 +396,7 @@ TEST(ProfileFinder, FindsEveryBrowsersProfilesInOrder)
         {"Microsoft Edge: Default", local + L"\\Microsoft\\Edge\\User Data\\Default\\Web Data"},
         {"Brave: Default", local + L"\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Web Data"},
         {"Vivaldi: Default", local + L"\\Vivaldi\\User Data\\Default\\Web Data"},
+        {"Chromium: Default", local + L"\\Chromium\\User Data\\Default\\Web Data"},
         {"Mozilla Firefox: default-release", firefox + L"Profiles\\b.default-release\\places.sqlite"},
         {"Mozilla Firefox: elsewhere", elsewhere + L"\\places.sqlite"},
         {"Mozilla Firefox: default", firefox + L"Profiles\\a.default\\places.sqlite"},
