@@ -4,6 +4,7 @@
 #include "exchange/SqliteStatement.h"
 
 #include "tests/support/BrowserProfiles.h"
+#include "tests/support/HostileProfiles.h"
 #include "tests/support/SearchUrlKey.h"
 
 #include <gtest/gtest.h>
@@ -253,66 +254,18 @@ TEST(ProfileReader, ReadsPastABrowserAndSkipsWhatItCannotRead)
 TEST(ProfileReader, HostileProfilesAreNamedAndTheOthersStillRead)
 {
     TempFolder folder;
-    const std::wstring victim = folder.Path() + L"\\notes.txt";
-    WriteFileBytes(victim, "keep me");
-    const char* const foreign = "the database is not of a kind Quillory can read";
-    const char* const tooLarge = "the database is larger than 90 MB";
-    const std::vector<ChromiumKeyword> wiki = {{"wiki", "https://w/?q={searchTerms}"}};
-    const char* const endless = "WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r) ";
-    struct Case {
-        const char* what;
-        CBrowserProfile::Kind kind;
-        std::function<void(const std::wstring&)> write;
-        const char* reason;  // null: read
-    };
-    const Case cases[] = {
-        {"keywords, a view that never ends", CBrowserProfile::kChromium,
-         [&](const std::wstring& path) {
-             RunSql(path, std::string("CREATE VIEW keywords AS ") + endless +
-                              "SELECT 'k' || i AS keyword, 'https://k/{searchTerms}' AS url FROM r ORDER BY i DESC");
-         }, foreign},
-        {"moz_places, a view that never ends", CBrowserProfile::kFirefox,
-         [&](const std::wstring& path) {
-             WritePlaces(path, {{"wiki", "https://w/?q=%s"}});
-             RunSql(path, std::string("DROP TABLE moz_places; CREATE VIEW moz_places AS ") + endless +
-                              "SELECT i AS id, 'https://x/%s' AS url FROM r");
-         }, foreign},
-        {"a URL worked out by the file", CBrowserProfile::kChromium,
-         [](const std::wstring& path) {
-             RunSql(path, "CREATE TABLE keywords (keyword TEXT, url TEXT AS ('https://' || keyword || '/{searchTerms}'));"
-                          " INSERT INTO keywords (keyword) VALUES ('k');");
-         }, foreign},
-        {"2 GB that take no room on disk", CBrowserProfile::kChromium,
-         [](const std::wstring& path) {
-             HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-             LARGE_INTEGER size = {};
-             size.QuadPart = 2ll << 30;
-             ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-             ::SetEndOfFile(file);
-             ::CloseHandle(file);
-         }, tooLarge},
-        {"a journal whose rollback makes the database 4 TB", CBrowserProfile::kChromium,
-         [&](const std::wstring& path) {
-             WriteInterruptedWebData(path, wiki);
-             std::string journal = ReadFileBytes(path + L"-journal");
-             journal.replace(16, 4, "\x7F\xFF\xFF\xFF");  // the page count before the transaction
-             WriteFileBytes(path + L"-journal", journal);
-         }, tooLarge},
-        {"a journal naming a file elsewhere", CBrowserProfile::kChromium,
-         [&](const std::wstring& path) {
-             WriteInterruptedWebData(path, wiki);
-             NameSuperJournal(path + L"-journal", std::string(victim.begin(), victim.end()));
-         }, nullptr},
-    };
+    const std::wstring elsewhere = folder.Path() + L"\\notes.txt";
+    WriteFileBytes(elsewhere, "keep me");
     std::vector<CBrowserProfile> profiles;
     std::vector<std::pair<std::string, std::string>> unread;
-    for (const Case& c : cases) {
+    for (const HostileProfile& hostile : HostileProfiles()) {
         const std::wstring database = folder.Make(std::to_wstring(profiles.size())) +
-                                      (c.kind == CBrowserProfile::kChromium ? L"\\Web Data" : L"\\places.sqlite");
-        c.write(database);
-        profiles.push_back({c.kind, c.what, database});
-        if (c.reason != nullptr)
-            unread.emplace_back(c.what, c.reason);
+                                      (hostile.chromium ? L"\\Web Data" : L"\\places.sqlite");
+        hostile.write(database, elsewhere);
+        profiles.push_back({hostile.chromium ? CBrowserProfile::kChromium : CBrowserProfile::kFirefox,
+                            hostile.what, database});
+        if (hostile.reason != nullptr)
+            unread.emplace_back(hostile.what, hostile.reason);
     }
     CFoundShortcuts found;
     CProfileReader::Read(profiles, found);
@@ -322,7 +275,7 @@ TEST(ProfileReader, HostileProfilesAreNamedAndTheOthersStillRead)
     EXPECT_EQ(named, unread);
     ASSERT_EQ(found.Shortcuts().size(), 1u);
     EXPECT_STREQ(found.Shortcuts()[0].url, "https://w/?q=%s");
-    EXPECT_EQ(ReadFileBytes(victim), "keep me");
+    EXPECT_EQ(ReadFileBytes(elsewhere), "keep me");
     EXPECT_FALSE(CopiesLeft());
 }
 

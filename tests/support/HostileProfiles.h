@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Browser profiles made to stall a reader, fill the disk or reach outside
+// the profile, as someone who wants to harm the user would leave them.
+struct HostileProfile {
+    const char* what;
+    bool chromium;  // a Web Data; otherwise a places.sqlite
+    // Makes the database at `path`; `elsewhere` is a file outside it.
+    std::function<void(const std::wstring& path, const std::wstring& elsewhere)> write;
+    // Why the import names it; null for one read whole: it offers wiki,
+    // https://w/?q=%s.
+    const char* reason;
+};
+const std::vector<HostileProfile>& HostileProfiles();
