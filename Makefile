@@ -4,7 +4,7 @@
 BUILD ?= build
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build test run bench dist screenshots clean
+.PHONY: all setup configure build test run bench fuzz dist screenshots clean
 
 all: build
 
@@ -34,6 +34,21 @@ bench: build
 	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe --memory 0
 	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe --memory 5000
 	./cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix
+
+# Every reader of files that other programs write, over damaged and hostile
+# inputs mutated from tests/fuzz/corpus: FUZZ_SECONDS in all, or FUZZ_INPUTS
+# for each reader, or only FUZZ_READER; a new seed each run unless FUZZ_SEED
+# is given. Prints what it finds and saves those inputs in build/fuzz.
+FUZZ_SECONDS ?= 60
+FUZZ_SEED ?= $(shell date +%s)
+fuzz: build
+	mkdir -p $(BUILD)/fuzz
+	./cmake/wine-prefix.sh start $(CURDIR)/$(BUILD)/wineprefix
+	cd $(BUILD)/fuzz && $(CURDIR)/cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix \
+	  $(CURDIR)/$(BUILD)/tests/fuzz/reader_fuzz.exe --corpus Z:$(CURDIR)/tests/fuzz/corpus \
+	  --seed $(FUZZ_SEED) --seconds $(FUZZ_SECONDS) $(if $(FUZZ_INPUTS),--inputs $(FUZZ_INPUTS)) \
+	  $(if $(FUZZ_READER),--reader $(FUZZ_READER)); \
+	  status=$$?; $(CURDIR)/cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix; exit $$status
 
 # The zip for Windows users, with its SHA256SUMS, in build/dist.
 dist: build
