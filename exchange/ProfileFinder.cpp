@@ -280,10 +280,13 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     std::set<std::wstring, CSubkeyNames::IgnoringCase> seen;
     for (const auto& entry : ordered) {
         const std::wstring& folder = entry.first;
-        // A NUL would end the path early, where the system reads it.
-        if (folder.find(L'\0') != std::wstring::npos || !seen.insert(folder).second)
-            continue;
         const std::wstring database = folder + L"\\places.sqlite";
+        // A NUL would end the path early where the system reads it, and the
+        // system opens no path of MAX_PATH or more for this program: asking
+        // it only costs time (Wine's takes time in the square of the length).
+        if (database.find(L'\0') != std::wstring::npos || database.size() >= MAX_PATH ||
+            !seen.insert(folder).second)
+            continue;
         if (!IsFile(database))
             continue;
         std::wstring name = entry.second;

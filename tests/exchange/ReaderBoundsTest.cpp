@@ -48,6 +48,10 @@ TEST(Readers, TakeTimeInProportionToTheirInput)
     const std::wstring roaming = folder.Make(L"Roaming");
     const std::wstring firefox = MakeFolders(roaming, L"Mozilla\\Firefox");
     const std::string bookmarks = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n";
+    auto findFirefox = [&](const std::string& ini) {
+        WriteFileBytes(firefox + L"\\profiles.ini", ini);
+        CProfileFinder::Find(L"", roaming);
+    };
     struct Case {
         const char* what;
         int size;  // pieces
@@ -76,10 +80,10 @@ TEST(Readers, TakeTimeInProportionToTheirInput)
                         std::to_string(i) + "]\nDefault=" + std::to_string(n - i) + "\n";
              return ini;
          },
-         [&](const std::string& ini) {
-             WriteFileBytes(firefox + L"\\profiles.ini", ini);
-             CProfileFinder::Find(L"", roaming);
-         }},
+         findFirefox},
+        {"profiles.ini: a path that climbs and climbs", 60000,
+         [](int n) { return "[Profile0]\nIsRelative=0\nPath=C:\\" + Repeated("..\\", n) + "\n"; },
+         findFirefox},
         {".reg: data continued over many lines", 100000,
          [](int n) {
              return "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\K]\r\n"
