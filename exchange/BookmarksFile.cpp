@@ -39,49 +39,81 @@ std::wstring LowerCase(const std::wstring& text)
     return lower;
 }
 
-// The number of a character reference's name, #65 or #x41: digits only,
-// of a character that can stand alone; 0 for anything else.
-unsigned long ReferenceNumber(const std::wstring& name)
+// What a number in a reference stands for, as a browser reads it: a code
+// point no text can hold is U+FFFD, and 0x80 to 0x9F are the characters of
+// Windows-1252 there, as old pages meant them.
+unsigned long ReferencedCharacter(unsigned long code)
 {
-    const bool hex = name.size() > 1 && (name[1] == L'x' || name[1] == L'X');
-    const size_t start = hex ? 2 : 1;
-    if (name.size() <= start || name[0] != L'#' ||
-        name.find_first_not_of(hex ? L"0123456789abcdefABCDEF" : L"0123456789", start) != std::wstring::npos)
-        return 0;
-    unsigned long code = std::wcstoul(name.c_str() + start, nullptr, hex ? 16 : 10);
-    return code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0 : code;
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0xFFFD;
+    if (code < 0x80 || code > 0x9F)
+        return code;
+    const char byte = static_cast<char>(code);
+    wchar_t character = 0;
+    ::MultiByteToWideChar(1252, 0, &byte, 1, &character, 1);
+    return character;
 }
 
-// Character references: the five every writer uses, and numbers. The end
-// of one is looked for only as far as the longest can reach.
-std::wstring Unescaped(const std::wstring& text)
+int DigitValue(wchar_t c, bool hex)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (hex && ((c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F')))
+        return (c | 0x20) - L'a' + 10;
+    return -1;
+}
+
+// A numeric reference from `at`, just after its "&#": decimal or x and hex
+// digits, as many as there are, and the ';' that may end it. False where
+// there are no digits; otherwise its character, with `at` after it.
+bool ParseNumber(const std::wstring& text, size_t end, size_t& at, unsigned long& code)
+{
+    const bool hex = at < end && (text[at] == L'x' || text[at] == L'X');
+    const size_t first = hex ? at + 1 : at;
+    size_t i = first;
+    code = 0;
+    for (int digit; i < end && (digit = DigitValue(text[i], hex)) >= 0; ++i)
+        code = std::min<unsigned long>(code * (hex ? 16 : 10) + digit, 0x110000);
+    if (i == first)
+        return false;
+    at = i < end && text[i] == L';' ? i + 1 : i;
+    code = ReferencedCharacter(code);
+    return true;
+}
+
+// Text from `begin` to `end` with its character references decoded: numbers,
+// and the names every writer uses (a name's ';' is looked for only as far
+// as the longest name reaches).
+std::wstring Unescaped(const std::wstring& text, size_t begin, size_t end)
 {
     static const std::map<std::wstring, wchar_t> named = {
-        {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}, {L"nbsp", 0xA0}};
-    const size_t longest = 10;  // &#x10FFFF;
+        {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}, {L"nbsp", 0xA0},
+        {L"AMP", L'&'}, {L"LT", L'<'}, {L"GT", L'>'}, {L"QUOT", L'"'}};
     std::wstring plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        size_t end = std::wstring::npos;
-        if (text[i] == L'&')
-            end = text.substr(i, longest + 1).find(L';');
-        if (end == std::wstring::npos) {
-            plain += text[i];
-            continue;
+    plain.reserve(end - begin);
+    for (size_t i = begin; i < end;) {
+        unsigned long code = 0;
+        size_t next = i + 2;
+        if (text[i] == L'&' && i + 1 < end && text[i + 1] == L'#') {
+            if (!ParseNumber(text, end, next, code))
+                code = 0;
+        } else if (text[i] == L'&') {
+            const size_t stop = std::min(end, i + 6);
+            const size_t semicolon = std::find(text.begin() + i + 1, text.begin() + stop, L';') - text.begin();
+            auto found = semicolon < stop ? named.find(text.substr(i + 1, semicolon - i - 1)) : named.end();
+            code = found != named.end() ? found->second : 0;
+            next = semicolon + 1;
         }
-        std::wstring name = text.substr(i + 1, end - 1);
-        auto found = named.find(name);
-        unsigned long code = found != named.end() ? found->second : ReferenceNumber(name);
         if (code == 0) {
-            plain += text[i];
-            continue;
-        }
-        if (code >= 0x10000) {
+            plain += text[i++];
+        } else if (code >= 0x10000) {
             plain += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
             plain += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+            i = next;
         } else {
             plain += static_cast<wchar_t>(code);
+            i = next;
         }
-        i += end;
     }
     return plain;
 }
@@ -89,10 +121,11 @@ std::wstring Unescaped(const std::wstring& text)
 const wchar_t kSpaces[] = L" \t\r\n\f";
 
 // The attributes of a tag from `position`, just after its name, by
-// lower-case name; `position` ends after the tag's '>'. A quoted value runs
-// to its closing quote, as in a browser: one that never closes takes the
-// rest of the text, and `position` ends there.
-std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, size_t& position)
+// lower-case name, of those `wanted`; `position` ends after the tag's '>'.
+// A quoted value runs to its closing quote, as in a browser: one that never
+// closes takes the rest of the text, and `position` ends there.
+std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, size_t& position,
+                                                     const std::set<std::wstring>& wanted)
 {
     std::map<std::wstring, std::wstring> attributes;
     while (position < text.size()) {
@@ -108,27 +141,29 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
             end = text.size();
         const std::wstring name = LowerCase(text.substr(position, end - position));
         position = text.find_first_not_of(kSpaces, end);
-        std::wstring value;
+        size_t start = 0;
+        end = 0;
         if (position != std::wstring::npos && text[position] == L'=') {
             position = text.find_first_not_of(kSpaces, position + 1);
             if (position == std::wstring::npos)
                 break;
             wchar_t quote = text[position];
             if (quote == L'"' || quote == L'\'') {
-                end = text.find(quote, position + 1);
+                start = position + 1;
+                end = text.find(quote, start);
                 if (end == std::wstring::npos) {
                     position = text.size();  // cut off: the value is not whole
                     break;
                 }
-                value = text.substr(position + 1, end - position - 1);
                 position = end + 1;
             } else {
-                end = text.find_first_of(L" \t\r\n\f>", position);
-                value = text.substr(position, end - position);
+                start = position;
+                end = std::min(text.find_first_of(L" \t\r\n\f>", position), text.size());
                 position = end;
             }
         }
-        attributes.emplace(name, Unescaped(value));
+        if (wanted.count(name) != 0 && attributes.count(name) == 0)
+            attributes.emplace(name, Unescaped(text, start, end));
     }
     position = position < text.size() ? position + 1 : text.size();
     return attributes;
@@ -152,9 +187,9 @@ bool IsAsciiLetter(wchar_t c)
 }
 
 // The next tag from `position` on, as a browser's parser meets them:
-// comments, declarations and a '<' that starts no tag are passed over.
-// False at the end of the text; otherwise `name` is the tag's in lower
-// case, "/a" for an end tag, and `position` is just after it.
+// comments, declarations, "</" without a name and a '<' that starts no tag
+// are passed over. False at the end of the text; otherwise `name` is the
+// tag's in lower case, "/a" for an end tag, and `position` is just after it.
 bool NextTag(const std::wstring& text, size_t& position, std::wstring& name)
 {
     while ((position = text.find(L'<', position)) != std::wstring::npos) {
@@ -169,9 +204,14 @@ bool NextTag(const std::wstring& text, size_t& position, std::wstring& name)
             return true;
         }
         if (text.compare(start, 3, L"!--") == 0) {
-            size_t end = text.find(L"-->", start + 1);
-            position = end == std::wstring::npos ? text.size() : end + 3;
-        } else if (start < text.size() && (text[start] == L'!' || text[start] == L'?')) {
+            // Ended by "-->", or "--!>"; "<!-->" is a whole comment.
+            size_t close = text.find(L"--", start + 1);
+            while (close != std::wstring::npos && text.compare(close + 2, 1, L">") != 0 &&
+                   text.compare(close + 2, 2, L"!>") != 0)
+                close = text.find(L"--", close + 1);
+            position = close == std::wstring::npos ? text.size() : text.find(L'>', close) + 1;
+        } else if (start < text.size() && (text[start] == L'!' || text[start] == L'?' || text[start] == L'/')) {
+            // A declaration, or "</" and no name: passed over to its '>'.
             size_t end = text.find(L'>', start);
             position = end == std::wstring::npos ? text.size() : end + 1;
         }
@@ -180,10 +220,13 @@ bool NextTag(const std::wstring& text, size_t& position, std::wstring& name)
     return false;
 }
 
+// `what` starts with a character that has no case, '<', which is looked for
+// first.
 size_t FindIgnoringCase(const std::wstring& text, const wchar_t* what, size_t from)
 {
     const size_t length = std::wcslen(what);
-    for (size_t at = from; at < text.size() && length <= text.size() - at; ++at) {
+    for (size_t at = text.find(what[0], from); at != std::wstring::npos && length <= text.size() - at;
+         at = text.find(what[0], at + 1)) {
         if (::CompareStringOrdinal(text.c_str() + at, static_cast<int>(length), what,
                                    static_cast<int>(length), TRUE) == CSTR_EQUAL)
             return at;
@@ -230,19 +273,21 @@ bool CBookmarksFile::Parse(const std::string& bytes)
     if (!IsBookmarksFile(bytes) || !DecodeText(bytes, text))
         return false;
     // Elements whose content is text, not tags.
-    static const std::set<std::wstring> rawText = {L"script", L"style", L"textarea", L"title"};
+    static const std::set<std::wstring> rawText = {L"iframe", L"noembed", L"noframes", L"script",
+                                                   L"style",  L"textarea", L"title", L"xmp"};
+    static const std::set<std::wstring> linkAttributes = {L"href", L"shortcuturl", L"postdata", L"post_data"};
     std::vector<CShortcut> entries;
     int skipped = 0;
     std::wstring tag;
     for (size_t at = 0; NextTag(text, at, tag);) {
-        auto attributes = ParseAttributes(text, at);
+        auto attributes = ParseAttributes(text, at, tag == L"a" ? linkAttributes : std::set<std::wstring>());
         if (rawText.count(tag) != 0) {
             at = FindIgnoringCase(text, (L"</" + tag).c_str(), at);
             at = at == std::wstring::npos ? text.size() : at;
         }
         if (tag != L"a")
             continue;
-        std::wstring url = attributes[L"href"];
+        std::wstring url = std::move(attributes[L"href"]);
         const std::wstring keyword = attributes[L"shortcuturl"];
         CFoundShortcuts::Reason reason = CFoundShortcuts::kReasonCount;
         CShortcut entry;

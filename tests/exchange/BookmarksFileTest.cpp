@@ -89,11 +89,13 @@ TEST(BookmarksFile, ReadsOnlyTheLinksABrowserWouldShow)
         {"<!-->" + link, k, 0},  // a comment that ends where it starts
         {"<H3 TITLE=\"" + link + "\">folder</H3>", {}, 0},
         {"<H3 TITLE=\"" + link, {}, 0},  // the value never ends
-        {"<TITLE>" + link + "</TITLE>" + link, k, 0},
+        {"<TITLE>" + link + "</TITLE><XMP>" + link + "</XMP>" + link, k, 0},
+        {"</ <A HREF=\"https://e/?q=%s\" SHORTCUTURL=\"e\"><!-- --!>" + link, k, 0},
         {"1 < 2, 3<4 " + link, k, 0},
         {"<DT><A HREF=\"https://a/?q=%s\" SHORTCUTURL=\"a\">no end\n" + link, {{"a", "https://a/?q=%s"}, k[0]}, 0},
-        {"<DT><A HREF=\"https://x/?q=%s&#x0x41;&#+65;&# 66;&#xD800;&&&amp;&#x41;\" SHORTCUTURL=\"n\">",
-         {{"n", "https://x/?q=%s&#x0x41;&#+65;&# 66;&#xD800;&&&A"}}, 0},
+        {"<DT><A HREF=\"https://x/?q=%s&#+65;&# 66;&&&amp;&#x41;&#0000000066;&AMP;&#128&#X43\" SHORTCUTURL=n>",
+         {{"n", "https://x/?q=%s&#+65;&# 66;&&&AB&\x80" "C"}}, 0},
+        {"<DT><A HREF=\"https://x/?q=%s&#x0x41;\" SHORTCUTURL=\"z\">", {}, 1},  // U+FFFD, then x41;
         {"<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=\"two words\">", {}, 1},
         {"<DT><A HREF=\"https://x/?q=%s\" SHORTCUTURL=\"tab&#9;bed\">", {}, 1},
     };
