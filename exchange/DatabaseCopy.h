@@ -13,7 +13,7 @@
 // kMaxBytes together: a larger database is not copied.
 class CDatabaseCopy {
 public:
-    static const LONGLONG kMaxBytes = 90ll << 20;
+    static const LONGLONG kMaxBytes = 90ll << 20;  // as IDS_DATABASE_TOO_LARGE says
 
     CDatabaseCopy() = default;
     ~CDatabaseCopy();

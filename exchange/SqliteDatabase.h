@@ -11,9 +11,10 @@ struct sqlite3;
 // bounded, so that no file makes a read take minutes or fill memory.
 class CSqliteDatabase {
 public:
-    // Virtual machine steps one connection may take in all: far beyond any
-    // browser's shortcuts (5,000 take well under a hundredth of it).
-    static const long long kMaxSteps = 20000000;
+    // Virtual machine steps one connection may take in all: a read of
+    // Chromium's site searches takes nine a row, so this is some 110,000
+    // rows, twenty times 5,000, and a read that long ends within a second.
+    static const long long kMaxSteps = 1000000;
     // The heap all connections together may take.
     static const long long kMaxHeapBytes = 64ll << 20;
 

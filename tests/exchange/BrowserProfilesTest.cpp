@@ -1,3 +1,4 @@
+#include "exchange/ConfinedVfs.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "exchange/SqliteDatabase.h"
@@ -293,6 +294,30 @@ TEST(SqliteDatabase, EveryStatementEndsWithinItsBounds)
         EXPECT_STREQ(CSqliteDatabase::ErrorText(statement.Step()), "reading it would take too long or too much memory")
             << sql;
     }
+}
+
+// Through a copy's file layer SQLite reaches no file but the copy's own,
+// and what it writes may not grow them past the spare bytes.
+TEST(ConfinedVfs, ReachesOnlyTheCopysFilesAndGrowsThemWithinBounds)
+{
+    TempFolder folder;
+    const std::wstring database = folder.Path() + L"\\database", other = folder.Path() + L"\\other";
+    WriteWebData(database, {});
+    CConfinedVfs files(database, 4096);
+    CSqliteDatabase connection;
+    ASSERT_EQ(connection.Open(database, SQLITE_OPEN_READWRITE, files.Name()), SQLITE_OK);
+    const std::string elsewhere(other.begin(), other.end());
+    const std::pair<std::string, int> cases[] = {
+        {"ATTACH '" + elsewhere + "' AS other", SQLITE_CANTOPEN},
+        {"VACUUM INTO '" + elsewhere + "'", SQLITE_CANTOPEN},
+        {"INSERT INTO keywords (short_name, keyword, favicon_url, url) VALUES ('k', 'k', '', zeroblob(20000))",
+         SQLITE_FULL},
+    };
+    for (const auto& c : cases) {
+        CSqliteStatement statement(connection, c.first.c_str());
+        EXPECT_EQ(statement.Step() & 0xFF, c.second) << c.first;
+    }
+    EXPECT_EQ(::GetFileAttributesW(other.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // Where each browser keeps its profiles, in the order the import offers
