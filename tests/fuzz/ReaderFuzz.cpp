@@ -2,7 +2,8 @@
 // hostile inputs, made by mutating a small seed corpus, and reports each
 // crash, each input read slower than its bound (5 s, and 4 s more per
 // megabyte, far above what linear work takes and far below what quadratic
-// work on a large input does; one still read 10 s after it ends the run), and each result that breaks what the readers promise:
+// work on a large input does; one still read 10 s after it ends the run),
+// and each result that breaks what the readers promise:
 //   - every shortcut offered has a keyword one can type and an http or
 //     https URL holding %s;
 //   - every .reg entry has a name without a backslash and a URL, and reads
@@ -15,8 +16,11 @@
 //   reader_fuzz --corpus DIR [--reader NAME] [--inputs N] [--seconds S] [--seed N]
 //   reader_fuzz --corpus DIR --reader NAME --replay SAVED   (SAVED.0, SAVED.1, ...)
 //
-// The same seed gives the same inputs. Exits 0 when nothing was found, and
-// 1 otherwise, each finding's input saved in the working folder.
+// The same seed makes the same changes to the same seeds (a journal SQLite
+// writes holds a random number of its own). Exits 0 when nothing was found,
+// and 1 otherwise, each finding's input saved in the working folder. Its
+// temporary folder is its own, so that other programs' files there do not
+// count as changes.
 
 #include "exchange/BookmarksFile.h"
 #include "exchange/FileHandle.h"
@@ -32,6 +36,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -56,8 +61,8 @@ struct Reader {
 const char* g_reader = "";
 unsigned long long g_index = 0, g_seed = 0;
 const Input* g_input = nullptr;
-volatile ULONGLONG g_deadline = 0;
-HANDLE g_main = nullptr;
+std::atomic<ULONGLONG> g_deadline(0);
+std::atomic<bool> g_saving(false);
 
 void Save(const char* what)
 {
@@ -79,17 +84,22 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* exception)
     ::ExitProcess(1);
 }
 
-// An input that is still read long after its bound is reported from here,
-// with the reading held still.
+// An input that is still read long after its bound is reported from here.
+// The reading goes on meanwhile; once it ends, it waits for the report
+// rather than free the input (each side says what it does before it looks
+// at the other).
 DWORD WINAPI Watchdog(void*)
 {
     for (;; ::Sleep(100)) {
         const ULONGLONG deadline = g_deadline;
-        if (deadline != 0 && ::GetTickCount64() > deadline + 10000) {
-            ::SuspendThread(g_main);
+        if (deadline == 0 || ::GetTickCount64() <= deadline + 10000)
+            continue;
+        g_saving = true;
+        if (g_deadline == deadline) {
             Save("still reading long after its bound");
             ::ExitProcess(1);
         }
+        g_saving = false;
     }
 }
 
@@ -246,7 +256,8 @@ std::vector<Reader> Readers(const std::string& corpus, const TempFolder& root)
     const std::wstring seed = root.Make(L"Seed") + L"\\database";
     const std::vector<ChromiumKeyword> keywords = {
         {"wiki", "https://w/?q={searchTerms}"}, {"g", "{google:baseURL}search?q={searchTerms}&{google:RLZ}"},
-        {"google.com", "{google:baseURL}search?q={searchTerms}", 1}, {"post", "https://p/", 0, 0, 1, "q={searchTerms}"}};
+        {"google.com", "{google:baseURL}search?q={searchTerms}", 1},
+        {"post", "https://p/", 0, 0, 1, "q={searchTerms}"}};
     for (ChromiumSchema schema : {ChromiumSchema::Current, ChromiumSchema::Older}) {
         WriteWebData(seed, keywords, schema);
         readers[4].seeds.push_back(DatabaseSeed(seed));
@@ -290,6 +301,8 @@ int Fuzz(const Reader& reader, unsigned long long inputs, double seconds)
         g_deadline = begun + bound;
         const std::string broken = reader.read(input);
         g_deadline = 0;
+        while (g_saving)
+            ::Sleep(INFINITE);
         const ULONGLONG took = ::GetTickCount64() - begun;
         slowest = std::max(slowest, took);
         if (took > bound && ++findings <= 20)
@@ -332,10 +345,11 @@ int main(int argc, char** argv)
         return 2;
     }
     ::SetUnhandledExceptionFilter(OnCrash);
-    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &g_main, 0, FALSE,
-                      DUPLICATE_SAME_ACCESS);
     ::CloseHandle(::CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr));
     TempFolder root;
+    const std::wstring temporary = root.Make(L"Temp") + L"\\";
+    ::SetEnvironmentVariableW(L"TMP", temporary.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", temporary.c_str());
     std::vector<Reader> readers = Readers(corpus, root);
     int findings = 0, chosen = 0;
     for (const Reader& reader : readers)

@@ -131,7 +131,7 @@ void WriteInterruptedWebData(const std::wstring& path, const std::vector<Chromiu
     WriteWebData(held, rows);
     {
         Writer holder(held, false);
-        holder.Run("PRAGMA cache_size = 1; BEGIN; DELETE FROM keywords; UPDATE meta SET value = hex(randomblob(3000));");
+        holder.Run("PRAGMA cache_size = 1; BEGIN; DELETE FROM keywords; UPDATE meta SET value = hex(zeroblob(3000));");
         for (const wchar_t* companion : {L"", L"-journal"})
             ::CopyFileW((held + companion).c_str(), (path + companion).c_str(), FALSE);
     }
