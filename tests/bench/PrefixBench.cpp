@@ -1,18 +1,17 @@
 // Times the prefix store's load and save and the dialog's start-up against
 // the bare registry calls the same work needs, and Wine's own `reg import`;
-// and an import of as many search shortcuts from a browser profile.
+// and an import of as many search shortcuts from a browser profile, beside
+// the hostile profiles and files.
 //   prefix_bench            prints the table
 //   prefix_bench --memory N prints the peak working set of the dialog
 //                           started over N prefixes
 
-#include "app/BrowserImportDlg.h"
-#include "app/ImportCandidates.h"
 #include "app/SearchPrefixDlg.h"
-#include "exchange/ProfileReader.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "res/resource.h"
 
-#include "tests/support/BrowserProfiles.h"
+#include "tests/bench/BenchSupport.h"
+#include "tests/bench/ImportBench.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ListViewHost.h"
 
@@ -35,56 +34,6 @@ namespace {
 const char kSearchUrl[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
 const char kBenchRoot[] = "Software\\Quillory bench";
 const char* const kReplacements[][2] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
-
-// Realistic prefixes and URLs: words, made unique with a number where the
-// words run out.
-std::string PrefixName(int i)
-{
-    static const char* const words[] = {
-        "WIKI", "NEWS", "MAPS", "BOOK", "FILM", "SONG", "CODE", "SHOP", "DICT", "WORD",
-        "TRIP", "FOOD", "GAME", "HELP", "MAIL", "BLOG", "TEXT", "PHOTO", "VIDEO", "STOCK"};
-    std::string name = std::string(words[i % 20]) + words[(i / 20) % 20];
-    if (i >= 400)
-        name += std::to_string(i / 400);
-    return name;
-}
-
-std::string UrlOf(int i)
-{
-    return "http://www.search-" + std::to_string(i % 97) + ".example.com/results?q=%s&from=" +
-           PrefixName(i);
-}
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// The median of `runs` timings of `work`, each after an untimed `prepare`
-// and a pause. Under Wine a registry call takes about four times as long
-// in a long burst of them as after a pause (3.5 against 17 ms for the same
-// 100 reads, measured back to back and 50 ms apart), so every run starts
-// from the same rest: the floor and the program are timed alike.
-double Median(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        prepare();
-        ::Sleep(100);
-        double start = Now();
-        work();
-        times.push_back(Now() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void SetString(HKEY key, const char* name, const std::string& text)
 {
@@ -257,54 +206,6 @@ double UpdatePassMicroseconds(int count)
            }) * 1000.0 / passes;
 }
 
-// Import from browser over a Chrome profile with `count` site searches of
-// the user's, into a table holding the seven defaults: reading the copy of
-// its database, the dialog's rows, filling the dialog, and the table taking
-// every row checked.
-void PrintBrowserImport(int count, double load)
-{
-    TempFolder folder;
-    std::vector<ChromiumKeyword> keywords;
-    for (int i = 0; i < count; ++i) {
-        std::string url = UrlOf(i);
-        url.replace(url.find("%s"), 2, "{searchTerms}");
-        keywords.push_back({PrefixName(i), url});
-    }
-    const CBrowserProfile profile = {CBrowserProfile::kChromium, "Google Chrome: Person 1",
-                                     folder.Path() + L"\\Web Data"};
-    WriteWebData(profile.database, keywords);
-
-    std::unique_ptr<ListViewHost> host;
-    CPrefixListCtrl table;
-    std::unique_ptr<CImportCandidates> candidates;
-    std::vector<CPrefixListCtrl::Row> checked;
-    auto defaultsOnly = [&] {
-        table.Detach();
-        host = std::make_unique<ListViewHost>();
-        table.Attach(host->List());
-        table.InitColumns();
-        table.AddDefaultPrefixes();
-    };
-    defaultsOnly();
-    const int runs = 3;
-    double read = Median(runs, [] {}, [&] {
-        CFoundShortcuts found;
-        CProfileReader::Read(profile, found);
-        candidates = std::make_unique<CImportCandidates>(found, table);
-    });
-    for (const CImportCandidates::Row& row : candidates->Rows())
-        checked.push_back({row.prefix, row.url});
-    std::unique_ptr<CBrowserImportDlg> dialog;
-    double fill = Median(runs, [&] { dialog = std::make_unique<CBrowserImportDlg>(nullptr, *candidates); },
-                         [&] { dialog->Create(); });
-    dialog.reset();
-    double take = Median(runs, defaultsOnly, [&] { table.AddOrUpdatePrefixes(checked); });
-    table.Detach();
-    std::printf("\nImport from browser, %d site searches: read %.1f ms, dialog %.1f ms, into the table "
-                "%.1f ms (%.2f of a %d-prefix load, %.1f ms); in all %.1f ms\n",
-                count, read, fill, take, take / load, count, load, read + fill + take);
-}
-
 void RunTable()
 {
     Scratch scratch;
@@ -378,7 +279,8 @@ void RunTable()
     }
     const Line& at100 = lines[1];
     const Line& at5000 = lines[3];
-    PrintBrowserImport(5000, at5000.load);
+    const double import = PrintBrowserImport(5000, at5000.load);
+    PrintHostileImports(import);
     std::printf("\nload per prefix: %.3f ms at 100, %.3f ms at 5000 (x%.2f); update pass: x%.2f "
                 "from 10 to 5000 prefixes\n",
                 at100.load / 100, at5000.load / 5000, (at5000.load / 5000) / (at100.load / 100),
