@@ -98,10 +98,7 @@ void PrintHostileImports(double import)
                         }});
     }
     rows.push_back({"Web Data, a URL of 200,000 parameters (4.8 MB)", [&](const std::wstring& path, std::string& why) {
-                        std::string url = "https://x/?q=";
-                        for (int i = 0; i < 200000; ++i)
-                            url += "{searchTerms}{google:RLZ}";
-                        WriteWebData(path, {{"many", url}});
+                        WriteWebData(path, {{"many", ChromiumUrlOfParameters(200000)}});
                         return ReadProfile(CBrowserProfile::kChromium, path, why);
                     }});
     rows.push_back({"Web Data, 550,000 keywords (81 MB)", [&](const std::wstring& path, std::string& why) {
@@ -120,11 +117,8 @@ void PrintHostileImports(double import)
                (names.empty() ? "" : ": " + names);
     };
     rows.push_back({"profiles.ini, 1 MB of profiles and installations", [&](const std::wstring&, std::string& why) {
-                        std::string ini;
-                        for (int i = 0; ini.size() < (1u << 20) - 64; ++i)
-                            ini += "[Profile" + std::to_string(i) + "]\nPath=" + std::to_string(i) + "\n[Install" +
-                                   std::to_string(i) + "]\nDefault=" + std::to_string(i) + "\n";
-                        WriteFileBytes(MakeFolders(roaming, L"Mozilla\\Firefox") + L"\\profiles.ini", ini);
+                        WriteFileBytes(MakeFolders(roaming, L"Mozilla\\Firefox") + L"\\profiles.ini",
+                                       ProfilesIniOfSections(19500));  // just within its 1 MB
                         return Median(3, [] {}, [&] { why = profilesFound(CProfileFinder::Find(L"", roaming)); });
                     }});
     rows.push_back({"Local State, 16 MB nested", [&](const std::wstring&, std::string& why) {
@@ -134,8 +128,7 @@ void PrintHostileImports(double import)
                         return Median(3, [] {}, [&] { why = profilesFound(CProfileFinder::Find(local, L"")); });
                     }});
     rows.push_back({"bookmarks, 64 MB of ampersands in one value", [&](const std::wstring&, std::string& why) {
-                        const std::string file = "<!DOCTYPE NETSCAPE-Bookmark-file-1><A HREF=\"https://x/?q=%s" +
-                                                 std::string((64u << 20) - 100, '&') + "\" SHORTCUTURL=k>";
+                        const std::string file = BookmarksOfAmpersands((64u << 20) - 100);
                         CBookmarksFile bookmarks;
                         double time = Median(3, [] {}, [&] { bookmarks.Parse(file); });
                         why = std::to_string(bookmarks.GetEntries().size()) + " offered";

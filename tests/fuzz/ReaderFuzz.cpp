@@ -1,26 +1,11 @@
-// Feeds every reader of files that other programs write with damaged and
-// hostile inputs, made by mutating a small seed corpus, and reports each
-// crash, each input read slower than its bound (5 s, and 4 s more per
-// megabyte, far above what linear work takes and far below what quadratic
-// work on a large input does; one still read 10 s after it ends the run),
-// and each result that breaks what the readers promise:
-//   - every shortcut offered has a keyword one can type and an http or
-//     https URL holding %s;
-//   - every .reg entry has a name without a backslash and a URL, and reads
-//     back as it is written;
-//   - every profile found is an existing file with the browser's own name;
-//   - reading a profile changes no file outside its private copy: not the
-//     profile's own files, not a file its journal names, and nothing is
-//     left in the temporary folder.
+// `make fuzz` (README: "Fuzzing"): every reader of files other programs
+// write, over inputs mutated from the seeds in corpus/ and the databases the
+// test support makes; each crash, each input slower than its bound, and
+// each result that breaks a promise (see the checks below) is reported and
+// its input saved in the working folder. Exits 0 when nothing was found.
 //
 //   reader_fuzz --corpus DIR [--reader NAME] [--inputs N] [--seconds S] [--seed N]
 //   reader_fuzz --corpus DIR --reader NAME --replay SAVED   (SAVED.0, SAVED.1, ...)
-//
-// The same seed makes the same changes to the same seeds (a journal SQLite
-// writes holds a random number of its own). Exits 0 when nothing was found,
-// and 1 otherwise, each finding's input saved in the working folder. Its
-// temporary folder is its own, so that other programs' files there do not
-// count as changes.
 
 #include "exchange/BookmarksFile.h"
 #include "exchange/FileHandle.h"
@@ -34,11 +19,12 @@
 #include "tests/fuzz/Mutator.h"
 #include "tests/support/BrowserProfiles.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <atomic>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,13 +34,13 @@
 namespace {
 
 using Input = std::vector<std::string>;  // the bytes of each file one reading takes
+using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 struct Reader {
     const char* name;
     std::vector<std::string> words;
     std::vector<Input> seeds;
-    // What the result broke, or nothing.
-    std::function<std::string(const Input&)> read;
+    std::function<std::string(const Input&)> read;  // what the result broke, or nothing
 };
 
 // What the crash handler and the watchdog report.
@@ -64,30 +50,27 @@ const Input* g_input = nullptr;
 std::atomic<ULONGLONG> g_deadline(0);
 std::atomic<bool> g_saving(false);
 
-void Save(const char* what)
+void Save(const std::string& what)
 {
-    for (size_t part = 0; g_input != nullptr && part < g_input->size(); ++part) {
-        const std::string name = std::string(g_reader) + "-" + std::to_string(g_index) + "." + std::to_string(part);
-        WriteFileBytes(name, (*g_input)[part]);
-    }
-    const std::string index = std::to_string(g_index);
-    std::printf("%s: %s, input %s of seed %s, saved as %s-%s.*\n", what, g_reader, index.c_str(),
-                std::to_string(g_seed).c_str(), g_reader, index.c_str());
+    const std::string name = std::string(g_reader) + "-" + std::to_string(g_index);
+    for (size_t part = 0; g_input != nullptr && part < g_input->size(); ++part)
+        WriteFileBytes(name + "." + std::to_string(part), (*g_input)[part]);
+    std::printf("%s: %s, input %s of seed %s, saved as %s.*\n", what.c_str(), g_reader,
+                std::to_string(g_index).c_str(), std::to_string(g_seed).c_str(), name.c_str());
     std::fflush(stdout);
 }
 
 LONG WINAPI OnCrash(EXCEPTION_POINTERS* exception)
 {
-    char what[64];
-    std::snprintf(what, sizeof what, "crash (exception 0x%08lX)", exception->ExceptionRecord->ExceptionCode);
-    Save(what);
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", exception->ExceptionRecord->ExceptionCode);
+    Save(std::string("crash (exception ") + code + ")");
     ::ExitProcess(1);
 }
 
-// An input that is still read long after its bound is reported from here.
-// The reading goes on meanwhile; once it ends, it waits for the report
-// rather than free the input (each side says what it does before it looks
-// at the other).
+// An input still read long after its bound is reported from here while
+// the reading goes on; once it ends, the reading waits rather than free the
+// input (each side says what it does before it looks at the other).
 DWORD WINAPI Watchdog(void*)
 {
     for (;; ::Sleep(100)) {
@@ -103,14 +86,17 @@ DWORD WINAPI Watchdog(void*)
     }
 }
 
-std::string CheckShortcut(const CString& prefix, const CString& url)
+std::string CheckShortcuts(const std::vector<CShortcut>& shortcuts)
 {
-    const std::wstring keyword = Tessaly::Widen(prefix), address = Tessaly::Widen(url);
-    if (!CKeywordUrl::IsTypableKeyword(keyword))
-        return "a keyword no one can type: " + std::string(prefix);
-    if (!StartsWithIgnoringCase(address, L"http://") && !StartsWithIgnoringCase(address, L"https://"))
-        return "not a web address: " + std::string(url);
-    return address.find(L"%s") == std::wstring::npos ? "no place for the query: " + std::string(url) : "";
+    for (const CShortcut& shortcut : shortcuts) {
+        const std::wstring address = Tessaly::Widen(shortcut.url);
+        if (!CKeywordUrl::IsTypableKeyword(Tessaly::Widen(shortcut.prefix)))
+            return "a keyword no one can type: " + std::string(shortcut.prefix);
+        if ((!StartsWithIgnoringCase(address, L"http://") && !StartsWithIgnoringCase(address, L"https://")) ||
+            address.find(L"%s") == std::wstring::npos)
+            return "no web address with a place for the query: " + std::string(shortcut.url);
+    }
+    return "";
 }
 
 std::string CheckProfiles(const std::vector<CBrowserProfile>& profiles)
@@ -126,6 +112,30 @@ std::string CheckProfiles(const std::vector<CBrowserProfile>& profiles)
     return "";
 }
 
+Pairs PairsOf(const CPrefixFile& file)
+{
+    Pairs pairs;
+    for (const CShortcut& entry : file.GetEntries())
+        pairs.emplace_back(static_cast<const char*>(entry.prefix), static_cast<const char*>(entry.url));
+    return pairs;
+}
+
+std::string CheckRegFile(const Input& input)
+{
+    CPrefixFile file, written, again;
+    if (!file.Parse(input[0]))
+        return "";
+    for (const auto& entry : PairsOf(file)) {
+        if (entry.first.empty() || entry.first.find('\\') != std::string::npos || entry.second.empty())
+            return "an entry that is no prefix: " + entry.first;
+        written.Add(entry.first.c_str(), entry.second.c_str());
+    }
+    again.Parse(written.Format());
+    return PairsOf(again) == PairsOf(file) ? "" : "read back otherwise than written";
+}
+
+const wchar_t* const kCompanions[] = {L"", L"-journal", L"-wal"};
+
 std::set<std::wstring> TemporaryFiles()
 {
     WCHAR temporary[MAX_PATH + 1] = {};
@@ -136,15 +146,26 @@ std::set<std::wstring> TemporaryFiles()
     return names;
 }
 
-const wchar_t* const kCompanions[] = {L"", L"-journal", L"-wal"};
-
-void WriteDatabase(const std::wstring& path, const Input& input)
+// A profile read from its copy: what it offers, and whether its files,
+// the one its journal names and the temporary folder stayed as they were.
+std::string ReadProfile(CBrowserProfile::Kind kind, const std::wstring& path, const Input& input,
+                        const std::wstring& victim)
 {
     for (size_t part = 0; part < input.size(); ++part) {
         ::DeleteFileW((path + kCompanions[part]).c_str());
         if (part == 0 || !input[part].empty())
             WriteFileBytes(path + kCompanions[part], input[part]);
     }
+    const std::set<std::wstring> temporary = TemporaryFiles();
+    CFoundShortcuts found;
+    CProfileReader::Read(CBrowserProfile{kind, "fuzz", path}, found);
+    for (size_t part = 0; part < input.size(); ++part) {
+        if (ReadFileBytes(path + kCompanions[part]) != input[part])
+            return "the profile's file changed: " + Utf8FromWide(path + kCompanions[part]);
+    }
+    if (ReadFileBytes(victim) != "keep me")
+        return "the file the journal names changed";
+    return TemporaryFiles() != temporary ? "the temporary folder changed" : CheckShortcuts(found.Shortcuts());
 }
 
 Input DatabaseSeed(const std::wstring& path)
@@ -155,34 +176,13 @@ Input DatabaseSeed(const std::wstring& path)
     return seed;
 }
 
-// A profile read from its copy: what it offers, and whether its files,
-// the one its journal names and the temporary folder stayed as they were.
-std::string ReadProfile(CBrowserProfile::Kind kind, const std::wstring& path, const Input& input,
-                        const std::wstring& victim)
-{
-    WriteDatabase(path, input);
-    const std::set<std::wstring> temporary = TemporaryFiles();
-    CFoundShortcuts found;
-    CProfileReader::Read(CBrowserProfile{kind, "fuzz", path}, found);
-    for (const CShortcut& shortcut : found.Shortcuts()) {
-        std::string broken = CheckShortcut(shortcut.prefix, shortcut.url);
-        if (!broken.empty())
-            return broken;
-    }
-    for (size_t part = 0; part < input.size(); ++part) {
-        if (ReadFileBytes(path + kCompanions[part]) != input[part])
-            return "the profile's file changed: " + Utf8FromWide(path + kCompanions[part]);
-    }
-    if (ReadFileBytes(victim) != "keep me")
-        return "the file the journal names changed";
-    return TemporaryFiles() != temporary ? "the temporary folder changed" : "";
-}
-
-std::vector<Input> CorpusFiles(const std::string& folder, const char* pattern)
+std::vector<Input> CorpusFiles(const std::string& folder)
 {
     std::vector<Input> files;
-    for (const WIN32_FIND_DATAW& found : FindFiles(Tessaly::Widen((folder + "\\" + pattern).c_str())))
-        files.push_back({ReadFileBytes(Tessaly::Widen(folder.c_str()) + L"\\" + found.cFileName)});
+    for (const WIN32_FIND_DATAW& found : FindFiles(Tessaly::Widen((folder + "\\*.*").c_str()))) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            files.push_back({ReadFileBytes(Tessaly::Widen(folder.c_str()) + L"\\" + found.cFileName)});
+    }
     return files;
 }
 
@@ -198,66 +198,47 @@ std::vector<Reader> Readers(const std::string& corpus, const TempFolder& root)
     WriteFileBytes(victim, "keep me");
     const std::wstring webData = root.Make(L"Chrome") + L"\\Web Data";
     const std::wstring places = root.Make(L"Firefox") + L"\\places.sqlite";
-
     std::vector<Reader> readers = {
         {"bookmarks", {"<A ", "</A>", "<!--", "-->", " HREF=\"https://x/?q=%s", " SHORTCUTURL=", " POST_DATA=",
-                       "&amp;", "&#x", "&#", "<DT>", "<TITLE>", "<H3 TITLE=\"", ">", "<", "&", "%S", "\t"},
-         CorpusFiles(corpus + "\\bookmarks", "*.html"),
+                       "&amp;", "&#x", "<TITLE>", "<H3 TITLE=\"", "<", "&", "\t"},
+         CorpusFiles(corpus + "\\bookmarks"),
          [](const Input& input) {
              CBookmarksFile file;
-             std::string broken;
-             if (file.Parse(input[0]))
-                 for (const CShortcut& entry : file.GetEntries())
-                     broken = broken.empty() ? CheckShortcut(entry.prefix, entry.url) : broken;
-             return broken;
+             return file.Parse(input[0]) ? CheckShortcuts(file.GetEntries()) : "";
          }},
         {"reg", {"\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\", "]", "@=", "\"",
-                 "hex(1):", "hex(2):", "68,00,", ",\\\r\n  ", "[-", "=-", ";", "REGEDIT4", "\\\\", "\\\""},
-         CorpusFiles(corpus + "\\reg", "*.reg"),
-         [](const Input& input) -> std::string {
-             CPrefixFile file, written, again;
-             if (!file.Parse(input[0]))
-                 return "";
-             for (const CShortcut& entry : file.GetEntries()) {
-                 if (*entry.prefix == '\0' || std::strchr(entry.prefix, '\\') != nullptr || *entry.url == '\0')
-                     return "an entry that is no prefix: " + std::string(entry.prefix);
-                 written.Add(entry.prefix, entry.url);
-             }
-             again.Parse(written.Format());
-             bool same = again.GetEntries().size() == file.GetEntries().size();
-             for (size_t i = 0; same && i < file.GetEntries().size(); ++i)
-                 same = again.GetEntries()[i].prefix == file.GetEntries()[i].prefix &&
-                        again.GetEntries()[i].url == file.GetEntries()[i].url;
-             return same ? "" : "read back otherwise than written";
-         }},
-        {"local-state", {"{", "}", "[", "]", "\"profile\":", "\"info_cache\":", "\"name\":", "\"Default\":", ",",
-                         "\\u0000", "\\ud800", "null", "1e999", "\"\\\\\""},
-         CorpusFiles(corpus + "\\local-state", "*.json"),
+                 "hex(1):", "hex(2):", ",\\\r\n  ", "[-", "=-", ";", "\\\\"},
+         CorpusFiles(corpus + "\\reg"), CheckRegFile},
+        {"local-state", {"{", "}", "[", "]", "\"profile\":", "\"info_cache\":", "\"name\":", ",", "\\u0000", "null"},
+         CorpusFiles(corpus + "\\local-state"),
          [=](const Input& input) {
              WriteFileBytes(chrome + L"\\Local State", input[0]);
              return CheckProfiles(CProfileFinder::Find(local, L""));
          }},
-        {"profiles-ini", {"\n[Profile0]\n", "\n[Install1]\n", "Path=", "IsRelative=0", "IsRelative=1", "Default=1",
-                          "Default=", "Name=", "Profiles/", "..\\", "C:\\", "\\\\?\\", "\n", "="},
-         CorpusFiles(corpus + "\\profiles-ini", "*.ini"),
+        {"profiles-ini", {"\n[Profile0]\n", "\n[Install1]\n", "Path=", "IsRelative=0", "Default=1", "Name=",
+                          "Profiles/", "..\\", "C:\\", "\n", "="},
+         CorpusFiles(corpus + "\\profiles-ini"),
          [=](const Input& input) {
              WriteFileBytes(firefox + L"\\profiles.ini", input[0]);
              return CheckProfiles(CProfileFinder::Find(L"", roaming));
          }},
-        {"web-data", {"{searchTerms}", "{google:baseURL}", "{google:unescapedSearchTerms}", "https://", " ", "@"},
-         {},
+        {"web-data", {"{searchTerms}", "{google:baseURL}", "{google:unescapedSearchTerms}", "https://", " "}, {},
          [=](const Input& input) { return ReadProfile(CBrowserProfile::kChromium, webData, input, victim); }},
-        {"places", {"%s", "%S", "https://", " ", "javascript:"}, {},
+        {"places", {"%S", "https://", " ", "javascript:"}, {},
          [=](const Input& input) { return ReadProfile(CBrowserProfile::kFirefox, places, input, victim); }},
     };
-    // The databases as the browsers write them, one left in the middle of
-    // a transaction with a journal that names another file, and the corpus'
-    // hostile schemas.
+    // Our own exports, the databases as the browsers write them, and one
+    // left in the middle of a transaction with a journal naming another file.
+    CBookmarksFile bookmarks;
+    CPrefixFile reg;
+    bookmarks.Add("GOOGLE", "http://www.google.com/search?q=%s");
+    reg.Add("WIKI", "https://de.wikipedia.org/w/index.php?search=%s&go=Go");
+    readers[0].seeds.push_back({bookmarks.Format()});
+    readers[1].seeds.push_back({reg.Format()});
     const std::wstring seed = root.Make(L"Seed") + L"\\database";
     const std::vector<ChromiumKeyword> keywords = {
         {"wiki", "https://w/?q={searchTerms}"}, {"g", "{google:baseURL}search?q={searchTerms}&{google:RLZ}"},
-        {"google.com", "{google:baseURL}search?q={searchTerms}", 1},
-        {"post", "https://p/", 0, 0, 1, "q={searchTerms}"}};
+        {"google.com", "{google:baseURL}search?q={searchTerms}", 1}, {"post", "https://p/", 0, 0, 1, "q=1"}};
     for (ChromiumSchema schema : {ChromiumSchema::Current, ChromiumSchema::Older}) {
         WriteWebData(seed, keywords, schema);
         readers[4].seeds.push_back(DatabaseSeed(seed));
@@ -269,13 +250,6 @@ std::vector<Reader> Readers(const std::string& corpus, const TempFolder& root)
         WritePlaces(seed, {{"wiki", "https://w/?q=%s"}, {"raw", "https://r/?q=%S"}, {"post", "https://p/", "q=%s"}},
                     inLog);
         readers[5].seeds.push_back(DatabaseSeed(seed));
-    }
-    for (Reader* reader : {&readers[4], &readers[5]}) {
-        for (const Input& sql : CorpusFiles(corpus + "\\" + reader->name, "*.sql")) {
-            ::DeleteFileW(seed.c_str());
-            RunSql(seed, sql[0]);
-            reader->seeds.push_back(DatabaseSeed(seed));
-        }
     }
     return readers;
 }
@@ -306,9 +280,9 @@ int Fuzz(const Reader& reader, unsigned long long inputs, double seconds)
         const ULONGLONG took = ::GetTickCount64() - begun;
         slowest = std::max(slowest, took);
         if (took > bound && ++findings <= 20)
-            Save(("slower than its bound (" + std::to_string(took) + " ms)").c_str());
+            Save("slower than its bound (" + std::to_string(took) + " ms)");
         if (!broken.empty() && ++findings <= 20)
-            Save(("broken promise (" + broken + ")").c_str());
+            Save("broken promise (" + broken + ")");
         g_input = nullptr;
     }
     std::printf("%-12s %8s inputs in %6.1f s, the slowest %5d ms, %d findings\n", reader.name,
@@ -322,24 +296,13 @@ int Fuzz(const Reader& reader, unsigned long long inputs, double seconds)
 
 int main(int argc, char** argv)
 {
-    std::string corpus, only, replay;
-    unsigned long long inputs = ~0ull;
-    double seconds = 1e9;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i], value = argv[i + 1];
-        if (option == "--corpus")
-            corpus = value;
-        else if (option == "--reader")
-            only = value;
-        else if (option == "--inputs")
-            inputs = std::strtoull(value.c_str(), nullptr, 10);
-        else if (option == "--seconds")
-            seconds = std::atof(value.c_str());
-        else if (option == "--replay")
-            replay = value;
-        else if (option == "--seed")
-            g_seed = std::strtoull(value.c_str(), nullptr, 10);
-    }
+    std::map<std::string, std::string> options;
+    for (int i = 1; i + 1 < argc; i += 2)
+        options[argv[i]] = argv[i + 1];
+    const std::string corpus = options["--corpus"], only = options["--reader"], replay = options["--replay"];
+    const unsigned long long inputs = options.count("--inputs") ? std::stoull(options["--inputs"]) : ~0ull;
+    const double seconds = options.count("--seconds") ? std::atof(options["--seconds"].c_str()) : 1e9;
+    g_seed = options.count("--seed") ? std::stoull(options["--seed"]) : 0;
     if (corpus.empty() || (inputs == ~0ull && seconds >= 1e9 && replay.empty())) {
         std::printf("usage: reader_fuzz --corpus DIR [--reader NAME] [--inputs N] [--seconds S] [--seed N]\n");
         return 2;
@@ -352,8 +315,6 @@ int main(int argc, char** argv)
     ::SetEnvironmentVariableW(L"TEMP", temporary.c_str());
     std::vector<Reader> readers = Readers(corpus, root);
     int findings = 0, chosen = 0;
-    for (const Reader& reader : readers)
-        chosen += only.empty() || only == reader.name ? 1 : 0;
     for (const Reader& reader : readers) {
         if (!replay.empty() && reader.name == only) {
             Input input = reader.seeds.front();
@@ -363,6 +324,7 @@ int main(int argc, char** argv)
             std::printf("%s\n", broken.empty() ? "nothing broken" : broken.c_str());
             return broken.empty() ? 0 : 1;
         }
+        chosen += only.empty() || only == reader.name ? 1 : 0;
     }
     std::printf("seed %s\n", std::to_string(g_seed).c_str());
     for (const Reader& reader : readers) {

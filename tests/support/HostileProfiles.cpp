@@ -9,6 +9,14 @@ const char kTooLarge[] = "the database is larger than 90 MB";
 const std::string kEndless = "WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r) ";
 const std::vector<ChromiumKeyword> kWiki = {{"wiki", "https://w/?q={searchTerms}"}};
 
+std::string Repeated(const std::string& text, int count)
+{
+    std::string repeated;
+    for (int i = 0; i < count; ++i)
+        repeated += text;
+    return repeated;
+}
+
 } // namespace
 
 const std::vector<HostileProfile>& HostileProfiles()
@@ -56,4 +64,29 @@ const std::vector<HostileProfile>& HostileProfiles()
          }, nullptr},
     };
     return profiles;
+}
+
+std::string BookmarksOfAmpersands(size_t n)
+{
+    return "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<A HREF=\"https://x/?q=%s" + std::string(n, '&') +
+           "\" SHORTCUTURL=k>";
+}
+
+std::string ChromiumUrlOfParameters(int n)
+{
+    return "https://x/?q=" + Repeated("{searchTerms}{google:RLZ}", n);
+}
+
+std::string ProfilesIniOfSections(int n)
+{
+    std::string ini;
+    for (int i = 0; i < n; ++i)
+        ini += "[Profile" + std::to_string(i) + "]\nPath=" + std::to_string(i) + "\n[Install" + std::to_string(i) +
+               "]\nDefault=" + std::to_string(n - i) + "\n";
+    return ini;
+}
+
+std::string ProfilesIniClimbing(int n)
+{
+    return "[Profile0]\nIsRelative=0\nPath=C:\\" + Repeated("..\\", n) + "\n";
 }

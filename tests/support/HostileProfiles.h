@@ -16,3 +16,13 @@ struct HostileProfile {
     const char* reason;
 };
 const std::vector<HostileProfile>& HostileProfiles();
+
+// Files made so that each piece of them makes a reader look again at all
+// that follows, `n` pieces long: a bookmark whose address is a run of
+// ampersands; a Chromium URL of parameters; a profiles.ini of profiles and
+// the installations that start them; one whose path climbs folder after
+// folder.
+std::string BookmarksOfAmpersands(size_t n);
+std::string ChromiumUrlOfParameters(int n);
+std::string ProfilesIniOfSections(int n);
+std::string ProfilesIniClimbing(int n);
