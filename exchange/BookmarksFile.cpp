@@ -174,10 +174,12 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
 std::string Head(const std::string& bytes, size_t size)
 {
     size_t end = std::min(bytes.size(), size);
-    for (int back = 0; back < 3 && bytes.compare(0, 2, "\xFF\xFE") != 0 && end > 0 && end < bytes.size() &&
-                       (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80;
-         ++back)
+    const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    for (int back = 0; !utf16 && back < 3 && end > 0 && end < bytes.size(); ++back) {
+        if ((static_cast<unsigned char>(bytes[end]) & 0xC0) != 0x80)  // no continuation byte
+            break;
         --end;
+    }
     return bytes.substr(0, end);
 }
 
@@ -276,11 +278,12 @@ bool CBookmarksFile::Parse(const std::string& bytes)
     static const std::set<std::wstring> rawText = {L"iframe", L"noembed", L"noframes", L"script",
                                                    L"style",  L"textarea", L"title", L"xmp"};
     static const std::set<std::wstring> linkAttributes = {L"href", L"shortcuturl", L"postdata", L"post_data"};
+    static const std::set<std::wstring> none;
     std::vector<CShortcut> entries;
     int skipped = 0;
     std::wstring tag;
     for (size_t at = 0; NextTag(text, at, tag);) {
-        auto attributes = ParseAttributes(text, at, tag == L"a" ? linkAttributes : std::set<std::wstring>());
+        auto attributes = ParseAttributes(text, at, tag == L"a" ? linkAttributes : none);
         if (rawText.count(tag) != 0) {
             at = FindIgnoringCase(text, (L"</" + tag).c_str(), at);
             at = at == std::wstring::npos ? text.size() : at;

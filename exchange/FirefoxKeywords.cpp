@@ -10,11 +10,9 @@
 int CFirefoxKeywords::Read(const CSqliteDatabase& database, const CString& source,
                                CFoundShortcuts& found)
 {
-    int result = SQLITE_OK;
-    for (const char* table : {"moz_keywords", "moz_places"}) {
-        if (result == SQLITE_OK)
-            result = database.FindPlainTable(table);
-    }
+    int result = database.FindPlainTable("moz_keywords");
+    if (result == SQLITE_OK)
+        result = database.FindPlainTable("moz_places");
     if (result != SQLITE_OK)
         return result;
     CSqliteStatement rows(database,
