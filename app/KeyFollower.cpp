@@ -3,6 +3,8 @@
 #include "framework/Wnd.h"
 #include "prefixes/PrefixListCtrl.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 using Tessaly::CRegistryKey;
@@ -14,10 +16,6 @@ namespace {
 // after its first.
 const UINT kSettle = 100;      // ms
 const DWORD kLongestWait = 500;  // ms
-
-// Software\Microsoft\Internet Explorer\SearchUrl: how often the walk may go
-// down again.
-const size_t kPathDepth = 4;
 
 CRegistryKey OpenForWatch(const std::string& path)
 {
@@ -67,8 +65,10 @@ void CKeyFollower::Watch()
     // the next key on the way to be made, and the walk goes down again when
     // one was made before the watch began.
     m_onKey = false;
-    const std::string key = CPrefixListCtrl::kKeyPath;
-    for (size_t rounds = 0; rounds < kPathDepth; ++rounds) {
+    const std::string key = CPrefixStore::kKeyPath;
+    // The walk goes down again at most once for each key on the path.
+    const auto depth = std::count(key.begin(), key.end(), '\\') + 1;
+    for (std::ptrdiff_t rounds = 0; rounds < depth; ++rounds) {
         try {
             m_watch.Watch(OpenForWatch(key), true);
             m_onKey = true;

@@ -203,8 +203,9 @@ void CSearchPrefixDlg::OnItemChangedPrefixList(NMHDR* header, LRESULT* result)
 
 void CSearchPrefixDlg::ShowRowInFields(int row)
 {
-    m_prefixEdit.SetWindowText(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
-    m_urlCombo.SetWindowText(m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn));
+    CPrefixListCtrl::Row shown = m_prefixList.GetRow(row);
+    m_prefixEdit.SetWindowText(shown.prefix);
+    m_urlCombo.SetWindowText(shown.url);
 }
 
 int CSearchPrefixDlg::SelectedRow() const
@@ -262,7 +263,7 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
     int row = m_prefixList.FindPrefix(prefix);
     bool found = row != -1;
     update->SetText(found && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
-    bool changesSomething = !found || m_prefixList.GetItemText(row, 1) != url;
+    bool changesSomething = !found || m_prefixList.GetRow(row).url != url;
     update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && !url.IsEmpty() && changesSomething);
 }
 
@@ -346,7 +347,7 @@ void CSearchPrefixDlg::OnRemoveSelected()
     int row = RowToChange();
     if (row == -1)
         return;
-    RemoveAndClearFields(m_prefixList.GetItemText(row, CPrefixListCtrl::kPrefixColumn));
+    RemoveAndClearFields(m_prefixList.GetRow(row).prefix);
     // As in a file list, the row now there (or the new last one) is chosen,
     // so that Delete and F2 go on working.
     int next = std::min(row, m_prefixList.GetItemCount() - 1);

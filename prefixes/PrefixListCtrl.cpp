@@ -1,11 +1,13 @@
 #include "prefixes/PrefixListCtrl.h"
 
 #include "prefixes/PrefixCase.h"
+#include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CPrefixListCtrl, CListCtrl)
@@ -15,27 +17,41 @@ END_MESSAGE_MAP()
 
 namespace {
 
-const int kLongestKeyName = 255;  // characters
+struct DefaultPrefix {
+    const char* prefix;
+    const char* catalogLabel;
+};
+const DefaultPrefix kDefaults[] = {
+    {"GOOGLE", "Web Search: Google"},
+    {"ARTIST", "Music: All Music Guide - Artist"},
+    {"ALBUM", "Music: All Music Guide - Album"},
+    {"MOVIE", "Movies: Internet Movie Database"},
+    {"IMAGE", "Images: Google Images"},
+    {"NEWS", "News: Google - News"},
+    {"USENET", "Usenet Groups: Google - Groups"},
+};
+
+const size_t kKeptNamesListed = 10;
+
+// The message, naming the prefixes kept as they are, when there are any.
+CString FailureText(UINT failure, const std::vector<CString>& kept)
+{
+    CString text = LoadText(failure);
+    if (kept.empty())
+        return text;
+    size_t listed = std::min(kept.size(), kKeptNamesListed);
+    std::string names;
+    for (size_t i = 0; i < listed; ++i)
+        names += (i == 0 ? "" : ", ") + std::string(kept[i]);
+    CString list = names.c_str();
+    if (kept.size() > listed)
+        AfxFormatString2(list, IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
+    CString keptText;
+    AfxFormatString1(keptText, IDS_KEPT, list);
+    return (std::string(text) + std::string(keptText)).c_str();
+}
 
 } // namespace
-
-bool CPrefixListCtrl::IsValidPrefix(const char* prefix, UINT codePage)
-{
-    if (prefix == nullptr || *prefix == '\0')
-        return false;
-    // Judged on the characters the registry will see: in a double-byte code
-    // page a trail byte may have the value of a backslash.
-    int length = ::MultiByteToWideChar(codePage, 0, prefix, -1, nullptr, 0) - 1;
-    if (length <= 0 || length > kLongestKeyName)
-        return false;
-    std::vector<WCHAR> wide(static_cast<size_t>(length) + 1);
-    ::MultiByteToWideChar(codePage, 0, prefix, -1, wide.data(), length + 1);
-    for (WCHAR c : wide) {
-        if (c == L'\\')
-            return false;
-    }
-    return true;
-}
 
 void CPrefixListCtrl::InitColumns()
 {
@@ -161,7 +177,7 @@ int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, bool byUser)
             continue;
         ++taken;
         if (byUser)
-            m_stored.Set(upper, row.url);
+            m_store.Stored().Set(upper, row.url);
         int item = FindPrefix(upper);
         if (item != -1) {
             SetItemText(item, kUrlColumn, row.url);
@@ -180,6 +196,19 @@ int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, bool byUser)
     return taken;
 }
 
+CPrefixListCtrl::Row CPrefixListCtrl::GetRow(int item) const
+{
+    return {GetItemText(item, kPrefixColumn), GetItemText(item, kUrlColumn)};
+}
+
+std::vector<CPrefixListCtrl::Row> CPrefixListCtrl::GetRows() const
+{
+    std::vector<Row> rows;
+    for (int item = 0; item < GetItemCount(); ++item)
+        rows.push_back(GetRow(item));
+    return rows;
+}
+
 CString CPrefixListCtrl::GetUrl(const char* prefix) const
 {
     int item = FindPrefix(prefix);
@@ -190,7 +219,7 @@ bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 {
     int item = AddOrUpdateRow(prefix, url);
     if (item != -1)
-        m_stored.Set(GetItemText(item, kPrefixColumn), url);
+        m_store.Stored().Set(GetItemText(item, kPrefixColumn), url);
     return item != -1;
 }
 
@@ -235,7 +264,7 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         m_rowOf.erase(static_cast<const char*>(old));
         m_rowOf[static_cast<const char*>(now)] = item;
     }
-    Row uncovered = m_stored.Rename(old, now, GetItemText(item, kUrlColumn));
+    Row uncovered = m_store.Stored().Rename(old, now, GetItemText(item, kUrlColumn));
     // Deselecting and reselecting raises two item-changed notifications, so
     // the dialog refills its fields with the new prefix.
     SetItemState(item, 0, LVIS_SELECTED);
@@ -255,7 +284,7 @@ void CPrefixListCtrl::RemovePrefix(const char* prefix)
     CString upper = UpperCasePrefix(prefix);
     if (!RemoveRow(upper))
         return;
-    ShowUncovered(m_stored.Remove(upper));
+    ShowUncovered(m_store.Stored().Remove(upper));
     m_bModified = true;
 }
 
@@ -266,4 +295,71 @@ bool CPrefixListCtrl::RemoveRow(const char* prefix)
         return false;
     IndexRemovedRow(item, prefix);
     return true;
+}
+
+void CPrefixListCtrl::ShowReport(const CPrefixStore::Report& report) const
+{
+    using Failure = CPrefixStore::Failure;
+    // Named: the subkeys passed over, and the rows not written over them.
+    const struct {
+        UINT text;
+        bool failed;
+        std::vector<CString> named;
+    } kinds[] = {
+        {IDS_READ_FAILED, report.Failed(Failure::Read), report.Subkeys(Failure::Read)},
+        {IDS_ADD_FAILED, report.Failed(Failure::Keep) || report.Failed(Failure::Write),
+         report.Subkeys(Failure::Keep)},
+        {IDS_DELETE_FAILED, report.Failed(Failure::Delete), {}},
+    };
+    for (const auto& kind : kinds) {
+        if (kind.failed)
+            ::MessageBoxA(m_hWnd, FailureText(kind.text, kind.named), LoadText(IDS_ERROR),
+                          MB_OK | MB_ICONHAND);
+    }
+}
+
+void CPrefixListCtrl::ApplyUpdate(const CStoredPrefixes::Update& update)
+{
+    AddOrUpdateRows(update.set, false);
+    for (const CString& prefix : update.removed)
+        RemoveRow(prefix);
+}
+
+void CPrefixListCtrl::LoadPrefixes()
+{
+    std::vector<Row> rows;
+    CPrefixStore::Report report = m_store.Load(rows);
+    AddOrUpdateRows(rows, false);
+    ShowReport(report);
+    // What was passed over is not in the table: nothing there differs from
+    // what could be read.
+    if (report.Walked())
+        m_bModified = false;
+}
+
+bool CPrefixListCtrl::RefreshPrefixes()
+{
+    CStoredPrefixes::Update update;
+    if (!m_store.Refresh(update))
+        return false;
+    bool modified = m_bModified;
+    ApplyUpdate(update);
+    m_bModified = modified;
+    return true;
+}
+
+void CPrefixListCtrl::AddDefaultPrefixes()
+{
+    CSearchUrlCatalog catalog;
+    for (const DefaultPrefix& entry : kDefaults)
+        AddOrUpdatePrefix(entry.prefix, catalog.Lookup(entry.catalogLabel));
+}
+
+bool CPrefixListCtrl::SavePrefixes()
+{
+    CPrefixStore::Report report = m_store.Save();
+    ShowReport(report);
+    // After a failure the key does not hold the table: Apply stays enabled.
+    m_bModified = !report.failures.empty();
+    return report.failures.empty();
 }

@@ -1,89 +1,50 @@
-// The store: loading the browser's search prefixes from the SearchUrl key,
-// the default set, and writing the table back.
+#include "prefixes/PrefixStore.h"
 
-#include "prefixes/PrefixListCtrl.h"
-
-#include "prefixes/PrefixCase.h"
 #include "prefixes/SearchQuery.h"
-#include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
-#include "res/resource.h"
 
-#include <algorithm>
 #include <map>
 #include <string>
-#include <unordered_map>
 #include <utility>
-#include <vector>
 
 using Tessaly::CRegistryKey;
-
-CPrefixListCtrl::MessageBoxFunction CPrefixListCtrl::s_messageBox = &::MessageBoxA;
 
 namespace {
 
 const REGSAM kAccess = KEY_ALL_ACCESS;
 
-const size_t kKeptNamesListed = 10;
-
-struct DefaultPrefix {
-    const char* prefix;
-    const char* catalogLabel;
-};
-const DefaultPrefix kDefaults[] = {
-    {"GOOGLE", "Web Search: Google"},
-    {"ARTIST", "Music: All Music Guide - Artist"},
-    {"ALBUM", "Music: All Music Guide - Album"},
-    {"MOVIE", "Movies: Internet Movie Database"},
-    {"IMAGE", "Images: Google Images"},
-    {"NEWS", "News: Google - News"},
-    {"USENET", "Usenet Groups: Google - Groups"},
-};
+// A value that is not text, or text the process code page cannot hold
+// exactly (a save would alter it).
+const DWORD kNotExactText = ERROR_INVALID_DATA;
 
 CRegistryKey OpenSearchUrlKey()
 {
-    return CRegistryKey(HKEY_CURRENT_USER, CPrefixListCtrl::kKeyPath, kAccess, nullptr);
+    return CRegistryKey(HKEY_CURRENT_USER, CPrefixStore::kKeyPath, kAccess, nullptr);
 }
 
-// The URL template of one prefix subkey; false when the subkey cannot be
-// opened, its default value is missing or not text, or the process code
-// page does not hold it exactly, so that a save would alter it.
-bool ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
+// The URL template of one prefix subkey; otherwise why it cannot be shown
+// as it is stored: the subkey cannot be opened, its default value is
+// missing or not text, or the process code page does not hold it exactly.
+DWORD ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
     try {
+        if (!subkey.IsNameExact())
+            return ERROR_NO_UNICODE_TRANSLATION;
         std::string text;
-        bool exact = subkey.OpenKey(kAccess).QueryExactText("", text);
+        if (!subkey.OpenKey(kAccess).QueryExactText("", text))
+            return kNotExactText;
         url = text.c_str();
-        return exact;
-    } catch (const CRegistryKey::Exception&) {
-        return false;
+        return ERROR_SUCCESS;
+    } catch (const CRegistryKey::Exception& e) {
+        return e.GetErrorCode();
     }
-}
-
-// The message, naming the prefixes kept as they are, when there are any.
-CString FailureText(UINT failure, const std::vector<CString>& kept)
-{
-    CString text = LoadText(failure);
-    if (kept.empty())
-        return text;
-    size_t listed = std::min(kept.size(), kKeptNamesListed);
-    std::string names;
-    for (size_t i = 0; i < listed; ++i)
-        names += (i == 0 ? "" : ", ") + std::string(kept[i]);
-    CString list = names.c_str();
-    if (kept.size() > listed)
-        AfxFormatString2(list, IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
-    CString keptText;
-    AfxFormatString1(keptText, IDS_KEPT, list);
-    return (std::string(text) + std::string(keptText)).c_str();
 }
 
 void WriteValues(CRegistryKey& subkey, const char* url)
 {
-    subkey.SetValue("", url, REG_SZ);
-    for (const CSearchQuery::Replacement& replacement : CSearchQuery::kReplacements)
-        subkey.SetValue(replacement.character, replacement.text, REG_SZ);
+    for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url))
+        subkey.SetValue(value.name, value.text, REG_SZ);
 }
 
 // Deletes a prefix subkey; one that is gone already is fine.
@@ -107,10 +68,12 @@ void DeleteSubkey(CRegistryKey& searchUrl, const char* name)
 // Whatever else another program left in a prefix subkey.
 void RemoveOtherContent(CRegistryKey& subkey)
 {
-    const auto& replacements = CSearchQuery::kReplacements;
-    static const std::vector<std::string> prefixValues = {
-        "", replacements[0].character, replacements[1].character, replacements[2].character,
-        replacements[3].character};
+    static const std::vector<std::string> prefixValues = [] {
+        std::vector<std::string> names;
+        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(""))
+            names.push_back(value.name);
+        return names;
+    }();
     CRegistryKey::Counts counts = subkey.GetCounts();
     if (counts.values > prefixValues.size())
         subkey.DeleteValuesExcept(prefixValues);
@@ -132,14 +95,64 @@ void WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url
 
 } // namespace
 
-void CPrefixListCtrl::ShowError(const char* text) const
+bool CPrefixStore::IsValidPrefix(const char* prefix, UINT codePage)
 {
-    s_messageBox(m_hWnd, text, LoadText(IDS_ERROR), MB_OK | MB_ICONHAND);
+    if (prefix == nullptr || *prefix == '\0')
+        return false;
+    // Judged on the characters the registry will see: in a double-byte code
+    // page a trail byte may have the value of a backslash.
+    int length = ::MultiByteToWideChar(codePage, 0, prefix, -1, nullptr, 0) - 1;
+    if (length <= 0 || length > static_cast<int>(CRegistryKey::kLongestKeyName))
+        return false;
+    std::vector<WCHAR> wide(static_cast<size_t>(length) + 1);
+    ::MultiByteToWideChar(codePage, 0, prefix, -1, wide.data(), length + 1);
+    for (WCHAR c : wide) {
+        if (c == L'\\')
+            return false;
+    }
+    return true;
 }
 
-bool CPrefixListCtrl::ReadKey(std::vector<Row>& shown, std::vector<CString>& skipped,
-                              CSubkeyNames& kept, DWORD& error)
+std::array<CPrefixStore::Value, 5> CPrefixStore::ValuesOf(const char* url)
 {
+    const auto& replacements = CSearchQuery::kReplacements;
+    std::array<Value, 5> values = {Value{"", url}};
+    for (size_t i = 0; i < 4; ++i)
+        values[i + 1] = {replacements[i].character, replacements[i].text};
+    return values;
+}
+
+bool CPrefixStore::Report::Failed(Failure::Step step) const
+{
+    for (const Failure& failure : failures) {
+        if (failure.step == step)
+            return true;
+    }
+    return false;
+}
+
+std::vector<CString> CPrefixStore::Report::Subkeys(Failure::Step step) const
+{
+    std::vector<CString> names;
+    for (const Failure& failure : failures) {
+        if (failure.step == step && !failure.subkey.IsEmpty())
+            names.push_back(failure.subkey);
+    }
+    return names;
+}
+
+bool CPrefixStore::Report::Walked() const
+{
+    for (const Failure& failure : failures) {
+        if (failure.step == Failure::Read && failure.subkey.IsEmpty())
+            return false;
+    }
+    return true;
+}
+
+CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const
+{
+    Report report;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         for (auto subkey = searchUrl.BeginSubkeyIteration();
@@ -149,144 +162,118 @@ bool CPrefixListCtrl::ReadKey(std::vector<Row>& shown, std::vector<CString>& ski
             // process code page cannot hold it) may open another subkey or
             // none, and names no row's subkey.
             CString url;
-            bool exact = true;
-            bool readable = false;
-            try {
-                exact = subkey.IsNameExact();
-                readable = exact && ReadUrl(subkey, url);
-            } catch (const CRegistryKey::Exception&) {
-            }
-            if (!readable) {
-                skipped.push_back(subkey.GetName());
-                if (exact)
+            DWORD error = ReadUrl(subkey, url);
+            if (error != ERROR_SUCCESS) {
+                report.failures.push_back({Failure::Read, subkey.GetName(), error});
+                if (error != ERROR_NO_UNICODE_TRANSLATION)
                     kept.Add(subkey.GetName());
             } else if (!url.IsEmpty()) {  // a subkey's name is always a valid prefix
-                shown.push_back({subkey.GetName(), url});
+                rows.push_back({subkey.GetName(), url});
             }
         }
-        return true;
     } catch (const CRegistryKey::Exception& e) {
-        error = e.GetErrorCode();
-        return false;
+        report.failures.push_back({Failure::Read, CString(), e.GetErrorCode()});
     }
+    return report;
 }
 
-void CPrefixListCtrl::ApplyUpdate(const CStoredPrefixes::Update& update)
+CPrefixStore::Report CPrefixStore::Load(std::vector<PrefixRow>& rows)
 {
-    AddOrUpdateRows(update.set, false);
-    for (const CString& prefix : update.removed)
-        RemoveRow(prefix);
-}
-
-void CPrefixListCtrl::LoadPrefixes()
-{
-    m_bLoadClean = false;
     m_stored.Reset();
     m_keptSubkeys.RemoveAll();
-    std::vector<CString> skipped;
-    std::vector<Row> shown;
-    DWORD error = ERROR_SUCCESS;
-    bool walked = ReadKey(shown, skipped, m_keptSubkeys, error);
-    ApplyUpdate(m_stored.Merge(shown));
-    std::vector<Row>().swap(shown);
-    if (!walked || !skipped.empty())
-        ShowError(FailureText(IDS_READ_FAILED, skipped));
-    if (!walked)
-        return;
-    // What was passed over is not in the table: nothing there differs from
-    // what could be read.
-    m_bModified = false;
-    m_bLoadClean = skipped.empty();
+    std::vector<PrefixRow> read;
+    Report report = ReadKey(read, m_keptSubkeys);
+    rows = m_stored.Merge(read).set;
+    m_bLoadClean = report.failures.empty();
+    return report;
 }
 
-bool CPrefixListCtrl::RefreshPrefixes()
+bool CPrefixStore::Refresh(CStoredPrefixes::Update& update)
 {
-    std::vector<CString> skipped;
-    std::vector<Row> shown;
+    std::vector<PrefixRow> read;
     CSubkeyNames kept;
-    DWORD error = ERROR_SUCCESS;
+    Report report = ReadKey(read, kept);
     // A key that is gone holds no prefixes; one that could not be read
     // through says nothing of those not read.
-    if (!ReadKey(shown, skipped, kept, error) && error != ERROR_FILE_NOT_FOUND)
+    if (!report.Walked() && report.failures.back().error != ERROR_FILE_NOT_FOUND)
         return false;
     m_keptSubkeys = std::move(kept);
-    bool modified = m_bModified;
-    ApplyUpdate(m_stored.Merge(shown));
-    m_bModified = modified;
+    update = m_stored.Merge(read);
     return true;
 }
 
-void CPrefixListCtrl::AddDefaultPrefixes()
-{
-    CSearchUrlCatalog catalog;
-    for (const DefaultPrefix& entry : kDefaults)
-        AddOrUpdatePrefix(entry.prefix, catalog.Lookup(entry.catalogLabel));
-}
-
 // One row on its way to the key.
-struct CPrefixListCtrl::PendingRow {
+struct CPrefixStore::PendingRow {
     enum State { Waiting, Written, Failed };
 
     CStoredPrefixes::Write write;
     State state;
+    DWORD error;
 };
 
-bool CPrefixListCtrl::SavePrefixes()
+CPrefixStore::Report CPrefixStore::Save()
 {
     // Rows first, removals after: a prefix renamed away leaves its subkey
     // only once it is written under its new name.
-    bool written = WriteRows();
-    bool deleted = DeleteRemovedSubkeys();
-    // After a failure the key does not hold the table: Apply stays enabled.
-    m_bModified = !(written && deleted);
-    return written && deleted;
+    Report report;
+    WriteRows(report);
+    DeleteRemovedSubkeys(report);
+    return report;
 }
 
-std::vector<CPrefixListCtrl::PendingRow> CPrefixListCtrl::PendingRows(std::vector<CString>& kept) const
+std::vector<CPrefixStore::PendingRow> CPrefixStore::PendingRows(Report& report) const
 {
     std::vector<PendingRow> pending;
     CSubkeyNames rows;
     for (CStoredPrefixes::Write& write : m_stored.Writes()) {
         // Never written over: a subkey the reading passed over, or the
         // subkey of another row whose name the registry takes for the same.
-        bool refused = m_keptSubkeys.Find(write.prefix) != nullptr;
-        if (refused)
-            kept.push_back(write.prefix);
-        refused = refused || write.refused || rows.Find(write.prefix) != nullptr;
-        rows.Add(write.prefix);
-        pending.push_back({std::move(write), refused ? PendingRow::Failed : PendingRow::Waiting});
+        PendingRow row = {std::move(write), PendingRow::Waiting, ERROR_SUCCESS};
+        if (m_keptSubkeys.Find(row.write.prefix) != nullptr) {
+            report.failures.push_back({Failure::Keep, row.write.prefix, ERROR_ALREADY_EXISTS});
+            row.state = PendingRow::Failed;
+        } else if (row.write.refused || rows.Find(row.write.prefix) != nullptr) {
+            row.state = PendingRow::Failed;
+            row.error = ERROR_ALREADY_EXISTS;
+        }
+        rows.Add(row.write.prefix);
+        pending.push_back(std::move(row));
     }
     return pending;
 }
 
-bool CPrefixListCtrl::WriteRows()
+void CPrefixStore::WriteRows(Report& report)
 {
-    std::vector<CString> kept;
-    std::vector<PendingRow> pending = PendingRows(kept);
+    std::vector<PendingRow> pending = PendingRows(report);
     if (pending.empty())
-        return true;  // nothing edited: the key is not even opened
+        return;  // nothing edited: the key is not even opened
     std::vector<size_t> order;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         WriteInOrder(searchUrl, pending, order);
-    } catch (const CRegistryKey::Exception&) {
+    } catch (const CRegistryKey::Exception& e) {
+        for (PendingRow& row : pending) {
+            if (row.state == PendingRow::Waiting)
+                row.error = e.GetErrorCode();
+        }
     }
     // In the order written: a prefix leaves its old subkey before another
     // row is written there.
     for (size_t i : order)
         m_stored.Written(pending[i].write);
-    bool failed = order.size() != pending.size();
-    if (failed)
-        ShowError(FailureText(IDS_ADD_FAILED, kept));
-    return !failed;
+    for (const PendingRow& row : pending) {
+        if (row.state != PendingRow::Written && row.error != ERROR_SUCCESS)
+            report.failures.push_back({Failure::Write, row.write.prefix, row.error});
+    }
 }
 
 // A row waits while the subkey it is written to holds the prefix of another
 // row, renamed away, that is not written yet; so each prefix is always in
 // the key under its old or its new name. Rows that swap names wait on each
 // other: one of their prefixes is set aside in a subkey of its own first.
-void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
-                                   std::vector<size_t>& order)
+// `order` names the rows written, in the order written.
+void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
+                                std::vector<size_t>& order)
 {
     std::map<std::wstring, size_t, CSubkeyNames::IgnoringCase> heldBy;
     for (size_t i = 0; i < pending.size(); ++i) {
@@ -303,7 +290,8 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
         try {
             WriteRow(searchUrl, row.write.prefix, row.write.url);
             return PendingRow::Written;
-        } catch (const CRegistryKey::Exception&) {
+        } catch (const CRegistryKey::Exception& e) {
+            row.error = e.GetErrorCode();
             return PendingRow::Failed;
         }
     };
@@ -318,8 +306,12 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
             progress = true;
             // A failed row's prefix has no other copy than the one this row
             // would be written over.
-            bool holdsTheOnlyCopy = other != nullptr && other->state == PendingRow::Failed;
-            pending[i].state = holdsTheOnlyCopy ? PendingRow::Failed : write(pending[i]);
+            if (other != nullptr && other->state == PendingRow::Failed) {
+                pending[i].state = PendingRow::Failed;
+                pending[i].error = other->error != ERROR_SUCCESS ? other->error : ERROR_ALREADY_EXISTS;
+            } else {
+                pending[i].state = write(pending[i]);
+            }
             if (pending[i].state == PendingRow::Written)
                 order.push_back(i);
         }
@@ -330,9 +322,11 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
                 continue;
             progress = true;
             PendingRow* other = holder(i);
-            CString aside = SetAside(searchUrl, *other);
+            DWORD error = ERROR_SUCCESS;
+            CString aside = SetAside(searchUrl, *other, error);
             if (aside.IsEmpty()) {
                 pending[i].state = other->state = PendingRow::Failed;
+                pending[i].error = other->error = error;
                 continue;
             }
             heldBy.erase(Tessaly::Widen(pending[i].write.prefix));
@@ -342,10 +336,11 @@ void CPrefixListCtrl::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingR
     }
 }
 
-CString CPrefixListCtrl::SetAside(CRegistryKey& searchUrl, const PendingRow& row)
+CString CPrefixStore::SetAside(CRegistryKey& searchUrl, const PendingRow& row, DWORD& error)
 {
     // Named after the prefix, so that a user who finds it after an
     // interruption knows what it is; never over a subkey of someone else's.
+    error = ERROR_ALREADY_EXISTS;
     for (std::string name = "~" + std::string(row.write.prefix); IsValidPrefix(name.c_str());
          name = "~" + name) {
         try {
@@ -356,14 +351,15 @@ CString CPrefixListCtrl::SetAside(CRegistryKey& searchUrl, const PendingRow& row
             m_stored.SetAside(name.c_str(), row.write.url, row.write.prefix);
             return name.c_str();
         } catch (const CRegistryKey::Exception& e) {
-            if (e.GetErrorCode() != ERROR_ALREADY_EXISTS)
+            error = e.GetErrorCode();
+            if (error != ERROR_ALREADY_EXISTS)
                 return CString();
         }
     }
     return CString();
 }
 
-bool CPrefixListCtrl::DeleteRemovedSubkeys()
+void CPrefixStore::DeleteRemovedSubkeys(Report& report)
 {
     std::vector<CString> removed;
     for (const CString& name : m_stored.Deletes()) {
@@ -371,23 +367,20 @@ bool CPrefixListCtrl::DeleteRemovedSubkeys()
             removed.push_back(name);
     }
     if (removed.empty())
-        return true;
+        return;
     // Every subkey that can be deleted is, even when another cannot be.
-    bool failed = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
         for (const CString& name : removed) {
             try {
                 DeleteSubkey(searchUrl, name);
                 m_stored.Deleted(name);
-            } catch (const CRegistryKey::Exception&) {
-                failed = true;
+            } catch (const CRegistryKey::Exception& e) {
+                report.failures.push_back({Failure::Delete, name, e.GetErrorCode()});
             }
         }
-    } catch (const CRegistryKey::Exception&) {
-        failed = true;
+    } catch (const CRegistryKey::Exception& e) {
+        for (const CString& name : removed)
+            report.failures.push_back({Failure::Delete, name, e.GetErrorCode()});
     }
-    if (failed)
-        ShowError(FailureText(IDS_DELETE_FAILED, {}));
-    return !failed;
 }

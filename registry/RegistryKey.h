@@ -91,6 +91,9 @@ public:
         std::vector<char> m_name;
     };
 
+    // The registry's limit on the length of a key name, in characters.
+    static constexpr DWORD kLongestKeyName = 255;
+
     // Opens `subKey` of `parent`; with a machine name, of that machine's
     // predefined key `parent`.
     CRegistryKey(HKEY parent, const char* subKey, REGSAM access, const char* machineName);

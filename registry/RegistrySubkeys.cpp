@@ -15,8 +15,7 @@ const char kFetchLocation[] = "CRegistryKey::SubkeyIterator::GetSubkeyInfo()";
 // already holds its longest name is not trusted forever.
 const int kMaxFetchesWithoutGrowth = 8;
 
-// The registry's limit on the length of a key name, in characters.
-const DWORD kLongestKeyName = 255;
+const DWORD kLongestKeyName = CRegistryKey::kLongestKeyName;
 
 struct SubkeyCounts {
     DWORD subkeys = 0;

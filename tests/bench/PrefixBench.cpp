@@ -13,6 +13,7 @@
 #include "tests/bench/BenchSupport.h"
 #include "tests/bench/ImportBench.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ImportTable.h"
 #include "tests/support/ListViewHost.h"
 
 #include <windows.h>
@@ -31,9 +32,8 @@
 
 namespace {
 
-const char kSearchUrl[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
+const char* const kSearchUrl = CPrefixStore::kKeyPath;
 const char kBenchRoot[] = "Software\\Quillory bench";
-const char* const kReplacements[][2] = {{" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
 
 void SetString(HKEY key, const char* name, const std::string& text)
 {
@@ -48,9 +48,9 @@ void WritePrefixesBare(HKEY searchUrl, int count)
         HKEY subkey = nullptr;
         ::RegCreateKeyExA(searchUrl, PrefixName(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                           nullptr, &subkey, nullptr);
-        SetString(subkey, "", UrlOf(i));
-        for (const auto& replacement : kReplacements)
-            SetString(subkey, replacement[0], replacement[1]);
+        const std::string url = UrlOf(i);
+        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url.c_str()))
+            SetString(subkey, value.name, value.text);
         ::RegCloseKey(subkey);
     }
 }
@@ -111,9 +111,10 @@ std::string WriteRegFile(int count, const std::string& keyPath)
     file << "REGEDIT4\r\n\r\n";
     for (int i = 0; i < count; ++i) {
         file << "[HKEY_CURRENT_USER\\" << keyPath << "\\" << PrefixName(i) << "]\r\n";
-        file << "@=\"" << UrlOf(i) << "\"\r\n";
-        for (const auto& replacement : kReplacements)
-            file << "\"" << replacement[0] << "\"=\"" << replacement[1] << "\"\r\n";
+        const std::string url = UrlOf(i);
+        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url.c_str()))
+            file << (*value.name == '\0' ? "@" : "\"" + std::string(value.name) + "\"") << "=\""
+                 << value.text << "\"\r\n";
         file << "\r\n";
     }
     return path;
@@ -141,6 +142,13 @@ private:
     std::string m_path;
     HKEY m_key = nullptr;
 };
+
+// A message box, which nobody is there to close, goes to the error stream.
+int WINAPI PrintMessage(HWND, LPCSTR text, LPCSTR, UINT)
+{
+    std::fprintf(stderr, "message: %s\n", text);
+    return IDOK;
+}
 
 // One line of the table: every figure for one N.
 struct Line {
@@ -210,10 +218,7 @@ void RunTable()
 {
     Scratch scratch;
     ::InitCommonControls();
-    CPrefixListCtrl::s_messageBox = [](HWND, LPCSTR text, LPCSTR, UINT) -> int {
-        std::fprintf(stderr, "message: %s\n", text);
-        return IDOK;
-    };
+    ImportSwap messages("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&PrintMessage));
     FillSearchUrl(1);
     const double startupOverOne = StartupMedian(9);
     PrintHeader();

@@ -1,6 +1,8 @@
 #include "tests/support/SearchUrlKey.h"
 
-const char kSearchUrlPath[] = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
+#include "prefixes/PrefixStore.h"
+
+const char* const kSearchUrlPath = CPrefixStore::kKeyPath;
 
 namespace {
 

@@ -10,7 +10,7 @@
 // and read it back. Reads go through the registry's Unicode functions, so
 // every name and text here is exactly what is stored, as UTF-8, whatever
 // the process code page.
-extern const char kSearchUrlPath[];
+extern const char* const kSearchUrlPath;
 
 std::string PrefixPath(const std::string& name);
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "prefixes/PrefixStore.h"
+
+#include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// The store without a window: the rows a table would show are kept here as
+// the table keeps them (upper-cased, a stored prefix shown again when a
+// rename or removal uncovers it), so that the key can be checked against
+// them after a save.
+class StoreTest : public RegistryTest {
+protected:
+    using Rows = std::map<std::string, std::string>;  // UTF-8, by prefix
+    using Failure = CPrefixStore::Failure;
+
+    static void StorePrefix(const std::string& name, const char* url);
+    // A prefix whose default value is a number, which no row can show.
+    static void StoreNumberAsUrl(const std::string& name);
+
+    // A fresh store, as a new dialog's, that loads the key.
+    CPrefixStore::Report Load();
+    void Set(const char* prefix, const char* url);
+    void Rename(const char* from, const char* to);
+    void Remove(const char* prefix);
+    CPrefixStore::Report Save() { return m_store.Save(); }
+
+    // The rows shown, as UTF-8.
+    Rows Shown() const;
+
+    // The key holds the rows shown and besides them only `others`: each row
+    // in a subkey of its name in any letter case, with the five values when
+    // the row was edited since the load and as the test stored it (one
+    // value) otherwise.
+    void ExpectKeyHoldsTheRows(const std::vector<std::string>& others = {}) const;
+
+    // (step, subkey as UTF-8, error) of each failure.
+    static std::vector<std::string> Described(const CPrefixStore::Report& report);
+    static std::string Describe(Failure::Step step, const std::string& subkey, DWORD error);
+
+    CPrefixStore m_store;
+
+private:
+    void Show(const PrefixRow& row);
+
+    std::map<std::string, std::string> m_shown;  // in the process code page
+    std::set<std::string> m_edited;
+};
