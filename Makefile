@@ -4,7 +4,7 @@
 BUILD ?= build
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build test run bench fuzz dist screenshots clean
+.PHONY: all setup configure build program test run bench fuzz dist screenshots clean
 
 all: build
 
@@ -22,7 +22,11 @@ build: setup configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure $(CTEST_ARGS)
 
-run: build
+# Only the program: a first run need not wait for every test to compile.
+program: setup configure
+	cmake --build $(BUILD) --target quillory --parallel 2
+
+run: program
 	./cmake/run-quillory.sh $(BUILD)/app/quillory.exe $(BUILD)
 
 # Runs in the tests' private Wine prefix; prints one table and the memory figures.
@@ -51,7 +55,7 @@ fuzz: build
 	  status=$$?; $(CURDIR)/cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix; exit $$status
 
 # The zip for Windows users, with its SHA256SUMS, in build/dist.
-dist: build
+dist: program
 	./cmake/make-dist.sh $(BUILD)/app/quillory.exe . $(BUILD)/dist
 
 # The README's pictures of the dialog, at 96 and at 144 DPI and in German, in
@@ -61,7 +65,8 @@ RUN_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-run
 SHOTS_PREFIX = $(CURDIR)/$(BUILD)/wineprefix-shots
 SCREENSHOT = WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
   xvfb-run -a -s "-screen 0 1280x1024x24" ./cmake/screenshot.sh $(BUILD)/app/quillory.exe
-screenshots: build
+screenshots: program
+	cmake --build $(BUILD) --target make_browser_profiles --parallel 2
 	./cmake/wine-prefix.sh prepare-run $(RUN_PREFIX)
 	WINEPREFIX=$(RUN_PREFIX) $(SCREENSHOT) docs/screenshot.png 800x600
 	WINEPREFIX=$(RUN_PREFIX) $(SCREENSHOT) docs/screenshot-144dpi.png 1024x768 144
