@@ -124,10 +124,17 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
         added.reserve(rows.size());
         for (const Row& row : rows)
             added.push_back(Tessaly::Widen(row.prefix));
-        std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-            int compared = ::lstrcmpW(added[left].c_str(), added[right].c_str());
-            return compared < 0 || (compared == 0 && left > right);
-        });
+        // Rows read from the key mostly come in that order already: one
+        // comparison each tells, instead of a sort's many.
+        bool sorted = true;
+        for (size_t i = 1; sorted && i < added.size(); ++i)
+            sorted = ::lstrcmpW(added[i - 1].c_str(), added[i].c_str()) < 0;
+        if (!sorted) {
+            std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
+                int compared = ::lstrcmpW(added[left].c_str(), added[right].c_str());
+                return compared < 0 || (compared == 0 && left > right);
+            });
+        }
         names.insert(names.end(), added.begin(), added.end());
     }
     // Inserted at their places without the sort style and with drawing off,

@@ -199,8 +199,14 @@ void CStoredPrefixes::Deleted(const char* name)
 CStoredPrefixes::Update CStoredPrefixes::Merge(const std::vector<PrefixRow>& key)
 {
     std::map<std::wstring, PrefixRow, CSubkeyNames::IgnoringCase> now;
-    for (const PrefixRow& row : key)
-        now[Widen(row.prefix)] = row;
+    for (const PrefixRow& row : key) {
+        // The registry lists subkeys in this order: each goes at the end.
+        std::wstring name = Widen(row.prefix);
+        if (now.empty() || now.key_comp()(now.rbegin()->first, name))
+            now.emplace_hint(now.end(), std::move(name), row);
+        else
+            now[name] = row;
+    }
     CSubkeyNames edited;
     for (auto edit = m_edits.begin(); edit != m_edits.end();) {
         auto next = std::next(edit);
