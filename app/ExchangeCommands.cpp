@@ -10,6 +10,7 @@
 #include "framework/FileDialog.h"
 #include "framework/KnownFolder.h"
 #include "prefixes/PrefixListCtrl.h"
+#include "registry/IgnoringCase.h"
 #include "registry/Win32Exception.h"
 #include "res/resource.h"
 
@@ -45,7 +46,8 @@ std::string Extension(const std::string& path)
 bool IsHtmlName(const std::string& path)
 {
     const std::string extension = Extension(path);
-    return _stricmp(extension.c_str(), ".html") == 0 || _stricmp(extension.c_str(), ".htm") == 0;
+    return Tessaly::EqualIgnoringCase(extension.c_str(), ".html") ||
+           Tessaly::EqualIgnoringCase(extension.c_str(), ".htm");
 }
 
 // A .reg or bookmarks file read into the table: false when the bytes are
@@ -123,7 +125,7 @@ void CExchangeCommands::Export()
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     // A name that says what it holds is taken at its word; otherwise the type.
-    bool bookmarks = IsHtmlName(path) || (_stricmp(Extension(path).c_str(), ".reg") != 0 &&
+    bool bookmarks = IsHtmlName(path) || (!Tessaly::EqualIgnoringCase(Extension(path).c_str(), ".reg") &&
                                           dialog.GetFilterIndex() == kBookmarksType);
     DWORD error = bookmarks ? ExportFrom<CBookmarksFile>(m_table, path)
                             : ExportFrom<CPrefixFile>(m_table, path);

@@ -1,6 +1,6 @@
 #include "exchange/KeywordUrl.h"
 
-#include "exchange/TextEncoding.h"
+#include "prefixes/SearchQuery.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,11 +8,6 @@
 #include <windows.h>
 
 namespace {
-
-bool IsWebAddress(const std::wstring& url)
-{
-    return StartsWithIgnoringCase(url, L"http://") || StartsWithIgnoringCase(url, L"https://");
-}
 
 // Each parameter, a {name} with no brace inside, written as what it stands
 // for: the query as %s; the Google parameters with a fixed meaning; other
@@ -63,7 +58,7 @@ bool CKeywordUrl::FromChromium(std::wstring& url, CFoundShortcuts::Reason& reaso
         reason = CFoundShortcuts::kBrowserParameter;
         return false;
     }
-    if (!IsWebAddress(expanded)) {
+    if (!CSearchQuery::IsWebAddress(expanded)) {
         reason = CFoundShortcuts::kNotWebAddress;
         return false;
     }
@@ -79,7 +74,7 @@ bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason
         reason = CFoundShortcuts::kNoSearchTerm;
         return false;
     }
-    if (!IsWebAddress(url)) {
+    if (!CSearchQuery::IsWebAddress(url)) {
         reason = CFoundShortcuts::kNotWebAddress;
         return false;
     }

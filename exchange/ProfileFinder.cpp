@@ -4,7 +4,7 @@
 #include "exchange/FileHandle.h"
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
-#include "prefixes/SubkeyNames.h"
+#include "registry/IgnoringCase.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +12,9 @@
 #include <cwctype>
 #include <map>
 #include <set>
+
+using Tessaly::IgnoringCase;
+using Tessaly::StartsWithIgnoringCase;
 
 namespace {
 
@@ -72,7 +75,7 @@ bool ChromiumOrder(const std::wstring& left, const std::wstring& right)
     auto l = rank(left), r = rank(right);
     if (l != r)
         return l < r;
-    return ::CompareStringOrdinal(left.c_str(), -1, right.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+    return IgnoringCase()(left, right);
 }
 
 // A browser's own list of its profiles is small; a larger file is taken
@@ -255,7 +258,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     std::stable_sort(listed.begin(), listed.end(),
                      [](const auto& left, const auto& right) { return left.first < right.first; });
     std::vector<std::pair<std::wstring, std::wstring>> folders;  // folder, name
-    std::map<std::wstring, std::wstring, CSubkeyNames::IgnoringCase> names;  // the first by folder
+    std::map<std::wstring, std::wstring, IgnoringCase> names;  // the first by folder
     for (const auto& entry : listed) {
         const std::wstring path = Value(*entry.second, L"path");
         if (path.empty())
@@ -277,7 +280,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
         ordered.emplace_back(folder, known != names.end() ? known->second : std::wstring());
     }
     ordered.insert(ordered.end(), folders.begin(), folders.end());
-    std::set<std::wstring, CSubkeyNames::IgnoringCase> seen;
+    std::set<std::wstring, IgnoringCase> seen;
     for (const auto& entry : ordered) {
         const std::wstring& folder = entry.first;
         const std::wstring database = folder + L"\\places.sqlite";
