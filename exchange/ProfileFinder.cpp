@@ -5,6 +5,7 @@
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
 #include "registry/IgnoringCase.h"
+#include "registry/ProcessCodePage.h"
 
 #include <nlohmann/json.hpp>
 
@@ -40,14 +41,7 @@ bool IsFile(const std::wstring& path)
 // For a person to read: exact where the process code page allows.
 CString DisplayName(const char* browser, const std::wstring& profile)
 {
-    CString name;
-    if (!NarrowText(profile, name)) {
-        std::string lossy(profile.size() * 4 + 1, '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, profile.c_str(), -1, &lossy[0],
-                              static_cast<int>(lossy.size()), nullptr, nullptr);
-        name = lossy.c_str();
-    }
-    return (std::string(browser) + ": " + static_cast<const char*>(name)).c_str();
+    return (std::string(browser) + ": " + Tessaly::Narrow(profile).c_str()).c_str();
 }
 
 std::vector<std::wstring> Subfolders(const std::wstring& folder)

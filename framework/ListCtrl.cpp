@@ -1,5 +1,7 @@
 #include "framework/ListCtrl.h"
 
+#include "registry/ProcessCodePage.h"
+
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
 BEGIN_MESSAGE_MAP(CListCtrl, CWnd)
@@ -50,19 +52,6 @@ HWND CListCtrl::GetEditControl() const
     return reinterpret_cast<HWND>(SendMessage(LVM_GETEDITCONTROL));
 }
 
-namespace {
-
-int MaxBytesPerCharacter()
-{
-    static const int maxBytes = [] {
-        CPINFO info = {};
-        return ::GetCPInfo(CP_ACP, &info) ? static_cast<int>(info.MaxCharSize) : 4;
-    }();
-    return maxBytes;
-}
-
-} // namespace
-
 bool CListCtrl::GetItemRect(int item, RECT* rect, UINT code) const
 {
     rect->left = static_cast<LONG>(code);
@@ -79,7 +68,7 @@ CString CListCtrl::GetItemText(int item, int subItem) const
     // A text cut short ends at a character boundary, which in a multi-byte
     // code page may lie up to one character before the end of the room: only
     // a text that left room for one more character of any size is whole.
-    const int slack = MaxBytesPerCharacter();
+    const int slack = static_cast<int>(Tessaly::MaxBytesPerCharacter());
     CString text;
     LVITEMA request = {};
     request.iSubItem = subItem;

@@ -1,5 +1,7 @@
 #include "framework/String.h"
 
+#include "registry/ProcessCodePage.h"
+
 #include <cstring>
 
 CString::CString(const char* text)
@@ -23,11 +25,10 @@ bool CString::LoadString(UINT id)
                                reinterpret_cast<wchar_t*>(&resource), 0);
     if (length <= 0 || resource == nullptr)
         return false;
-    int size = ::WideCharToMultiByte(CP_ACP, 0, resource, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
+    const std::string text = Tessaly::Narrow(std::wstring(resource, static_cast<size_t>(length)));
+    if (text.empty())
         return false;
-    ::WideCharToMultiByte(CP_ACP, 0, resource, length, GetBuffer(size), size, nullptr, nullptr);
-    ReleaseBuffer(size);
+    *this = CString(text.c_str(), static_cast<int>(text.size()));
     return true;
 }
 
