@@ -70,7 +70,7 @@ bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason
 {
     for (size_t at = url.find(L"%S"); at != std::wstring::npos; at = url.find(L"%S", at + 2))
         url[at + 1] = L's';
-    if (url.find(L"%s") == std::wstring::npos) {
+    if (!CSearchQuery::HasQueryPlace(url)) {
         reason = CFoundShortcuts::kNoSearchTerm;
         return false;
     }

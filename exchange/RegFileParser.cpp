@@ -2,6 +2,7 @@
 
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/SearchQuery.h"
 #include "registry/IgnoringCase.h"
 
 #include <cstring>
@@ -198,9 +199,9 @@ public:
     {
         for (const PrefixKey& key : m_keys) {
             CString name, url;
-            // Non-empty, and in the process code page exactly.
-            if (key.value == DefaultValue::Text && !key.url.empty() && !key.name.empty() &&
-                NarrowText(key.name, name) && NarrowText(key.url, url))
+            // In the process code page exactly.
+            if (key.value == DefaultValue::Text && !key.name.empty() && NarrowText(key.name, name) &&
+                NarrowText(key.url, url) && CSearchQuery::IsUsableTemplate(url))
                 entries.push_back({name, url, CString()});
             else
                 ++m_skipped;

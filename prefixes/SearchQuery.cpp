@@ -38,6 +38,16 @@ CString CSearchQuery::Expand(const char* urlTemplate, const char* query)
     return url.c_str();
 }
 
+bool CSearchQuery::HasQueryPlace(const std::wstring& urlTemplate)
+{
+    return urlTemplate.find(L"%s") != std::wstring::npos;
+}
+
+bool CSearchQuery::IsUsableTemplate(const char* urlTemplate)
+{
+    return urlTemplate != nullptr && *urlTemplate != '\0';
+}
+
 bool CSearchQuery::IsWebAddress(const char* url)
 {
     return IsWebAddress(Tessaly::Widen(url));
