@@ -31,9 +31,7 @@ std::string FileErrorText(UINT id, const std::string& path, DWORD error)
     CString why = error == ERROR_FILE_TOO_LARGE
                       ? LoadText(IDS_FILE_TOO_LARGE)
                       : CString(Tessaly::CWin32Exception("", error).GetErrorMessage());
-    CString text;
-    AfxFormatString2(text, id, path.c_str(), why);
-    return static_cast<const char*>(text);
+    return FormattedText(id, path.c_str(), why);
 }
 
 // The file name's extension, with its dot; empty when it has none.
@@ -101,20 +99,16 @@ void CExchangeCommands::Import()
     int imported = 0, skipped = 0;
     if (bookmarks ? !ImportInto<CBookmarksFile>(m_table, bytes, imported, skipped)
                   : !ImportInto<CPrefixFile>(m_table, bytes, imported, skipped)) {
-        CString text;
-        AfxFormatString1(text, bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str());
-        ShowMessage(static_cast<const char*>(text), MB_ICONERROR);
+        ShowMessage(FormattedText(bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str()),
+                    MB_ICONERROR);
         return;
     }
-    CString text, skippedText;
-    AfxFormatString2(text, IDS_IMPORTED_FROM,
-                     CImportCandidates::Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
-                     path.c_str());
+    std::string text = FormattedText(
+        IDS_IMPORTED_FROM, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str());
     if (skipped != 0)
-        AfxFormatString1(skippedText, IDS_SKIPPED,
-                         CImportCandidates::Counted(skipped, IDS_NOT_PREFIXES_ONE,
-                                                    IDS_NOT_PREFIXES_MANY).c_str());
-    ShowMessage(std::string(text) + std::string(skippedText), MB_ICONINFORMATION);
+        text += FormattedText(IDS_SKIPPED,
+                              Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
+    ShowMessage(text, MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::Export()
@@ -146,10 +140,8 @@ void CExchangeCommands::ImportFromBrowser()
     if (dialog.DoModal() != IDOK)
         return;
     int imported = m_table.AddOrUpdatePrefixes(dialog.GetChosenRows());
-    CString text;
-    AfxFormatString1(text, IDS_IMPORTED,
-                     CImportCandidates::Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
-    ShowMessage(static_cast<const char*>(text), MB_ICONINFORMATION);
+    ShowMessage(FormattedText(IDS_IMPORTED, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str()),
+                MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::ShowMessage(const std::string& text, UINT icon) const

@@ -70,6 +70,21 @@ void AfxFormatString2(CString& text, UINT id, const char* insert1, const char* i
     FormatStrings(text, id, inserts, 2);
 }
 
+std::string FormattedText(UINT id, const char* insert1, const char* insert2)
+{
+    CString text;
+    if (insert2 != nullptr)
+        AfxFormatString2(text, id, insert1, insert2);
+    else
+        AfxFormatString1(text, id, insert1);
+    return static_cast<const char*>(text);
+}
+
+std::string Counted(int count, UINT one, UINT many)
+{
+    return FormattedText(count == 1 ? one : many, std::to_string(count).c_str());
+}
+
 void CString::MakeUnique()
 {
     if (!m_data)
