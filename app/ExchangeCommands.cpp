@@ -28,10 +28,9 @@ const char kExportName[] = "SearchUrl";
 // write, with the system's words for why.
 std::string FileErrorText(UINT id, const std::string& path, DWORD error)
 {
-    CString why = error == ERROR_FILE_TOO_LARGE
-                      ? LoadText(IDS_FILE_TOO_LARGE)
-                      : CString(Tessaly::CWin32Exception("", error).GetErrorMessage());
-    return FormattedText(id, path.c_str(), why);
+    const std::string why = error == ERROR_FILE_TOO_LARGE ? std::string(LoadText(IDS_FILE_TOO_LARGE))
+                                                          : Tessaly::CWin32Exception::ErrorText(error);
+    return FormattedText(id, path.c_str(), why.c_str());
 }
 
 // The file name's extension, with its dot; empty when it has none.
