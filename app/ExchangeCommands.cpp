@@ -19,7 +19,6 @@
 
 namespace {
 
-const char kCaption[] = "Quillory";
 const int kBookmarksType = 2;  // in both filters
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
@@ -145,5 +144,5 @@ void CExchangeCommands::ImportFromBrowser()
 
 void CExchangeCommands::ShowMessage(const std::string& text, UINT icon) const
 {
-    ::MessageBoxA(m_owner.m_hWnd, text.c_str(), kCaption, MB_OK | icon);
+    m_owner.MessageBox(text.c_str(), LoadText(IDS_APP_TITLE), MB_OK | icon);
 }
