@@ -1,5 +1,6 @@
 #include "app/ImportCandidates.h"
 
+#include "framework/ListCtrl.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/ProcessCodePage.h"
@@ -50,7 +51,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtr
     std::vector<size_t> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-        return ::lstrcmpW(names[left].c_str(), names[right].c_str()) < 0;
+        return CListCtrl::CompareInOrder(names[left], names[right]) < 0;
     });
     std::vector<Row> sorted;
     sorted.reserve(m_rows.size());

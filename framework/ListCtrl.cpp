@@ -27,6 +27,11 @@ int CListCtrl::InsertColumn(int column, const char* heading, int format, int wid
     return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info)));
 }
 
+int CListCtrl::InsertColumnAt96Dpi(int column, const char* heading, int format, int width)
+{
+    return InsertColumn(column, heading, format, ::MulDiv(width, GetDpi(), 96));
+}
+
 int CListCtrl::GetItemCount() const
 {
     return static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
@@ -121,4 +126,9 @@ bool CListCtrl::SetCheck(int item, bool checked)
 bool CListCtrl::DeleteItem(int item)
 {
     return SendMessage(LVM_DELETEITEM, item) != FALSE;
+}
+
+int CListCtrl::CompareInOrder(const std::wstring& left, const std::wstring& right)
+{
+    return ::lstrcmpW(left.c_str(), right.c_str());
 }
