@@ -65,12 +65,10 @@ void CBrowserImportDlg::FillList()
 {
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT |
                             LVS_EX_LABELTIP);
-    // Widths in pixels at 96 DPI, as wide on every screen.
-    int dpi = m_list.GetDpi();
     const UINT names[] = {IDS_COLUMN_PREFIX, IDS_COLUMN_URL, IDS_COLUMN_BROWSER};
     const int widths[] = {80, 285, 195};  // at 96 DPI
     for (int column = 0; column < 3; ++column)
-        m_list.InsertColumn(column, LoadText(names[column]), LVCFMT_LEFT, MulDiv(widths[column], dpi, 96));
+        m_list.InsertColumnAt96Dpi(column, LoadText(names[column]), LVCFMT_LEFT, widths[column]);
 
     m_filling = true;
     m_list.SendMessage(WM_SETREDRAW, FALSE);

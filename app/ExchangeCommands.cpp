@@ -10,6 +10,7 @@
 #include "framework/FileDialog.h"
 #include "framework/KnownFolder.h"
 #include "prefixes/PrefixListCtrl.h"
+#include "registry/IgnoringCase.h"
 #include "registry/Win32Exception.h"
 #include "res/resource.h"
 
@@ -18,7 +19,6 @@
 
 namespace {
 
-const char kCaption[] = "Quillory";
 const int kBookmarksType = 2;  // in both filters
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
@@ -27,12 +27,9 @@ const char kExportName[] = "SearchUrl";
 // write, with the system's words for why.
 std::string FileErrorText(UINT id, const std::string& path, DWORD error)
 {
-    CString why = error == ERROR_FILE_TOO_LARGE
-                      ? LoadText(IDS_FILE_TOO_LARGE)
-                      : CString(Tessaly::CWin32Exception("", error).GetErrorMessage());
-    CString text;
-    AfxFormatString2(text, id, path.c_str(), why);
-    return static_cast<const char*>(text);
+    const std::string why = error == ERROR_FILE_TOO_LARGE ? std::string(LoadText(IDS_FILE_TOO_LARGE))
+                                                          : Tessaly::CWin32Exception::ErrorText(error);
+    return FormattedText(id, path.c_str(), why.c_str());
 }
 
 // The file name's extension, with its dot; empty when it has none.
@@ -45,7 +42,8 @@ std::string Extension(const std::string& path)
 bool IsHtmlName(const std::string& path)
 {
     const std::string extension = Extension(path);
-    return _stricmp(extension.c_str(), ".html") == 0 || _stricmp(extension.c_str(), ".htm") == 0;
+    return Tessaly::EqualIgnoringCase(extension.c_str(), ".html") ||
+           Tessaly::EqualIgnoringCase(extension.c_str(), ".htm");
 }
 
 // A .reg or bookmarks file read into the table: false when the bytes are
@@ -99,20 +97,16 @@ void CExchangeCommands::Import()
     int imported = 0, skipped = 0;
     if (bookmarks ? !ImportInto<CBookmarksFile>(m_table, bytes, imported, skipped)
                   : !ImportInto<CPrefixFile>(m_table, bytes, imported, skipped)) {
-        CString text;
-        AfxFormatString1(text, bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str());
-        ShowMessage(static_cast<const char*>(text), MB_ICONERROR);
+        ShowMessage(FormattedText(bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str()),
+                    MB_ICONERROR);
         return;
     }
-    CString text, skippedText;
-    AfxFormatString2(text, IDS_IMPORTED_FROM,
-                     CImportCandidates::Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
-                     path.c_str());
+    std::string text = FormattedText(
+        IDS_IMPORTED_FROM, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str());
     if (skipped != 0)
-        AfxFormatString1(skippedText, IDS_SKIPPED,
-                         CImportCandidates::Counted(skipped, IDS_NOT_PREFIXES_ONE,
-                                                    IDS_NOT_PREFIXES_MANY).c_str());
-    ShowMessage(std::string(text) + std::string(skippedText), MB_ICONINFORMATION);
+        text += FormattedText(IDS_SKIPPED,
+                              Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
+    ShowMessage(text, MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::Export()
@@ -123,7 +117,7 @@ void CExchangeCommands::Export()
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     // A name that says what it holds is taken at its word; otherwise the type.
-    bool bookmarks = IsHtmlName(path) || (_stricmp(Extension(path).c_str(), ".reg") != 0 &&
+    bool bookmarks = IsHtmlName(path) || (!Tessaly::EqualIgnoringCase(Extension(path).c_str(), ".reg") &&
                                           dialog.GetFilterIndex() == kBookmarksType);
     DWORD error = bookmarks ? ExportFrom<CBookmarksFile>(m_table, path)
                             : ExportFrom<CPrefixFile>(m_table, path);
@@ -144,13 +138,11 @@ void CExchangeCommands::ImportFromBrowser()
     if (dialog.DoModal() != IDOK)
         return;
     int imported = m_table.AddOrUpdatePrefixes(dialog.GetChosenRows());
-    CString text;
-    AfxFormatString1(text, IDS_IMPORTED,
-                     CImportCandidates::Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
-    ShowMessage(static_cast<const char*>(text), MB_ICONINFORMATION);
+    ShowMessage(FormattedText(IDS_IMPORTED, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str()),
+                MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::ShowMessage(const std::string& text, UINT icon) const
 {
-    ::MessageBoxA(m_owner.m_hWnd, text.c_str(), kCaption, MB_OK | icon);
+    m_owner.MessageBox(text.c_str(), LoadText(IDS_APP_TITLE), MB_OK | icon);
 }

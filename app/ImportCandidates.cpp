@@ -1,5 +1,6 @@
 #include "app/ImportCandidates.h"
 
+#include "framework/ListCtrl.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/ProcessCodePage.h"
@@ -27,19 +28,7 @@ const LeftOutText kLeftOut[] = {
     {CFoundShortcuts::kInvalidPrefix, IDS_INVALID_PREFIX_ONE, IDS_INVALID_PREFIX_MANY},
 };
 
-std::string Text(UINT id, const std::string& insert1, const std::string& insert2 = "")
-{
-    CString text;
-    AfxFormatString2(text, id, insert1.c_str(), insert2.c_str());
-    return static_cast<const char*>(text);
-}
-
 } // namespace
-
-std::string CImportCandidates::Counted(int count, UINT one, UINT many)
-{
-    return Text(count == 1 ? one : many, std::to_string(count));
-}
 
 CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table)
     : m_found(std::move(found))
@@ -62,7 +51,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtr
     std::vector<size_t> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-        return ::lstrcmpW(names[left].c_str(), names[right].c_str()) < 0;
+        return CListCtrl::CompareInOrder(names[left], names[right]) < 0;
     });
     std::vector<Row> sorted;
     sorted.reserve(m_rows.size());
@@ -75,10 +64,9 @@ std::string CImportCandidates::Summary() const
 {
     std::string text;
     if (m_rows.empty()) {
-        text = m_found.ProfileCount() == 0
-                   ? std::string(LoadText(IDS_NO_PROFILES))
-                   : Text(IDS_NOTHING_FOUND,
-                          Counted(m_found.ProfileCount(), IDS_PROFILES_ONE, IDS_PROFILES_MANY));
+        const std::string profiles = Counted(m_found.ProfileCount(), IDS_PROFILES_ONE, IDS_PROFILES_MANY);
+        text = m_found.ProfileCount() == 0 ? std::string(LoadText(IDS_NO_PROFILES))
+                                           : FormattedText(IDS_NOTHING_FOUND, profiles.c_str());
     }
     std::string leftOut;
     for (const LeftOutText& item : kLeftOut) {
@@ -88,10 +76,9 @@ std::string CImportCandidates::Summary() const
                        Counted(count, item.one, item.many);
     }
     if (!leftOut.empty())
-        text += (text.empty() ? "" : " ") + Text(IDS_NOT_SHOWN, leftOut);
+        text += (text.empty() ? "" : " ") + FormattedText(IDS_NOT_SHOWN, leftOut.c_str());
     for (const CFoundShortcuts::Unread& unread : m_found.UnreadProfiles())
         text += (text.empty() ? "" : " ") +
-                Text(IDS_COULD_NOT_READ_PROFILE, static_cast<const char*>(unread.source),
-                     static_cast<const char*>(unread.reason));
+                FormattedText(IDS_COULD_NOT_READ_PROFILE, unread.source, unread.reason);
     return text;
 }

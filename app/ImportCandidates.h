@@ -30,11 +30,6 @@ public:
     // nothing was found, and where it was looked for.
     std::string Summary() const;
 
-    // "1 prefix", "2 prefixes".
-    // A count with its noun, from the string `one` for 1 and `many` (with
-    // %1 for the number) otherwise.
-    static std::string Counted(int count, UINT one, UINT many);
-
 private:
     std::vector<Row> m_rows;
     CFoundShortcuts m_found;  // with the refused keywords counted too

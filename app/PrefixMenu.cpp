@@ -50,7 +50,7 @@ void CPrefixMenu::TrySearch(int row) const
         CString text;
         AfxFormatString2(text, IDS_NOT_WEB_ADDRESS,
                          m_list.GetItemText(row, CPrefixListCtrl::kPrefixColumn), url);
-        ::MessageBoxA(m_owner.m_hWnd, text, "Quillory", MB_OK | MB_ICONWARNING);
+        m_owner.MessageBox(text, LoadText(IDS_APP_TITLE), MB_OK | MB_ICONWARNING);
         return;
     }
     ::ShellExecuteA(m_owner.m_hWnd, "open", url, nullptr, nullptr, SW_SHOW);

@@ -3,6 +3,7 @@
 #include "exchange/ByteFile.h"
 #include "exchange/KeywordUrl.h"
 #include "exchange/TextEncoding.h"
+#include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
 #include <algorithm>
@@ -229,8 +230,7 @@ size_t FindIgnoringCase(const std::wstring& text, const wchar_t* what, size_t fr
     const size_t length = std::wcslen(what);
     for (size_t at = text.find(what[0], from); at != std::wstring::npos && length <= text.size() - at;
          at = text.find(what[0], at + 1)) {
-        if (::CompareStringOrdinal(text.c_str() + at, static_cast<int>(length), what,
-                                   static_cast<int>(length), TRUE) == CSTR_EQUAL)
+        if (Tessaly::CompareIgnoringCase(text.c_str() + at, length, what, length) == 0)
             return at;
     }
     return std::wstring::npos;

@@ -1,6 +1,7 @@
 #include "exchange/ConfinedVfs.h"
 
 #include "exchange/TextEncoding.h"
+#include "registry/IgnoringCase.h"
 
 #include <cstdint>
 
@@ -181,7 +182,7 @@ bool CConfinedVfs::Allows(const char* path) const
         return false;
     const std::wstring wide = WideFromUtf8(path);
     for (const std::wstring& file : m_files) {
-        if (EqualIgnoringCase(wide, file))
+        if (Tessaly::EqualIgnoringCase(wide, file))
             return true;
     }
     return false;

@@ -1,6 +1,6 @@
 #include "exchange/KeywordUrl.h"
 
-#include "exchange/TextEncoding.h"
+#include "prefixes/SearchQuery.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,11 +8,6 @@
 #include <windows.h>
 
 namespace {
-
-bool IsWebAddress(const std::wstring& url)
-{
-    return StartsWithIgnoringCase(url, L"http://") || StartsWithIgnoringCase(url, L"https://");
-}
 
 // Each parameter, a {name} with no brace inside, written as what it stands
 // for: the query as %s; the Google parameters with a fixed meaning; other
@@ -63,7 +58,7 @@ bool CKeywordUrl::FromChromium(std::wstring& url, CFoundShortcuts::Reason& reaso
         reason = CFoundShortcuts::kBrowserParameter;
         return false;
     }
-    if (!IsWebAddress(expanded)) {
+    if (!CSearchQuery::IsWebAddress(expanded)) {
         reason = CFoundShortcuts::kNotWebAddress;
         return false;
     }
@@ -75,11 +70,11 @@ bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason
 {
     for (size_t at = url.find(L"%S"); at != std::wstring::npos; at = url.find(L"%S", at + 2))
         url[at + 1] = L's';
-    if (url.find(L"%s") == std::wstring::npos) {
+    if (!CSearchQuery::HasQueryPlace(url)) {
         reason = CFoundShortcuts::kNoSearchTerm;
         return false;
     }
-    if (!IsWebAddress(url)) {
+    if (!CSearchQuery::IsWebAddress(url)) {
         reason = CFoundShortcuts::kNotWebAddress;
         return false;
     }

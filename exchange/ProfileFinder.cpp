@@ -4,7 +4,8 @@
 #include "exchange/FileHandle.h"
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
-#include "prefixes/SubkeyNames.h"
+#include "registry/IgnoringCase.h"
+#include "registry/ProcessCodePage.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +13,9 @@
 #include <cwctype>
 #include <map>
 #include <set>
+
+using Tessaly::IgnoringCase;
+using Tessaly::StartsWithIgnoringCase;
 
 namespace {
 
@@ -37,14 +41,7 @@ bool IsFile(const std::wstring& path)
 // For a person to read: exact where the process code page allows.
 CString DisplayName(const char* browser, const std::wstring& profile)
 {
-    CString name;
-    if (!NarrowText(profile, name)) {
-        std::string lossy(profile.size() * 4 + 1, '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, profile.c_str(), -1, &lossy[0],
-                              static_cast<int>(lossy.size()), nullptr, nullptr);
-        name = lossy.c_str();
-    }
-    return (std::string(browser) + ": " + static_cast<const char*>(name)).c_str();
+    return (std::string(browser) + ": " + Tessaly::Narrow(profile).c_str()).c_str();
 }
 
 std::vector<std::wstring> Subfolders(const std::wstring& folder)
@@ -72,7 +69,7 @@ bool ChromiumOrder(const std::wstring& left, const std::wstring& right)
     auto l = rank(left), r = rank(right);
     if (l != r)
         return l < r;
-    return ::CompareStringOrdinal(left.c_str(), -1, right.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+    return IgnoringCase()(left, right);
 }
 
 // A browser's own list of its profiles is small; a larger file is taken
@@ -255,7 +252,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
     std::stable_sort(listed.begin(), listed.end(),
                      [](const auto& left, const auto& right) { return left.first < right.first; });
     std::vector<std::pair<std::wstring, std::wstring>> folders;  // folder, name
-    std::map<std::wstring, std::wstring, CSubkeyNames::IgnoringCase> names;  // the first by folder
+    std::map<std::wstring, std::wstring, IgnoringCase> names;  // the first by folder
     for (const auto& entry : listed) {
         const std::wstring path = Value(*entry.second, L"path");
         if (path.empty())
@@ -277,7 +274,7 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
         ordered.emplace_back(folder, known != names.end() ? known->second : std::wstring());
     }
     ordered.insert(ordered.end(), folders.begin(), folders.end());
-    std::set<std::wstring, CSubkeyNames::IgnoringCase> seen;
+    std::set<std::wstring, IgnoringCase> seen;
     for (const auto& entry : ordered) {
         const std::wstring& folder = entry.first;
         const std::wstring database = folder + L"\\places.sqlite";

@@ -20,7 +20,7 @@ CString SystemText(DWORD error)
 {
     if (error == ERROR_FILE_TOO_LARGE)
         return LoadText(IDS_DATABASE_TOO_LARGE);
-    std::string message = Tessaly::CWin32Exception("", error).GetErrorMessage();
+    std::string message = Tessaly::CWin32Exception::ErrorText(error);
     size_t end = message.find_last_not_of(" \r\n.");
     message.resize(end == std::string::npos ? 0 : end + 1);
     return message.c_str();

@@ -2,6 +2,8 @@
 
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/SearchQuery.h"
+#include "registry/IgnoringCase.h"
 
 #include <cstring>
 #include <map>
@@ -11,6 +13,8 @@ const wchar_t CRegFileParser::kVersion4[] = L"REGEDIT4";
 const wchar_t CRegFileParser::kCurrentUser[] = L"HKEY_CURRENT_USER";
 const wchar_t CRegFileParser::kSearchUrlPath[] =
     L"Software\\Microsoft\\Internet Explorer\\SearchUrl";
+
+using Tessaly::EqualIgnoringCase;
 
 namespace {
 
@@ -144,14 +148,6 @@ struct PrefixKey {
     std::wstring url;
 };
 
-std::wstring RegistryFold(const std::wstring& name)
-{
-    std::wstring folded = name;
-    if (!folded.empty())
-        ::CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
-}
-
 class Parser {
 public:
     explicit Parser(bool ansi) : m_ansi(ansi) {}
@@ -203,9 +199,9 @@ public:
     {
         for (const PrefixKey& key : m_keys) {
             CString name, url;
-            // Non-empty, and in the process code page exactly.
-            if (key.value == DefaultValue::Text && !key.url.empty() && !key.name.empty() &&
-                NarrowText(key.name, name) && NarrowText(key.url, url))
+            // In the process code page exactly.
+            if (key.value == DefaultValue::Text && !key.name.empty() && NarrowText(key.name, name) &&
+                NarrowText(key.url, url) && CSearchQuery::IsUsableTemplate(url))
                 entries.push_back({name, url, CString()});
             else
                 ++m_skipped;
@@ -216,7 +212,7 @@ public:
 private:
     PrefixKey& KeyNamed(const std::wstring& name)
     {
-        auto found = m_index.emplace(RegistryFold(name), m_keys.size());
+        auto found = m_index.emplace(name, m_keys.size());
         if (found.second)
             m_keys.push_back({name, DefaultValue::None, std::wstring()});
         return m_keys[found.first->second];
@@ -224,7 +220,7 @@ private:
 
     const bool m_ansi;
     std::vector<PrefixKey> m_keys;
-    std::map<std::wstring, size_t> m_index;
+    std::map<std::wstring, size_t, Tessaly::IgnoringCase> m_index;  // as the registry tells keys apart
     PrefixKey* m_prefix = nullptr;
     bool m_inSection = false;
     bool m_inSearchUrl = false;

@@ -79,17 +79,6 @@ bool NarrowText(const std::wstring& wide, CString& text)
     return true;
 }
 
-bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right)
-{
-    return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                                  static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start)
-{
-    return EqualIgnoringCase(text.substr(0, start.size()), start);
-}
-
 std::wstring TrimLeft(const std::wstring& text)
 {
     size_t start = text.find_first_not_of(L" \t");

@@ -8,7 +8,7 @@
 
 // Between the encodings that files and browser profiles use and the
 // process code page, in which the program holds its texts; and the
-// comparing and trimming that reading such files needs.
+// trimming that reading such files needs.
 
 // The system's ANSI code page, in which older programs write text files;
 // it may differ from this process's code page (UTF-8).
@@ -33,10 +33,6 @@ bool DecodeText(const std::string& bytes, std::wstring& text);
 // The text in the process code page, when that holds it exactly; false,
 // with `text` unchanged, otherwise.
 bool NarrowText(const std::wstring& wide, CString& text);
-
-// Without regard to case, as Windows compares paths and key names.
-bool EqualIgnoringCase(const std::wstring& left, const std::wstring& right);
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& start);
 
 // Without the spaces and tabs at the start, at the end, or both.
 std::wstring TrimLeft(const std::wstring& text);

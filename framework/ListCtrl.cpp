@@ -1,5 +1,7 @@
 #include "framework/ListCtrl.h"
 
+#include "registry/ProcessCodePage.h"
+
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
 BEGIN_MESSAGE_MAP(CListCtrl, CWnd)
@@ -23,6 +25,11 @@ int CListCtrl::InsertColumn(int column, const char* heading, int format, int wid
     info.cx = width;
     info.pszText = const_cast<char*>(heading);  // only read by the control
     return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info)));
+}
+
+int CListCtrl::InsertColumnAt96Dpi(int column, const char* heading, int format, int width)
+{
+    return InsertColumn(column, heading, format, ::MulDiv(width, GetDpi(), 96));
 }
 
 int CListCtrl::GetItemCount() const
@@ -50,19 +57,6 @@ HWND CListCtrl::GetEditControl() const
     return reinterpret_cast<HWND>(SendMessage(LVM_GETEDITCONTROL));
 }
 
-namespace {
-
-int MaxBytesPerCharacter()
-{
-    static const int maxBytes = [] {
-        CPINFO info = {};
-        return ::GetCPInfo(CP_ACP, &info) ? static_cast<int>(info.MaxCharSize) : 4;
-    }();
-    return maxBytes;
-}
-
-} // namespace
-
 bool CListCtrl::GetItemRect(int item, RECT* rect, UINT code) const
 {
     rect->left = static_cast<LONG>(code);
@@ -79,7 +73,7 @@ CString CListCtrl::GetItemText(int item, int subItem) const
     // A text cut short ends at a character boundary, which in a multi-byte
     // code page may lie up to one character before the end of the room: only
     // a text that left room for one more character of any size is whole.
-    const int slack = MaxBytesPerCharacter();
+    const int slack = static_cast<int>(Tessaly::MaxBytesPerCharacter());
     CString text;
     LVITEMA request = {};
     request.iSubItem = subItem;
@@ -132,4 +126,9 @@ bool CListCtrl::SetCheck(int item, bool checked)
 bool CListCtrl::DeleteItem(int item)
 {
     return SendMessage(LVM_DELETEITEM, item) != FALSE;
+}
+
+int CListCtrl::CompareInOrder(const std::wstring& left, const std::wstring& right)
+{
+    return ::lstrcmpW(left.c_str(), right.c_str());
 }

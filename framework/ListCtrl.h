@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 // A list-view control, driven by its ANSI messages.
 class CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
@@ -12,6 +14,8 @@ public:
     DWORD GetExtendedStyle() const;
     void SetExtendedStyle(DWORD style);
     int InsertColumn(int column, const char* heading, int format, int width);
+    // With the width in pixels at 96 DPI, as wide on every screen.
+    int InsertColumnAt96Dpi(int column, const char* heading, int format, int width);
 
     int GetItemCount() const;
     int GetSelectedCount() const;
@@ -34,6 +38,10 @@ public:
     bool GetCheck(int item) const;
     bool SetCheck(int item, bool checked);
     bool DeleteItem(int item);
+
+    // The order of a control with LVS_SORTASCENDING, which compares its
+    // items' texts as lstrcmpW does: less than, equal to or greater than 0.
+    static int CompareInOrder(const std::wstring& left, const std::wstring& right);
 
     DECLARE_MESSAGE_MAP()
 };

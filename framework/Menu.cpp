@@ -1,5 +1,7 @@
 #include "framework/Menu.h"
 
+#include "framework/String.h"
+
 CMenu::~CMenu()
 {
     if (m_hMenu != nullptr)
@@ -21,7 +23,7 @@ HMENU CMenu::GetSubMenu(int position) const
 
 void CMenu::AppendString(HMENU menu, UINT command, UINT textId)
 {
-    char text[256] = {};
-    if (::LoadStringA(::GetModuleHandleA(nullptr), textId, text, sizeof text) > 0)
+    CString text = LoadText(textId);
+    if (!text.IsEmpty())
         ::AppendMenuA(menu, MF_STRING, command, text);
 }

@@ -1,5 +1,7 @@
 #include "framework/String.h"
 
+#include "registry/ProcessCodePage.h"
+
 #include <cstring>
 
 CString::CString(const char* text)
@@ -23,11 +25,10 @@ bool CString::LoadString(UINT id)
                                reinterpret_cast<wchar_t*>(&resource), 0);
     if (length <= 0 || resource == nullptr)
         return false;
-    int size = ::WideCharToMultiByte(CP_ACP, 0, resource, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
+    const std::string text = Tessaly::Narrow(std::wstring(resource, static_cast<size_t>(length)));
+    if (text.empty())
         return false;
-    ::WideCharToMultiByte(CP_ACP, 0, resource, length, GetBuffer(size), size, nullptr, nullptr);
-    ReleaseBuffer(size);
+    *this = CString(text.c_str(), static_cast<int>(text.size()));
     return true;
 }
 
@@ -67,6 +68,21 @@ void AfxFormatString2(CString& text, UINT id, const char* insert1, const char* i
 {
     const char* inserts[] = {insert1, insert2};
     FormatStrings(text, id, inserts, 2);
+}
+
+std::string FormattedText(UINT id, const char* insert1, const char* insert2)
+{
+    CString text;
+    if (insert2 != nullptr)
+        AfxFormatString2(text, id, insert1, insert2);
+    else
+        AfxFormatString1(text, id, insert1);
+    return static_cast<const char*>(text);
+}
+
+std::string Counted(int count, UINT one, UINT many)
+{
+    return FormattedText(count == 1 ? one : many, std::to_string(count).c_str());
 }
 
 void CString::MakeUnique()

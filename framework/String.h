@@ -50,3 +50,9 @@ CString LoadText(UINT id);
 // in the manner of MFC: words and their order are the translation's.
 void AfxFormatString1(CString& text, UINT id, const char* insert1);
 void AfxFormatString2(CString& text, UINT id, const char* insert1, const char* insert2);
+// The same, returned: with %2 filled in too when `insert2` is given.
+std::string FormattedText(UINT id, const char* insert1, const char* insert2 = nullptr);
+
+// A count with its noun ("1 prefix", "2 prefixes"): the string `one` for 1,
+// otherwise `many` with the number for its %1.
+std::string Counted(int count, UINT one, UINT many);

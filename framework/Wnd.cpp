@@ -61,6 +61,11 @@ bool CWnd::IsWindowEnabled() const
     return ::IsWindowEnabled(m_hWnd) != FALSE;
 }
 
+int CWnd::MessageBox(const char* text, const char* caption, UINT style) const
+{
+    return ::MessageBoxA(m_hWnd, text, caption, style);
+}
+
 int CWnd::GetDpi() const
 {
     // Windows 10 1607 and later draw each window at its monitor's DPI;

@@ -27,6 +27,8 @@ public:
     CString GetWindowText() const;
     bool EnableWindow(bool enable = true);
     bool IsWindowEnabled() const;
+    // A message box owned by this window; the button chosen (IDOK, ...).
+    int MessageBox(const char* text, const char* caption, UINT style) const;
 
     // The dots per inch the window is drawn at.
     int GetDpi() const;

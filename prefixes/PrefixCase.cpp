@@ -1,7 +1,10 @@
 #include "prefixes/PrefixCase.h"
 
+#include "registry/ProcessCodePage.h"
+
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -25,18 +28,6 @@ int CharacterLength(const char* bytes, int remaining, UINT codePage)
     return std::min(length, remaining);
 }
 
-// The bytes of `wide` in the code page; 0 when it has no such character.
-int ToCodePage(const WCHAR* wide, int wideLength, char (&bytes)[4], UINT codePage)
-{
-    if (codePage == CP_UTF8)  // holds every character, and takes no flags here
-        return ::WideCharToMultiByte(codePage, 0, wide, wideLength, bytes, sizeof bytes, nullptr,
-                                     nullptr);
-    BOOL usedDefault = FALSE;
-    int byteCount = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes,
-                                          sizeof bytes, nullptr, &usedDefault);
-    return usedDefault ? 0 : byteCount;
-}
-
 // Upper-cases the `length` bytes at `character` (one character) in place,
 // when its upper-case form has the same number of bytes. False when the
 // bytes are no character of the code page.
@@ -53,9 +44,10 @@ bool UpperCaseCharacter(char* character, int length, UINT codePage)
     if (::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide, wideLength, upper, 2) != wideLength)
         return false;
 
-    char bytes[4];
-    if (ToCodePage(upper, wideLength, bytes, codePage) == length)
-        std::memcpy(character, bytes, static_cast<size_t>(length));
+    std::string bytes;
+    if (Tessaly::NarrowExactly(std::wstring(upper, static_cast<size_t>(wideLength)), bytes, codePage) &&
+        bytes.size() == static_cast<size_t>(length))
+        std::memcpy(character, bytes.data(), bytes.size());
     return true;
 }
 

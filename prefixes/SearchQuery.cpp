@@ -1,7 +1,7 @@
 #include "prefixes/SearchQuery.h"
 
-#include <cstring>
-#include <string>
+#include "registry/IgnoringCase.h"
+#include "registry/ProcessCodePage.h"
 
 const CSearchQuery::Replacement CSearchQuery::kReplacements[4] = {
     {" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
@@ -25,12 +25,6 @@ std::string Encode(const char* query)
     return encoded;
 }
 
-// Schemes are case-blind: HTTP:// is a web address too.
-bool StartsWithIgnoringCase(const char* text, const char* start)
-{
-    return _strnicmp(text, start, std::strlen(start)) == 0;
-}
-
 } // namespace
 
 CString CSearchQuery::Expand(const char* urlTemplate, const char* query)
@@ -44,7 +38,24 @@ CString CSearchQuery::Expand(const char* urlTemplate, const char* query)
     return url.c_str();
 }
 
+bool CSearchQuery::HasQueryPlace(const std::wstring& urlTemplate)
+{
+    return urlTemplate.find(L"%s") != std::wstring::npos;
+}
+
+bool CSearchQuery::IsUsableTemplate(const char* urlTemplate)
+{
+    return urlTemplate != nullptr && *urlTemplate != '\0';
+}
+
 bool CSearchQuery::IsWebAddress(const char* url)
 {
-    return StartsWithIgnoringCase(url, "http://") || StartsWithIgnoringCase(url, "https://");
+    return IsWebAddress(Tessaly::Widen(url));
+}
+
+bool CSearchQuery::IsWebAddress(const std::wstring& url)
+{
+    // Schemes are case-blind: HTTP:// is a web address too.
+    return Tessaly::StartsWithIgnoringCase(url, L"http://") ||
+           Tessaly::StartsWithIgnoringCase(url, L"https://");
 }

@@ -1,5 +1,7 @@
 #include "prefixes/SearchUrlCatalog.h"
 
+#include "prefixes/SearchQuery.h"
+
 namespace {
 
 struct Service {
@@ -44,7 +46,7 @@ CSearchUrlCatalog::CSearchUrlCatalog()
 
 void CSearchUrlCatalog::Add(const char* label, const char* url)
 {
-    if (label == nullptr || *label == '\0' || url == nullptr || *url == '\0' ||
+    if (label == nullptr || *label == '\0' || !CSearchQuery::IsUsableTemplate(url) ||
         !Lookup(label).IsEmpty())
         return;
     m_labels.Add(label);

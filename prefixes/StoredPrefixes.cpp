@@ -1,23 +1,14 @@
 #include "prefixes/StoredPrefixes.h"
 
 #include "prefixes/PrefixCase.h"
+#include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
 #include <iterator>
 #include <utility>
 
+using Tessaly::EqualIgnoringCase;
 using Tessaly::Widen;
-
-namespace {
-
-bool SameName(const char* left, const char* right)
-{
-    CSubkeyNames::IgnoringCase less;
-    std::wstring a = Widen(left), b = Widen(right);
-    return !less(a, b) && !less(b, a);
-}
-
-} // namespace
 
 void CStoredPrefixes::Reset()
 {
@@ -52,22 +43,22 @@ CString CStoredPrefixes::OriginOf(const char* prefix) const
 bool CStoredPrefixes::ChangesNothing(const std::string& prefix, const Edit& edit) const
 {
     const PrefixRow* stored = FindStored(prefix.c_str());
-    return stored != nullptr && !edit.origin.IsEmpty() && SameName(edit.origin, stored->prefix) &&
-           stored->url == edit.url;
+    return stored != nullptr && !edit.origin.IsEmpty() &&
+           EqualIgnoringCase(edit.origin, stored->prefix) && stored->url == edit.url;
 }
 
 bool CStoredPrefixes::IsRefused(const std::string& prefix, const Edit& edit) const
 {
     const PrefixRow* stored = FindStored(prefix.c_str());
     return stored != nullptr && stored != OwnSubkey(prefix.c_str()) &&
-           (edit.origin.IsEmpty() || !SameName(edit.origin, stored->prefix)) &&
+           (edit.origin.IsEmpty() || !EqualIgnoringCase(edit.origin, stored->prefix)) &&
            m_removed.Find(stored->prefix) == nullptr && m_origins.Find(stored->prefix) == nullptr;
 }
 
 bool CStoredPrefixes::IsEditedName(const char* name) const
 {
     for (const auto& edit : m_edits) {
-        if (SameName(edit.first.c_str(), name))
+        if (EqualIgnoringCase(edit.first.c_str(), name))
             return true;
     }
     return false;
@@ -141,7 +132,7 @@ std::vector<CStoredPrefixes::Write> CStoredPrefixes::Writes() const
         if (ChangesNothing(edit.first, edit.second))
             continue;
         const CString& origin = edit.second.origin;
-        bool renamed = !origin.IsEmpty() && !SameName(origin, edit.first.c_str());
+        bool renamed = !origin.IsEmpty() && !EqualIgnoringCase(origin, edit.first.c_str());
         writes.push_back({edit.first.c_str(), edit.second.url, renamed ? origin : CString(),
                           IsRefused(edit.first, edit.second)});
     }

@@ -2,15 +2,6 @@
 
 #include "registry/ProcessCodePage.h"
 
-bool CSubkeyNames::IgnoringCase::operator()(const std::wstring& left,
-                                            const std::wstring& right) const
-{
-    // The system's own case-blind ordinal comparison, as the registry
-    // compares key names.
-    return ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                                  static_cast<int>(right.size()), TRUE) == CSTR_LESS_THAN;
-}
-
 void CSubkeyNames::Add(const char* name)
 {
     m_names[Tessaly::Widen(name)] = name;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/String.h"
+#include "registry/IgnoringCase.h"
 
 #include <map>
 #include <string>
@@ -23,9 +24,7 @@ public:
     std::vector<CString> NotIn(const CSubkeyNames& other) const;
 
     // Orders names as the registry tells them apart, for maps of its own.
-    struct IgnoringCase {
-        bool operator()(const std::wstring& left, const std::wstring& right) const;
-    };
+    using IgnoringCase = Tessaly::IgnoringCase;
 
 private:
     std::map<std::wstring, CString, IgnoringCase> m_names;

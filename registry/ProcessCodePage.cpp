@@ -21,27 +21,33 @@ bool IsSurelyExact(const char* text, size_t length)
     return utf8 && std::search(text, text + length, replacement, replacement + 3) == text + length;
 }
 
-bool NarrowExactly(const std::wstring& text, std::string& narrow)
+std::string Narrow(const std::wstring& text, UINT codePage)
 {
-    int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+    int length = ::WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()),
                                        nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<size_t>(length), '\0');
+    std::string narrow(static_cast<size_t>(length), '\0');
     if (length > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                              &converted[0], length, nullptr, nullptr);
-    if (Widen(converted.c_str()) != text)
+        ::WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0],
+                              length, nullptr, nullptr);
+    return narrow;
+}
+
+bool NarrowExactly(const std::wstring& text, std::string& narrow, UINT codePage)
+{
+    std::string converted = Narrow(text, codePage);
+    if (Widen(converted.c_str(), codePage) != text)
         return false;
     narrow = converted;
     return true;
 }
 
-std::wstring Widen(const char* text)
+std::wstring Widen(const char* text, UINT codePage)
 {
-    int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    int length = ::MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
     if (length <= 1)
         return std::wstring();
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    ::MultiByteToWideChar(codePage, 0, text, -1, &wide[0], length);
     wide.resize(static_cast<size_t>(length) - 1);  // without the terminator
     return wide;
 }

@@ -19,11 +19,9 @@ bool LookUpMessage(DWORD code)
                             s_message, kMessageRoom, nullptr) != 0;
 }
 
-} // namespace
-
-const char* CWin32Exception::GetErrorMessage()
+const char* MessageFor(DWORD errorCode)
 {
-    DWORD code = m_errorCode;
+    DWORD code = errorCode;
     for (int lookup = 0; lookup < kMaxLookups; ++lookup) {
         if (LookUpMessage(code))
             return s_message;
@@ -31,8 +29,20 @@ const char* CWin32Exception::GetErrorMessage()
     }
     std::snprintf(s_message, sizeof s_message,
                   "No system message text is available for error %lu.",
-                  static_cast<unsigned long>(m_errorCode));
+                  static_cast<unsigned long>(errorCode));
     return s_message;
+}
+
+} // namespace
+
+const char* CWin32Exception::GetErrorMessage()
+{
+    return MessageFor(m_errorCode);
+}
+
+std::string CWin32Exception::ErrorText(DWORD errorCode)
+{
+    return MessageFor(errorCode);
 }
 
 } // namespace Tessaly

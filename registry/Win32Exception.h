@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <windows.h>
 
 namespace Tessaly {
@@ -18,6 +20,10 @@ public:
     // The system's text for the code, in one buffer shared by every exception:
     // valid until the next call on any exception.
     virtual const char* GetErrorMessage();
+
+    // The system's text for any error code, as GetErrorMessage gives it, in
+    // a string of its own.
+    static std::string ErrorText(DWORD errorCode);
 
 private:
     const char* m_location;

@@ -44,25 +44,33 @@ TEST(BookmarksFile, ReadsTheKeywordSearchesOfABrowsersExport)
         "        <DT><ABBR>not a link</ABBR><ADDRESS>nor this</ADDRESS>\n"
         "        <DT><A HREF=\"https://&#x41;&#66;/?q=%s\" SHORTCUTURL=\"&#233;t&#xE9;\">numbers</A>\n"
         "    </DL><p>\n</DL>\n";
+    const Entries read = {{"wiki", "https://en.wikipedia.org/w/index.php?search=%s&go=Go"},
+                          {"Raw", "https://x/?q=%s"},
+                          {"\xE9t\xE9", "https://AB/?q=%s"}};
     CBookmarksFile file;
     ASSERT_TRUE(file.Parse(exported));
-    EXPECT_EQ(EntriesOf(file), (Entries{{"wiki", "https://en.wikipedia.org/w/index.php?search=%s&go=Go"},
-                                        {"Raw", "https://x/?q=%s"},
-                                        {"\xE9t\xE9", "https://AB/?q=%s"}}));
+    EXPECT_EQ(EntriesOf(file), read);
     EXPECT_EQ(file.GetSkippedCount(), 5);
 
     // Cut off inside a tag, a value without a name, a NUL: what is whole is read.
     const std::string rest = exported.substr(0, exported.find("    </DL>")) + "<DT><A HREF=\"https://x/?q=%s\" ";
+    auto readAnd = [&](const char* prefix, const char* url) {
+        Entries entries = read;
+        entries.emplace_back(prefix, url);
+        return entries;
+    };
     const struct {
         std::string end;
-        size_t entries;
+        Entries entries;
         int skipped;
-    } cuts[] = {{"SHORTCUTURL=cut", 4, 5}, {"=x SHORTCUTURL=cut", 4, 5},
-                {"=x>stray</A><DT><A HREF=\"https://y/?q=%s\" SHORTCUTURL=y>", 4, 6},
-                {"SHORTCUTURL=\"cut", 3, 6}, {"SHORT", 3, 6}, {"=", 3, 6}, {std::string("SHORTCUTURL=n\0l>", 16), 3, 6}};
+    } cuts[] = {{"SHORTCUTURL=cut", readAnd("cut", "https://x/?q=%s"), 5},
+                {"=x SHORTCUTURL=cut", readAnd("cut", "https://x/?q=%s"), 5},
+                {"=x>stray</A><DT><A HREF=\"https://y/?q=%s\" SHORTCUTURL=y>", readAnd("y", "https://y/?q=%s"), 6},
+                {"SHORTCUTURL=\"cut", read, 6}, {"SHORT", read, 6}, {"=", read, 6},
+                {std::string("SHORTCUTURL=n\0l>", 16), read, 6}};
     for (const auto& cut : cuts) {
         ASSERT_TRUE(file.Parse(rest + cut.end)) << cut.end;
-        EXPECT_EQ(file.GetEntries().size(), cut.entries) << cut.end;
+        EXPECT_EQ(EntriesOf(file), cut.entries) << cut.end;
         EXPECT_EQ(file.GetSkippedCount(), cut.skipped) << cut.end;
     }
     for (const std::string& other : {std::string("<html><a href=\"https://x/%s\" shortcuturl=\"k\">k</a>"),

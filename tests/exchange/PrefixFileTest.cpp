@@ -156,6 +156,10 @@ TEST(PrefixFile, ReadsPrefixesFromEveryFormAndCountsTheRest)
         {"a name the process code page cannot hold", Utf8(std::string(kVersion5) + "\n") +
                                                          kKey + "\xD0\x9F]\n@=\"http://p\"\n" + prefixA,
          justA, 1},
+        {"two such names the registry tells apart (a Deseret letter and its capital), as two keys",
+         std::string(kVersion5) + "\n" + kKey + "\xF0\x90\x90\xA8]\n@=\"http://a\"\n" + kKey +
+             "\xF0\x90\x90\x80]\n@=\"http://b\"\n" + prefixA,
+         justA, 2},
     };
     for (const Case& c : cases) {
         CPrefixFile file;

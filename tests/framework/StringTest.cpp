@@ -68,6 +68,9 @@ TEST(String, LoadsAndFillsInTheProgramsTexts)
     EXPECT_STREQ(text, "\n\nThese prefixes could not be shown and are kept as they are: %1");
     AfxFormatString1(text, IDS_IMPORTED, "");
     EXPECT_STREQ(text, "Imported .");
+    EXPECT_EQ(FormattedText(IDS_AND_MORE, "A"), "A and %2 more");
+    EXPECT_EQ(Counted(1, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY), "1 prefix");
+    EXPECT_EQ(Counted(0, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY), "0 prefixes");
     EXPECT_FALSE(text.LoadString(9999));
     EXPECT_TRUE(text.IsEmpty());
 }

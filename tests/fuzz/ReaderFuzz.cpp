@@ -14,6 +14,7 @@
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "exchange/TextEncoding.h"
+#include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
 #include "tests/fuzz/Mutator.h"
@@ -92,7 +93,8 @@ std::string CheckShortcuts(const std::vector<CShortcut>& shortcuts)
         const std::wstring address = Tessaly::Widen(shortcut.url);
         if (!CKeywordUrl::IsTypableKeyword(Tessaly::Widen(shortcut.prefix)))
             return "a keyword no one can type: " + std::string(shortcut.prefix);
-        if ((!StartsWithIgnoringCase(address, L"http://") && !StartsWithIgnoringCase(address, L"https://")) ||
+        if ((!Tessaly::StartsWithIgnoringCase(address, L"http://") &&
+             !Tessaly::StartsWithIgnoringCase(address, L"https://")) ||
             address.find(L"%s") == std::wstring::npos)
             return "no web address with a place for the query: " + std::string(shortcut.url);
     }

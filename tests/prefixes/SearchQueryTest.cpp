@@ -1,5 +1,7 @@
 #include "prefixes/SearchQuery.h"
 
+#include "registry/ProcessCodePage.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -16,9 +18,10 @@ TEST(SearchQuery, ExpandsAsTheBrowserAndOpensOnlyWebAddresses)
         EXPECT_STREQ(CSearchQuery::Expand(expansion.first, "quillory test"), expansion.second);
     EXPECT_STREQ(CSearchQuery::Expand("%s", " %&+a"), "+%25%26%2Ba");
 
+    // Narrow and wide alike.
     for (const char* web : {"http://x", "https://x/?q=%s", "HTTP://X", "Https://x"})
-        EXPECT_TRUE(CSearchQuery::IsWebAddress(web)) << web;
+        EXPECT_TRUE(CSearchQuery::IsWebAddress(web) && CSearchQuery::IsWebAddress(Tessaly::Widen(web))) << web;
     for (const char* other : {"C:\\Windows\\System32\\calc.exe", "file:///C:/", "ftp://x",
                               "javascript:alert(1)", " http://x", "http:/x", "httpx://x", ""})
-        EXPECT_FALSE(CSearchQuery::IsWebAddress(other)) << other;
+        EXPECT_FALSE(CSearchQuery::IsWebAddress(other) || CSearchQuery::IsWebAddress(Tessaly::Widen(other))) << other;
 }

@@ -52,6 +52,7 @@ TEST(RegistryExceptions, MessageIsTheSystemsTextForTheCode)
     std::string expected = SystemText(ERROR_FILE_NOT_FOUND);
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(notFound.GetErrorMessage(), expected);
+    EXPECT_EQ(CWin32Exception::ErrorText(ERROR_FILE_NOT_FOUND), expected);
 }
 
 TEST(RegistryExceptions, ACodeWithoutTextGivesTheTextOfTheLookupsOwnFailure)

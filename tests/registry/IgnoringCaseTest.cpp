@@ -1,0 +1,50 @@
+#include "registry/IgnoringCase.h"
+
+#include "tests/support/ScratchRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+#include <utility>
+
+namespace {
+
+class NameCase : public RegistryTest {
+protected:
+    // Whether the registry opens `name` as the key just made as `made`.
+    static bool RegistryTakesForOne(const std::wstring& made, const std::wstring& name)
+    {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, made.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(key);
+        bool opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (opened)
+            ::RegCloseKey(key);
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, made.c_str());
+        return opened;
+    }
+};
+
+} // namespace
+
+// The rule is the registry's: two names are one exactly where it opens the
+// one as the other, and then neither orders before the other.
+TEST_F(NameCase, NamesAreOneWhereTheRegistryTakesThemForOneKey)
+{
+    const std::pair<std::wstring, std::wstring> pairs[] = {
+        {L"search", L"SEARCH"}, {L"\xE9t\xFF", L"\xC9T\x178"}, {L"ab", L"abc"},
+        {L"\x131", L"I"}, {L"\x3C2", L"\x3A3"},  // dotless i, final sigma
+        {L"\xD801\xDC28", L"\xD801\xDC00"},      // a Deseret letter and its capital, compared unit by unit
+    };
+    const Tessaly::IgnoringCase less;
+    for (size_t i = 0; i < std::size(pairs); ++i) {
+        const std::wstring& left = pairs[i].first;
+        const std::wstring& right = pairs[i].second;
+        const bool one = RegistryTakesForOne(left, right);
+        EXPECT_EQ(Tessaly::EqualIgnoringCase(left, right), one) << "pair " << i;
+        EXPECT_EQ(less(left, right) || less(right, left), !one) << "pair " << i;
+    }
+}
