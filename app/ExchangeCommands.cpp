@@ -68,9 +68,8 @@ template <class File>
 DWORD ExportFrom(const CPrefixListCtrl& table, const std::string& path)
 {
     File file;
-    for (int row = 0; row < table.GetItemCount(); ++row)
-        file.Add(table.GetItemText(row, CPrefixListCtrl::kPrefixColumn),
-                 table.GetItemText(row, CPrefixListCtrl::kUrlColumn));
+    for (const CPrefixListCtrl::Row& row : table.GetRows())
+        file.Add(row.prefix, row.url);
     return file.Save(path.c_str());
 }
 

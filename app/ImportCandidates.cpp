@@ -41,8 +41,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtr
             continue;
         }
         bool first = seen.insert(static_cast<const char*>(prefix)).second;
-        int row = table.FindPrefix(prefix);
-        bool changes = row == -1 || table.GetItemText(row, CPrefixListCtrl::kUrlColumn) != shortcut.url;
+        bool changes = table.FindPrefix(prefix) == -1 || table.GetUrl(prefix) != shortcut.url;
         m_rows.push_back({prefix, shortcut.url, shortcut.source, first && changes});
     }
     std::vector<std::wstring> names;

@@ -43,14 +43,13 @@ void CPrefixMenu::TrySearch(int row) const
 {
     if (row == -1)
         return;
-    CString url = CSearchQuery::Expand(m_list.GetItemText(row, CPrefixListCtrl::kUrlColumn), kTryQuery);
+    CPrefixListCtrl::Row chosen = m_list.GetRow(row);
+    CString url = CSearchQuery::Expand(chosen.url, kTryQuery);
     // A URL can come from anywhere, an imported file too: nothing but a web
     // address goes to the shell, which would start a program as readily.
     if (!CSearchQuery::IsWebAddress(url)) {
-        CString text;
-        AfxFormatString2(text, IDS_NOT_WEB_ADDRESS,
-                         m_list.GetItemText(row, CPrefixListCtrl::kPrefixColumn), url);
-        m_owner.MessageBox(text, LoadText(IDS_APP_TITLE), MB_OK | MB_ICONWARNING);
+        m_owner.MessageBox(FormattedText(IDS_NOT_WEB_ADDRESS, chosen.prefix, url).c_str(),
+                           LoadText(IDS_APP_TITLE), MB_OK | MB_ICONWARNING);
         return;
     }
     ::ShellExecuteA(m_owner.m_hWnd, "open", url, nullptr, nullptr, SW_SHOW);

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
+#include "prefixes/SearchQuery.h"
 #include "res/resource.h"
 
 #include <shellapi.h>
@@ -264,7 +265,8 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
     bool found = row != -1;
     update->SetText(found && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
     bool changesSomething = !found || m_prefixList.GetRow(row).url != url;
-    update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && !url.IsEmpty() && changesSomething);
+    update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && CSearchQuery::IsUsableTemplate(url) &&
+                   changesSomething);
 }
 
 void CSearchPrefixDlg::OnUpdateRemove(CCmdUI* update)

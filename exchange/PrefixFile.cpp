@@ -3,7 +3,7 @@
 #include "exchange/ByteFile.h"
 #include "exchange/RegFileParser.h"
 #include "exchange/TextEncoding.h"
-#include "prefixes/SearchQuery.h"
+#include "prefixes/PrefixStore.h"
 #include "registry/ProcessCodePage.h"
 
 using Tessaly::Widen;
@@ -55,10 +55,10 @@ std::string CPrefixFile::Format() const
     std::wstring text = std::wstring(CRegFileParser::kVersion5) + L"\r\n\r\n";
     for (const Entry& entry : m_entries) {
         text += keyStart + Widen(entry.prefix) + L"]\r\n";
-        text += L"@=" + StringData(Widen(entry.url)) + L"\r\n";
-        for (const CSearchQuery::Replacement& replacement : CSearchQuery::kReplacements)
-            text += Quoted(Widen(replacement.character)) + L"=" +
-                    Quoted(Widen(replacement.text)) + L"\r\n";
+        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(entry.url)) {
+            std::wstring name = *value.name == '\0' ? L"@" : Quoted(Widen(value.name));
+            text += name + L"=" + StringData(Widen(value.text)) + L"\r\n";
+        }
         text += L"\r\n";
     }
     std::string bytes = "\xFF\xFE";

@@ -2,6 +2,7 @@
 
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/PrefixStore.h"
 #include "prefixes/SearchQuery.h"
 #include "registry/IgnoringCase.h"
 
@@ -11,8 +12,10 @@
 const wchar_t CRegFileParser::kVersion5[] = L"Windows Registry Editor Version 5.00";
 const wchar_t CRegFileParser::kVersion4[] = L"REGEDIT4";
 const wchar_t CRegFileParser::kCurrentUser[] = L"HKEY_CURRENT_USER";
-const wchar_t CRegFileParser::kSearchUrlPath[] =
-    L"Software\\Microsoft\\Internet Explorer\\SearchUrl";
+// The store's path, which is ASCII.
+const std::wstring CRegFileParser::kSearchUrlPath(CPrefixStore::kKeyPath,
+                                                  CPrefixStore::kKeyPath +
+                                                      std::strlen(CPrefixStore::kKeyPath));
 
 using Tessaly::EqualIgnoringCase;
 
@@ -21,7 +24,7 @@ namespace {
 const wchar_t kCurrentUserShort[] = L"HKCU";
 const wchar_t kSpaces[] = L" \t";
 const wchar_t* const kCurrentUser = CRegFileParser::kCurrentUser;
-const wchar_t* const kSearchUrlPath = CRegFileParser::kSearchUrlPath;
+const std::wstring& kSearchUrlPath = CRegFileParser::kSearchUrlPath;
 
 // A quoted string at `position`, its escapes undone; `position` ends after
 // the closing quote. False for a string that never ends or holds a NUL.
@@ -161,7 +164,7 @@ public:
         std::wstring path = close == std::wstring::npos ? std::wstring() : line.substr(1, close - 1);
         size_t slash = path.find(L'\\');
         std::wstring below = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
-        const size_t searchUrlLength = std::wcslen(kSearchUrlPath);
+        const size_t searchUrlLength = kSearchUrlPath.size();
         bool inCurrentUser = slash != std::wstring::npos &&
                              (EqualIgnoringCase(path.substr(0, slash), kCurrentUser) ||
                               EqualIgnoringCase(path.substr(0, slash), kCurrentUserShort));

@@ -1,6 +1,7 @@
 #include "prefixes/PrefixListCtrl.h"
 
 #include "prefixes/PrefixCase.h"
+#include "prefixes/SearchQuery.h"
 #include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
@@ -43,12 +44,9 @@ CString FailureText(UINT failure, const std::vector<CString>& kept)
     std::string names;
     for (size_t i = 0; i < listed; ++i)
         names += (i == 0 ? "" : ", ") + std::string(kept[i]);
-    CString list = names.c_str();
     if (kept.size() > listed)
-        AfxFormatString2(list, IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
-    CString keptText;
-    AfxFormatString1(keptText, IDS_KEPT, list);
-    return (std::string(text) + std::string(keptText)).c_str();
+        names = FormattedText(IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
+    return (std::string(text) + FormattedText(IDS_KEPT, names.c_str())).c_str();
 }
 
 } // namespace
@@ -56,10 +54,8 @@ CString FailureText(UINT failure, const std::vector<CString>& kept)
 void CPrefixListCtrl::InitColumns()
 {
     SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    // Widths in pixels at 96 DPI, as wide on every screen.
-    int dpi = GetDpi();
-    InsertColumn(kPrefixColumn, LoadText(IDS_COLUMN_PREFIX), LVCFMT_LEFT, MulDiv(65, dpi, 96));
-    InsertColumn(kUrlColumn, LoadText(IDS_COLUMN_URL), LVCFMT_LEFT, MulDiv(290, dpi, 96));
+    InsertColumnAt96Dpi(kPrefixColumn, LoadText(IDS_COLUMN_PREFIX), LVCFMT_LEFT, 65);
+    InsertColumnAt96Dpi(kUrlColumn, LoadText(IDS_COLUMN_URL), LVCFMT_LEFT, 290);
     // The table starts here, on a new control: no row of an earlier one.
     m_rowOf.clear();
     m_bModified = false;
@@ -94,7 +90,7 @@ void CPrefixListCtrl::IndexRemovedRow(int item, const char* prefix)
 void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
 {
     // The sorted control puts a row before the first one that does not
-    // compare less (lstrcmpW): among rows that compare equal, the one
+    // compare less (CompareInOrder): among rows that compare equal, the one
     // inserted last comes first. Over rows in that order the place is where
     // a merge puts it; a rename may have left them out of order, and then
     // only the control's own search gives its places.
@@ -111,7 +107,7 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
         existingNames[item] = row.first;
     }
     for (size_t i = 1; inOrder && i < names.size(); ++i)
-        inOrder = ::lstrcmpW(names[i - 1].c_str(), names[i].c_str()) <= 0;
+        inOrder = CompareInOrder(names[i - 1], names[i]) <= 0;
     if (!inOrder) {
         for (const Row& row : rows)
             AddOrUpdateRow(row.prefix, row.url);
@@ -128,10 +124,10 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
         // comparison each tells, instead of a sort's many.
         bool sorted = true;
         for (size_t i = 1; sorted && i < added.size(); ++i)
-            sorted = ::lstrcmpW(added[i - 1].c_str(), added[i].c_str()) < 0;
+            sorted = CompareInOrder(added[i - 1], added[i]) < 0;
         if (!sorted) {
             std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-                int compared = ::lstrcmpW(added[left].c_str(), added[right].c_str());
+                int compared = CompareInOrder(added[left], added[right]);
                 return compared < 0 || (compared == 0 && left > right);
             });
         }
@@ -146,7 +142,7 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
     placed.reserve(names.size());
     size_t next = 0;
     for (size_t i : order) {
-        while (next < existing && ::lstrcmpW(names[next].c_str(), names[existing + i].c_str()) < 0)
+        while (next < existing && CompareInOrder(names[next], names[existing + i]) < 0)
             placed.push_back(existingNames[next++]);
         LVITEMA item = {};
         item.mask = LVIF_TEXT;
@@ -180,7 +176,7 @@ int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, bool byUser)
     int taken = 0;
     for (const Row& row : rows) {
         CString upper = UpperCasePrefix(row.prefix);
-        if (!IsValidPrefix(upper) || row.url.IsEmpty())
+        if (!IsValidPrefix(upper) || !CSearchQuery::IsUsableTemplate(row.url))
             continue;
         ++taken;
         if (byUser)
@@ -233,7 +229,7 @@ bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)
 {
     CString upper = UpperCasePrefix(prefix);
-    if (!IsValidPrefix(upper) || url == nullptr || *url == '\0')
+    if (!IsValidPrefix(upper) || !CSearchQuery::IsUsableTemplate(url))
         return -1;
 
     int item = FindPrefix(upper);
@@ -264,7 +260,7 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         return;
 
     SetItemText(item, kPrefixColumn, upper);
-    // The control keeps a text it compares equal to the new one (lstrcmpW):
+    // The control keeps a text it compares equal to the new one (CompareInOrder):
     // the index follows what the row holds.
     CString now = GetItemText(item, kPrefixColumn);
     if (now != old) {
@@ -320,8 +316,7 @@ void CPrefixListCtrl::ShowReport(const CPrefixStore::Report& report) const
     };
     for (const auto& kind : kinds) {
         if (kind.failed)
-            ::MessageBoxA(m_hWnd, FailureText(kind.text, kind.named), LoadText(IDS_ERROR),
-                          MB_OK | MB_ICONHAND);
+            MessageBox(FailureText(kind.text, kind.named), LoadText(IDS_ERROR), MB_OK | MB_ICONHAND);
     }
 }
 

@@ -101,16 +101,9 @@ bool CPrefixStore::IsValidPrefix(const char* prefix, UINT codePage)
         return false;
     // Judged on the characters the registry will see: in a double-byte code
     // page a trail byte may have the value of a backslash.
-    int length = ::MultiByteToWideChar(codePage, 0, prefix, -1, nullptr, 0) - 1;
-    if (length <= 0 || length > static_cast<int>(CRegistryKey::kLongestKeyName))
-        return false;
-    std::vector<WCHAR> wide(static_cast<size_t>(length) + 1);
-    ::MultiByteToWideChar(codePage, 0, prefix, -1, wide.data(), length + 1);
-    for (WCHAR c : wide) {
-        if (c == L'\\')
-            return false;
-    }
-    return true;
+    std::wstring wide = Tessaly::Widen(prefix, codePage);
+    return !wide.empty() && wide.size() <= CRegistryKey::kLongestKeyName &&
+           wide.find(L'\\') == std::wstring::npos;
 }
 
 std::array<CPrefixStore::Value, 5> CPrefixStore::ValuesOf(const char* url)
@@ -167,7 +160,7 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
                 report.failures.push_back({Failure::Read, subkey.GetName(), error});
                 if (error != ERROR_NO_UNICODE_TRANSLATION)
                     kept.Add(subkey.GetName());
-            } else if (!url.IsEmpty()) {  // a subkey's name is always a valid prefix
+            } else if (CSearchQuery::IsUsableTemplate(url)) {  // a subkey's name is always a valid prefix
                 rows.push_back({subkey.GetName(), url});
             }
         }
