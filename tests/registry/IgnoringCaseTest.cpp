@@ -1,6 +1,7 @@
 #include "registry/IgnoringCase.h"
 
 #include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
 
 #include <gtest/gtest.h>
 
@@ -46,5 +47,23 @@ TEST_F(NameCase, NamesAreOneWhereTheRegistryTakesThemForOneKey)
         const bool one = RegistryTakesForOne(left, right);
         EXPECT_EQ(Tessaly::EqualIgnoringCase(left, right), one) << "pair " << i;
         EXPECT_EQ(less(left, right) || less(right, left), !one) << "pair " << i;
+    }
+}
+
+// ASCII names are compared without the system; the order must still be its
+// own, also around the letters ([ \ ] ^ _ ` lie between the two cases).
+TEST(NameOrder, AsciiNamesSortAsTheSystemSortsThem)
+{
+    const std::wstring names[] = {L"a", L"A", L"z", L"_", L"[", L"`", L"{", L"~", L"0", L" ",
+                                  L"ab", L"aB_", L"A\x00E9", L"a\x0131"};
+    auto sign = [](int value) { return (value > 0) - (value < 0); };
+    for (const std::wstring& left : names) {
+        for (const std::wstring& right : names) {
+            int system = ::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
+                                                static_cast<int>(right.size()), TRUE) - CSTR_EQUAL;
+            EXPECT_EQ(sign(Tessaly::CompareIgnoringCase(left.c_str(), left.size(), right.c_str(), right.size())),
+                      system)
+                << Utf8(left) << " " << Utf8(right);
+        }
     }
 }
