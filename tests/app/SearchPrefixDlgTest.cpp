@@ -2,11 +2,11 @@
 #include "prefixes/PrefixCase.h"
 #include "res/resource.h"
 
-#include "tests/prefixes/MessageRecorder.h"
 #include "tests/support/BrowserProfiles.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ImportTable.h"
 #include "tests/support/ListViewHost.h"
+#include "tests/support/MessageRecorder.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
@@ -46,22 +46,6 @@ std::string Text(HWND window)
     ::GetWindowTextA(window, text, sizeof text);
     return text;
 }
-
-// Swaps one import of this executable for as long as it lives.
-class ImportSwap {
-public:
-    ImportSwap(const char* module, const char* function, void* replacement)
-        : m_module(module), m_function(function),
-          m_original(PatchImport(module, function, replacement)) {}
-    ~ImportSwap() { PatchImport(m_module, m_function, m_original); }
-    ImportSwap(const ImportSwap&) = delete;
-    ImportSwap& operator=(const ImportSwap&) = delete;
-
-private:
-    const char* m_module;
-    const char* m_function;
-    void* m_original;
-};
 
 const std::vector<std::string> kDefaults = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE",
                                             "MOVIE", "NEWS", "USENET"};
@@ -247,9 +231,6 @@ protected:
     }
 
     MessageRecorder m_messages;
-    // The dialog's own message boxes too: none may wait for a click here.
-    ImportSwap m_messageBoxes{"user32.dll", "MessageBoxA",
-                              reinterpret_cast<void*>(&MessageRecorder::Record)};
     std::unique_ptr<CSearchPrefixDlg> m_dialog;
 };
 

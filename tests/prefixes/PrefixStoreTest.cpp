@@ -1,7 +1,7 @@
 #include "prefixes/PrefixListCtrl.h"
 #include "prefixes/SearchUrlCatalog.h"
 
-#include "tests/prefixes/MessageRecorder.h"
+#include "tests/support/MessageRecorder.h"
 #include "tests/support/ListViewHost.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "prefixes/PrefixListCtrl.h"
+#include "tests/support/ImportTable.h"
 
 #include <string>
 #include <vector>
 
-// Takes the store's message boxes while it lives, recording them instead of
-// showing a modal box. Record also stands in for MessageBoxA itself.
+#include <windows.h>
+
+// Takes every message box this executable shows while it lives, recording
+// it instead of showing a modal box. Record stands in for MessageBoxA.
 class MessageRecorder {
 public:
     struct Message {
@@ -16,12 +18,7 @@ public:
         UINT style;
     };
 
-    MessageRecorder()
-    {
-        Messages().clear();
-        CPrefixListCtrl::s_messageBox = &Record;
-    }
-    ~MessageRecorder() { CPrefixListCtrl::s_messageBox = &::MessageBoxA; }
+    MessageRecorder() { Messages().clear(); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
@@ -43,4 +40,7 @@ public:
         Messages().push_back({owner, text, caption, style});
         return IDOK;
     }
+
+private:
+    ImportSwap m_swap{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(&Record)};
 };
