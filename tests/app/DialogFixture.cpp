@@ -109,6 +109,27 @@ DWORD FileDialogCall::TypeOf(const std::string& name) const
     return 0;
 }
 
+std::string FileDialogCall::TypeNotShowingItsPattern() const
+{
+    // Each of the patterns ("*.html;*.htm") as a file of its extension
+    // ("x.html") matches `pattern`.
+    auto examplesMatch = [](std::string specs, const std::string& pattern) {
+        for (size_t end = 0; !specs.empty(); specs.erase(0, end == std::string::npos ? end : end + 1)) {
+            end = specs.find(';');
+            if (!::PathMatchSpecA(("x" + specs.substr(1, end - 1)).c_str(), pattern.c_str()))
+                return false;
+        }
+        return true;
+    };
+    for (const auto& type : types) {
+        size_t open = type.first.rfind('('), close = type.first.rfind(')');
+        std::string shown = open < close ? type.first.substr(open + 1, close - open - 1) : "";
+        if (shown.empty() || !examplesMatch(shown, type.second) || !examplesMatch(type.second, shown))
+            return type.first;
+    }
+    return "";
+}
+
 namespace {
 
 HWND s_main = nullptr;
@@ -325,8 +346,17 @@ void MainDialog::ExpectEveryDescriptionFits()
         ::DeleteObject(parts.hbmMask);
         ::DeleteObject(parts.hbmColor);
     }
-    EXPECT_EQ(ListView_GetColumnWidth(List(), 0), MulDiv(65, dpi, 96));
-    EXPECT_EQ(ListView_GetColumnWidth(List(), 1), MulDiv(290, dpi, 96));
+    // The prefix column is as wide as the list itself needs for its heading
+    // and longest prefix; with the URL column it fills the list, leaving room
+    // for a scroll bar at most.
+    const int prefixes = ListView_GetColumnWidth(List(), 0), urls = ListView_GetColumnWidth(List(), 1);
+    ListView_SetColumnWidth(List(), 0, LVSCW_AUTOSIZE_USEHEADER);
+    EXPECT_GE(prefixes, ListView_GetColumnWidth(List(), 0)) << dpi << " DPI";
+    ListView_SetColumnWidth(List(), 0, prefixes);
+    RECT list;
+    ::GetClientRect(List(), &list);
+    EXPECT_LE(prefixes + urls, list.right) << dpi << " DPI";
+    EXPECT_GE(prefixes + urls, list.right - ::GetSystemMetrics(SM_CXVSCROLL)) << dpi << " DPI";
 }
 
 std::vector<AboutSeen> MainDialog::AboutBoxesShownBy(const std::function<void()>& invoke)

@@ -38,15 +38,19 @@ TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
     ASSERT_EQ(s_fileDialogs.size(), 4u);
     for (const FileDialogCall& call : s_fileDialogs) {
         EXPECT_EQ(call.owner, m_dialog->m_hWnd);
-        using Types = std::vector<std::pair<std::string, std::string>>;
-        const Types types = call.open ? Types{{"Registration Entries (*.reg)", "*.reg"},
-                                              {"Bookmarks (*.html;*.htm)", "*.html;*.htm"},
-                                              {"All Files (*.*)", "*.*"}}
-                                      : Types{{"Registration Entries (*.reg)", "*.reg"},
-                                              {"Bookmarks for Firefox (*.html)", "*.html"},
-                                              {"All Files (*.*)", "*.*"}};
-        EXPECT_EQ(call.types, types);
+        // Each type shows its pattern; the first, the one the dialog starts
+        // with, is the default extension's.
+        EXPECT_EQ(call.TypeNotShowingItsPattern(), "");
+        EXPECT_EQ(call.TypeOf("SearchUrl." + call.defaultExtension), 1u);
         EXPECT_EQ(call.defaultExtension, "reg");
+        // A type for the files the program reads or writes, and one for any file.
+        for (const char* name : {"x.REG", "x.html", "x.txt"})
+            EXPECT_NE(call.TypeOf(name), 0u) << name << " open " << call.open;
+        EXPECT_NE(call.TypeOf("x.htm"), 0u);  // browsers' older name for their files
+        EXPECT_NE(call.TypeOf("x.html"), call.TypeOf("x.txt"));
+        if (call.open) {
+            EXPECT_EQ(call.TypeOf("x.htm"), call.TypeOf("x.html"));
+        }
         // Without an extension, so that the dialog adds the chosen type's.
         EXPECT_EQ(call.fileName, call.open ? "" : "SearchUrl");
         EXPECT_EQ((call.flags & OFN_OVERWRITEPROMPT) != 0, !call.open);
