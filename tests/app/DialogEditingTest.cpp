@@ -177,44 +177,108 @@ TEST_F(MainDialog, RenamingInPlaceGoesThroughTheTable)
     EXPECT_EQ(Rows().size(), 7u);
 }
 
-// The load fills the list in one go. Its rows must stand as the sorted
-// control places the same rows added one at a time, in the order they were
-// read, and a later add must go where the control puts it in both.
-TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
-{
-    const char* const names[] = {
-        "10", "9", "09", "1.5", "1-5", "A-B", "AB", "A'B", "A B", "'QUOTE", "-DASH", "!BANG",
-        "~TILDE", "_UNDER", "A_B", "#", "É", "E", "ÉCOLE", "ECOLE", "ÈCOLE", "école", "straße",
-        "STRASSE", "co-op", "COOP", "µ", "Μ", "ΑΒΓ", "αβγ2", "поиск", "ПОИСК2", "日本", "A日本",
-        "ǅ", "ǆ2", "ⱥ", "Ⱥ2", "Z", "z2", "Æ", "AE", "Œ", "OE", "Ø", "O"};
-    for (const char* name : names)
-        CreateTestKey(PrefixPath(name).c_str(), (std::string("http://x/") + name + "/%s").c_str());
-    Open();
+namespace {
 
-    ListViewHost host;
-    CPrefixListCtrl oneByOne;
-    oneByOne.Attach(host.List());
-    oneByOne.InitColumns();
-    auto stored = StoredPrefixes();  // école's URL went into ÉCOLE, one key to the registry
-    for (const std::string& name : StoredNames())  // the load's order
-        oneByOne.AddOrUpdatePrefix(name.c_str(), stored[name].url.c_str());
-    // Prefix and URL: a fill that pairs the sorted names with the URLs in
-    // the order read would keep the names in place.
+// A table whose modified flag a test may clear.
+struct Table : CPrefixListCtrl {
+    using CPrefixListCtrl::m_bModified;
+};
+
+// Each row's prefix and URL, and the same in the other list.
+void ExpectSameRows(HWND list, HWND other)
+{
     auto rowsOf = [](HWND list) {
         std::vector<std::string> rows;
         for (int row = 0; row < ListView_GetItemCount(list); ++row)
             rows.push_back(ListText(list, row, 0) + " " + ListText(list, row, 1));
         return rows;
     };
+    EXPECT_EQ(rowsOf(list), rowsOf(other));
+}
+
+} // namespace
+
+// Many rows at once, from a load or an import, go where the sorted control
+// puts the same rows added one at a time, and with their own URLs: onto an
+// empty table, a sorted one with a row selected and one a rename left out of
+// order. Rows there are updated, refused ones skipped, the selection and the
+// index kept, and a later add goes where the control puts it in both.
+// Here, in UTF-8, with names in any script.
+TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
+{
+    const char* const names[] = {
+        "10", "9", "09", "1.5", "1-5", "A-B", "AB", "A'B", "A B", "'QUOTE", "-DASH", "!BANG",
+        "~TILDE", "_UNDER", "A_B", "#", "É", "E", "ÉCOLE", "ECOLE", "ÈCOLE", "école", "straße",
+        "STRASSE", "co-op", "COOP", "µ", "Μ", "ΑΒΓ", "αβγ2", "поиск", "ПОИСК2", "日本", "A日本",
+        "ǅ", "ǆ2", "ⱥ", "Ⱥ2", "Z", "z2", "Æ", "AE", "Œ", "OE", "Ø", "O", "a\u00ADb"};
+    for (const char* name : names)
+        CreateTestKey(PrefixPath(name).c_str(), (std::string("http://x/") + name + "/%s").c_str());
+    Open();
     ASSERT_GT(Rows().size(), 30u);
-    EXPECT_EQ(rowsOf(List()), rowsOf(host.List()));
-    for (const char* added : {"M", "É2", "-", "ÉCOLE3"}) {
+    const char* const later[] = {"M", "É2", "-", "ÉCOLE3"};
+
+    ListViewHost host;
+    Table oneByOne;
+    oneByOne.Attach(host.List());
+    oneByOne.InitColumns();
+    auto stored = StoredPrefixes();  // école's URL went into ÉCOLE, one key to the registry
+    for (const std::string& name : StoredNames())  // the load's order
+        oneByOne.AddOrUpdatePrefix(name.c_str(), stored[name].url.c_str());
+    ExpectSameRows(List(), host.List());
+    for (const char* added : later) {
         SetFields(added, "http://added/%s");
         Click(IDC_ADD);
         oneByOne.AddOrUpdatePrefix(added, "http://added/%s");
     }
-    EXPECT_EQ(rowsOf(List()), rowsOf(host.List()));
+    ExpectSameRows(List(), host.List());
     oneByOne.Detach();
+
+    std::vector<CPrefixListCtrl::Row> batch = {{"news", "http://news2/%s"}, {"a\\b", "http://refused/%s"},
+                                               {"EMPTY", ""}};
+    for (const char* name : names)
+        batch.push_back({name, (std::string("http://b/") + name + "/%s").c_str()});
+    batch.push_back({"ab", "http://ab-again/%s"});
+    const struct {
+        std::vector<const char*> prefixes;
+        const char* selected;
+        const char* renameAceTo;  // renamed in place, the rows are out of order
+    } before[] = {{{}, nullptr, nullptr},
+                  // A soft hyphen weighs nothing: AB compares equal to it.
+                  {{"NEWS", "MOVIE", "ACE", "B", "A\u00ADB"}, "MOVIE", nullptr},
+                  {{"NEWS", "MOVIE", "ACE"}, nullptr, "ZZZ"}};
+    for (const auto& start : before) {
+        SCOPED_TRACE(start.prefixes.size());
+        ListViewHost hosts[2];
+        Table tables[2];  // batched, and one by one
+        for (int t = 0; t < 2; ++t) {
+            tables[t].Attach(hosts[t].List());
+            tables[t].InitColumns();
+            for (const char* prefix : start.prefixes)
+                tables[t].AddOrUpdatePrefix(prefix, "http://old/%s");
+            if (start.selected != nullptr)
+                tables[t].SetItemState(tables[t].FindPrefix(start.selected), LVIS_SELECTED, LVIS_SELECTED);
+            if (start.renameAceTo != nullptr)
+                tables[t].RenamePrefix(tables[t].FindPrefix("ACE"), start.renameAceTo);
+        }
+        int taken = 0;
+        for (const CPrefixListCtrl::Row& row : batch)
+            taken += tables[1].AddOrUpdatePrefix(row.prefix, row.url) ? 1 : 0;
+        tables[0].m_bModified = false;
+        EXPECT_EQ(tables[0].AddOrUpdatePrefixes(batch), taken);
+        EXPECT_EQ(taken, static_cast<int>(batch.size()) - 2);  // all but the two refused
+        EXPECT_TRUE(tables[0].IsModified());
+        ExpectSameRows(hosts[0].List(), hosts[1].List());
+        EXPECT_EQ(tables[0].GetNextItem(-1, LVNI_SELECTED), tables[1].GetNextItem(-1, LVNI_SELECTED));
+        for (const char* added : later) {
+            for (Table& table : tables)
+                table.AddOrUpdatePrefix(added, "http://added/%s");
+        }
+        ExpectSameRows(hosts[0].List(), hosts[1].List());
+        for (int row = 0; row < tables[0].GetItemCount(); ++row)
+            EXPECT_EQ(tables[0].FindPrefix(tables[0].GetItemText(row, 0)), row) << row;
+        for (Table& table : tables)
+            table.Detach();
+    }
 }
 
 // Every row stays findable by its text through adds, renames (also to a name
