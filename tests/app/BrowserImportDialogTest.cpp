@@ -9,7 +9,6 @@
 // the registry before Apply.
 TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     std::string google = ListUrl("GOOGLE");
     LeaveChromeProfile(m_localAppData,
@@ -63,7 +62,6 @@ TEST_F(BrowserImport, ChecksWhatChangesTheTableAndImportsExactlyTheChecked)
 // Cancel changes nothing.
 TEST_F(BrowserImport, NothingFoundSaysSoAndOffersNoImport)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     auto press = [](std::vector<int> buttons) {
         return [buttons](HWND dialog, HWND) {

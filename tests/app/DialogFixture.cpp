@@ -30,19 +30,10 @@ std::string StoredBytes(const std::wstring& name)
     return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-LRESULT CALLBACK CountTextWrites(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR writes)
+static std::string ScratchKey()
 {
-    if (message == WM_SETTEXT)
-        ++*reinterpret_cast<int*>(writes);
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    return "HKEY_CURRENT_USER\\" + ScratchKeyPath() + "\\Software\\Microsoft";
 }
-
-namespace {
-
-std::string ScratchKey() { return "HKEY_CURRENT_USER\\" + ScratchKeyPath() + "\\Software\\Microsoft"; }
-
-} // namespace
 
 DWORD RegImport(const std::string& path)
 {
@@ -63,14 +54,11 @@ DWORD RegExport(const std::string& path)
 
 void ExpectPassAt144Dpi(const std::vector<std::string>& tests)
 {
-    HKEY desktop = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, &desktop, nullptr), 0);
-    DWORD before = 0, size = sizeof before;
-    bool hadOne = ::RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(&before), &size) == 0;
-    DWORD dpi = 144;
-    ::RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+    const char desktop[] = "Control Panel\\Desktop";
+    DWORD before = 0, size = sizeof before, dpi = 144;
+    bool hadOne = ::RegGetValueA(HKEY_CURRENT_USER, desktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before,
+                                 &size) == 0;
+    ASSERT_EQ(::RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi), 0);
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", "144");
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
@@ -84,10 +72,9 @@ void ExpectPassAt144Dpi(const std::vector<std::string>& tests)
     std::string xml = ReadFileBytes(report);
     // Every later process in the prefix takes its DPI from here.
     if (hadOne)
-        ::RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&before), sizeof before);
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &before, sizeof before);
     else
-        ::RegDeleteValueA(desktop, "LogPixels");
-    ::RegCloseKey(desktop);
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels");
     ::SetEnvironmentVariableA("QUILLORY_TEST_DPI", nullptr);
     EXPECT_EQ(exitCode, 0u);
     std::string counts = "<testsuites tests=\"" + std::to_string(tests.size()) + "\" failures=\"0\"";
@@ -258,6 +245,7 @@ MainDialog::MainDialog()
       m_shell("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&RecordShellExecute))
 {
     ::InitCommonControls();
+    CreateTestKey(kSearchUrl);
     s_fileDialogs.clear();
     s_chosenFile.clear();
     s_chosenType = "x.reg";

@@ -39,10 +39,18 @@ inline std::string ListText(HWND list, int row, int column)
     ListView_GetItemText(list, row, column, text, sizeof text);
     return text;
 }
-inline DWORD StoredValueCount(const std::string& name)
+// Each row of a list as "PREFIX URL".
+inline std::vector<std::string> RowsWithUrls(HWND list)
 {
-    return StoredPrefixes()[name].valueCount;
+    std::vector<std::string> rows;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        rows.push_back(ListText(list, row, 0) + " " + ListText(list, row, 1));
+    return rows;
 }
+// The table, with a modified flag a test may clear.
+struct FlaggedTable : CPrefixListCtrl {
+    using CPrefixListCtrl::m_bModified;
+};
 inline std::string Replaced(std::string text, const std::string& from, const std::string& to)
 {
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -53,10 +61,8 @@ inline std::string Replaced(std::string text, const std::string& from, const std
 // and reads a prefix's URL back as stored.
 void CreateWidePrefix(const std::wstring& name, const std::wstring& url, DWORD bytes = 0);
 std::string StoredBytes(const std::wstring& name);
-// Counts the WM_SETTEXT a window gets, as a subclass with `writes` its data.
-LRESULT CALLBACK CountTextWrites(HWND window, UINT message, WPARAM, LPARAM, UINT_PTR, DWORD_PTR writes);
 
-// A UTF-8 text as UTF-16LE bytes, and back; a path in the temporary folder.
+// A UTF-8 text as UTF-16LE bytes, and back.
 inline std::string Utf16Bytes(const std::string& utf8)
 {
     std::wstring wide = Wide(utf8);
@@ -65,12 +71,6 @@ inline std::string Utf16Bytes(const std::string& utf8)
 inline std::string Utf8FromUtf16Bytes(const std::string& bytes)
 {
     return Utf8(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
-}
-inline std::string TempFile(const char* name)
-{
-    char directory[MAX_PATH] = {};
-    ::GetTempPathA(sizeof directory, directory);
-    return std::string(directory) + std::to_string(::GetCurrentProcessId()) + "-" + name;
 }
 // The real key's path, as a .reg file names it.
 inline const std::string kRealKey = "HKEY_CURRENT_USER\\Software\\Microsoft";
@@ -134,8 +134,9 @@ struct ImportDialogSeen {
 ImportDialogSeen ReadImportDialog(HWND dialog);
 
 // A live main dialog, made from the real template, driven through the same
-// message loop step that its modal loop runs. Its message boxes are recorded;
-// the shell and the file dialogs are answered here.
+// message loop step that its modal loop runs, over a SearchUrl key that is
+// there and empty until a test stores prefixes. Its message boxes are
+// recorded; the shell and the file dialogs are answered here.
 class MainDialog : public RegistryTest {
 protected:
     MainDialog();
@@ -198,6 +199,17 @@ protected:
         ::SetWindowTextA(Item(IDC_URL_COMBO), url);
         Pump();
     }
+    // As the user adds (or updates) a row, and removes one, by the buttons.
+    void Add(const char* prefix, const char* url)
+    {
+        SetFields(prefix, url);
+        Click(IDC_ADD);
+    }
+    void Remove(const char* prefix)
+    {
+        SetFields(prefix, "");
+        Click(IDC_REMOVE);
+    }
     // Row -1 clears every row, as a click into empty space does.
     void SelectRow(int row)
     {
@@ -225,10 +237,12 @@ protected:
     // item of mnemonic `choice` chosen) by a timer.
     std::vector<AboutSeen> AboutBoxesShownBy(const std::function<void()>& invoke);
     std::vector<MenuSeen> MenusShownBy(const std::function<void()>& invoke, WPARAM choice = 0);
-    // A file in the temporary folder, deleted after the test.
+    // A path in the temporary folder, its file deleted after the test.
     std::string File(const char* name)
     {
-        m_files.push_back(TempFile(name));
+        char directory[MAX_PATH] = {};
+        ::GetTempPathA(sizeof directory, directory);
+        m_files.push_back(std::string(directory) + std::to_string(::GetCurrentProcessId()) + "-" + name);
         return m_files.back();
     }
 

@@ -5,7 +5,6 @@
 
 TEST_F(MainDialog, TheDescriptionFollowsTheFocusAndTheOnlineButton)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     ::SetFocus(Item(IDC_PREFIX_EDIT));
     Pump();
@@ -30,12 +29,15 @@ TEST_F(MainDialog, TheDescriptionFollowsTheFocusAndTheOnlineButton)
 // So that neither flickers: a text equal to the one shown is not written.
 TEST_F(MainDialog, TheCaptionAndDescriptionAreWrittenOnlyWhenTheyChange)
 {
-    CreateTestKey(kSearchUrl);
     Open();
+    SUBCLASSPROC countWrites = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR writes) {
+        *reinterpret_cast<int*>(writes) += message == WM_SETTEXT ? 1 : 0;
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    };
     int captionWrites = 0, descriptionWrites = 0;
-    ::SetWindowSubclass(Item(IDC_ADD), &CountTextWrites, 1, reinterpret_cast<DWORD_PTR>(&captionWrites));
-    ::SetWindowSubclass(Item(IDC_INFOTEXT), &CountTextWrites, 1,
-                        reinterpret_cast<DWORD_PTR>(&descriptionWrites));
+    ::SetWindowSubclass(Item(IDC_ADD), countWrites, 1, reinterpret_cast<DWORD_PTR>(&captionWrites));
+    ::SetWindowSubclass(Item(IDC_INFOTEXT), countWrites, 1, reinterpret_cast<DWORD_PTR>(&descriptionWrites));
     SetFields("GOOGLE", "http://x/%s");
     Pump();
     EXPECT_EQ(Text(Item(IDC_ADD)), "&Update");
@@ -43,8 +45,8 @@ TEST_F(MainDialog, TheCaptionAndDescriptionAreWrittenOnlyWhenTheyChange)
     for (int i = 0; i < 2; ++i)
         SetCursorOver(Item(IDC_ONLINE));
     EXPECT_EQ(descriptionWrites, 1);
-    ::RemoveWindowSubclass(Item(IDC_ADD), &CountTextWrites, 1);
-    ::RemoveWindowSubclass(Item(IDC_INFOTEXT), &CountTextWrites, 1);
+    ::RemoveWindowSubclass(Item(IDC_ADD), countWrites, 1);
+    ::RemoveWindowSubclass(Item(IDC_INFOTEXT), countWrites, 1);
 }
 
 // At the DPI this process runs at (144 when started by the test below):
@@ -52,7 +54,6 @@ TEST_F(MainDialog, TheCaptionAndDescriptionAreWrittenOnlyWhenTheyChange)
 // dialog font, and the icons and the list's columns follow the DPI.
 TEST_F(MainDialog, EveryDescriptionFitsAndTheDpiIsFollowed)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     ExpectEveryDescriptionFits();
 }
@@ -63,7 +64,6 @@ TEST_F(MainDialog, EveryDescriptionFitsAndTheDpiIsFollowed)
 TEST_F(MainDialog, InGermanItReadsGermanAndEveryTextFits)
 {
     ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultUILanguage()), LANG_GERMAN);
-    CreateTestKey(kSearchUrl);
     Open();
     EXPECT_EQ(Text(m_dialog->m_hWnd), "Quillory");
     EXPECT_EQ(Text(Item(IDCANCEL)) + " " + Text(Item(IDC_APPLY)), "Abbrechen Ü&bernehmen");
@@ -76,7 +76,6 @@ TEST_F(MainDialog, InGermanItReadsGermanAndEveryTextFits)
 // Alt and a label's letter puts the focus in the field it names.
 TEST_F(MainDialog, AltAndALabelsLetterPutsTheFocusInItsField)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     ::SetFocus(Item(IDOK));
     for (const auto& label : {std::make_pair('p', Item(IDC_PREFIX_EDIT)), std::make_pair('l', ComboEdit()),
@@ -101,7 +100,6 @@ TEST(HighDpi, InGermanTheMainDialogPassesItsChecksAt144Dpi)
 
 TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     auto seen = AboutBoxesShownBy([&] {
         for (UINT id = 16; id <= 31; ++id)
@@ -123,7 +121,6 @@ TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
 
 TEST_F(MainDialog, OnlineResourcesAsksTheShellToOpenTheWebPage)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     Click(IDC_ONLINE);
     ASSERT_EQ(s_shellCalls.size(), 1u);
@@ -136,7 +133,6 @@ TEST_F(MainDialog, OnlineResourcesAsksTheShellToOpenTheWebPage)
 
 TEST_F(MainDialog, TheIconServesWhenMinimised)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     LRESULT dragIcon = ::SendMessageA(m_dialog->m_hWnd, WM_QUERYDRAGICON, 0, 0);
     EXPECT_EQ(dragIcon, ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, ICON_BIG, 0));

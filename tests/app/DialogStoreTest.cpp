@@ -9,7 +9,6 @@
 
 TEST_F(MainDialog, AFirstRunStoresTheDefaultsBeforeAnyInput)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     EXPECT_EQ(Text(m_dialog->m_hWnd), "Quillory");
     RECT work, window;
@@ -20,7 +19,7 @@ TEST_F(MainDialog, AFirstRunStoresTheDefaultsBeforeAnyInput)
     EXPECT_EQ(Rows(), kDefaults);
     EXPECT_EQ(StoredNames(), kDefaults);
     for (const std::string& name : kDefaults)
-        EXPECT_EQ(StoredValueCount(name), 5u) << name;
+        EXPECT_EQ(StoredPrefixes()[name].valueCount, 5u) << name;
     for (int button : {IDC_APPLY, IDC_ADD, IDC_REMOVE})
         EXPECT_FALSE(Enabled(button)) << button;
     EXPECT_TRUE(MessageRecorder::Messages().empty());
@@ -46,7 +45,7 @@ TEST_F(MainDialog, ExistingPrefixesAreShownAndNothingIsWrittenAtStart)
     Open();
     EXPECT_EQ(Rows(), (std::vector<std::string>{"GOOGLE"}));
     EXPECT_EQ(StoredNames(), (std::vector<std::string>{"google"}));
-    EXPECT_EQ(StoredValueCount("google"), 1u);
+    EXPECT_EQ(StoredPrefixes()["google"].valueCount, 1u);
 }
 
 // After a load that could not read the key, the defaults are offered but
@@ -75,17 +74,13 @@ TEST_F(MainDialog, AFailedLoadOffersTheDefaultsWithoutStoringThem)
 // load is the store's own test.)
 TEST_F(MainDialog, OkWritesTheUsersEditsBesideAnotherProgramsChanges)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     CreateTestKey(PrefixPath("NEWS").c_str(), "http://other/news/%s");
     ::RegDeleteTreeA(HKEY_CURRENT_USER, PrefixPath("USENET").c_str());
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, PrefixPath("IMAGE").c_str(), "%");  // and damaged
-    SetFields("GOOGLE", "http://g/%s");
-    Click(IDC_ADD);
-    SetFields("ALBUM", "");
-    Click(IDC_REMOVE);
-    SetFields("WIKI", "http://w/%s");
-    Click(IDC_ADD);
+    Add("GOOGLE", "http://g/%s");
+    Remove("ALBUM");
+    Add("WIKI", "http://w/%s");
     RegistryCallLayer calls;
     Click(IDOK);
     EXPECT_TRUE(m_dialog->HasEnded());
@@ -105,10 +100,8 @@ TEST_F(MainDialog, OkWritesTheUsersEditsBesideAnotherProgramsChanges)
 // not come back, and a deleted key takes every row the user has not edited.
 TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
 {
-    CreateTestKey(kSearchUrl);
     Open();
-    SetFields("NEWS", "http://mine/%s");
-    Click(IDC_ADD);
+    Add("NEWS", "http://mine/%s");
     SelectRow(RowOf("MOVIE"));
     SetFields("MOVIE", "http://typed/%s");  // typed, not added
     HKEY other = nullptr;
@@ -153,8 +146,7 @@ TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
     EXPECT_EQ(RowOf("ALBUM"), -1);
     EXPECT_FALSE(Enabled(IDC_APPLY));
 
-    SetFields("ZED", "http://z/%s");
-    Click(IDC_ADD);
+    Add("ZED", "http://z/%s");
     ::RegCloseKey(other);
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer");
     RunLoop();
@@ -168,10 +160,8 @@ TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
 // it open, with Apply enabled, for another try or Cancel.
 TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
 {
-    CreateTestKey(kSearchUrl);
     Open();
-    SetFields("WIKI", "http://w/%s");
-    Click(IDC_ADD);
+    Add("WIKI", "http://w/%s");
     {
         RegistryCallLayer calls;
         calls.FailEveryCallTo("RegSetValueExA", ERROR_ACCESS_DENIED);
@@ -188,11 +178,9 @@ TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
 // The close box sends the system command; Alt+F4 is turned into it.
 TEST_F(MainDialog, TheCloseBoxAndAltF4EndLikeCancel)
 {
-    CreateTestKey(kSearchUrl);
     for (bool altF4 : {false, true}) {
         Open();
-        SetFields("WIKI", "http://w/%s");
-        Click(IDC_ADD);
+        Add("WIKI", "http://w/%s");
         if (altF4)
             ::PostMessageA(m_dialog->m_hWnd, WM_SYSKEYDOWN, VK_F4, 1 << 29);  // Alt held
         else
@@ -206,18 +194,15 @@ TEST_F(MainDialog, TheCloseBoxAndAltF4EndLikeCancel)
 
 TEST_F(MainDialog, CancelKeepsWhatApplySavedAndDropsTheRest)
 {
-    CreateTestKey(kSearchUrl);
     Open();
-    SetFields("FIRST", "http://1/%s");
-    Click(IDC_ADD);
+    Add("FIRST", "http://1/%s");
     Click(IDC_APPLY);
-    SetFields("SECOND", "http://2/%s");
-    Click(IDC_ADD);
+    Add("SECOND", "http://2/%s");
     Click(IDCANCEL);
     EXPECT_TRUE(m_dialog->HasEnded());
     EXPECT_EQ(m_dialog->GetResult(), IDCANCEL);
-    EXPECT_EQ(StoredValueCount("FIRST"), 5u);
-    EXPECT_EQ(StoredValueCount("SECOND"), 0u);
+    EXPECT_EQ(StoredPrefixes()["FIRST"].valueCount, 5u);
+    EXPECT_EQ(StoredPrefixes()["SECOND"].valueCount, 0u);
 }
 
 // What UTF-8 cannot carry (an unpaired surrogate), a NUL cuts short or an
@@ -244,8 +229,7 @@ TEST_F(MainDialog, TextsUtf8AltersOrANulCutsAreKeptAsTheyAre)
     for (const char* name : {"SURROGATE", "NUL", "N\xEF\xBF\xBD", "ODD"})
         EXPECT_NE(message.find(name), std::string::npos) << name << " in " << message;
 
-    SetFields("ADDED", "http://added/%s");
-    Click(IDC_ADD);
+    Add("ADDED", "http://added/%s");
     Click(IDOK);
     ASSERT_TRUE(m_dialog->HasEnded());
     for (const auto& prefix : stored)
@@ -278,16 +262,13 @@ TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
 
     const std::pair<const char*, const char*> edits[] = {
         {"über", "http://über.de/?q=%s"}, {"ПОИСК", "http://поиск.рф/?q=%s"}, {"Ⱥ", "http://a/%s"}};
-    for (const auto& edit : edits) {
-        SetFields(edit.first, edit.second);
-        Click(IDC_ADD);
-    }
+    for (const auto& edit : edits)
+        Add(edit.first, edit.second);
     // ⱥ keeps its case (its capital takes a byte less), and the registry takes
     // ⱥ and Ⱥ for one name: the save refuses the second rather than lose one.
     Click(IDOK);
     EXPECT_FALSE(m_dialog->HasEnded());
-    SetFields("Ⱥ", "");
-    Click(IDC_REMOVE);
+    Remove("Ⱥ");
     Click(IDOK);
     ASSERT_TRUE(m_dialog->HasEnded());
     expected["café"] = "http://café.fr/?q=%s";  // not edited: as stored

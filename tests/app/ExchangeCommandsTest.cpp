@@ -12,7 +12,6 @@
 // a cancelled dialog changes nothing, a failed write says so.
 TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     HMENU systemMenu = ::GetSystemMenu(m_dialog->m_hWnd, FALSE);
     std::vector<UINT> ids;
@@ -61,7 +60,7 @@ TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
     EXPECT_TRUE(MessageRecorder::Messages().empty());
     EXPECT_EQ(Rows(), kDefaults);
 
-    s_chosenFile = TempFile("missing\\SearchUrl.reg");
+    s_chosenFile = File("missing\\SearchUrl.reg");
     Command(ID_FILE_EXPORT);
     ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
     EXPECT_EQ(MessageRecorder::Messages()[0].text.rfind("Could not write " + s_chosenFile + ".\n\n", 0), 0u);
@@ -86,10 +85,8 @@ TEST_F(FileDialogs, AnExportComesBackThroughRegImportUnchanged)
         {"日本", "https://例え.jp/検索?q=%s"},
         {"A]B", "http://x/]?q=%s"},
     };
-    for (const auto& row : added) {
-        SetFields(row.first.c_str(), row.second.c_str());
-        Click(IDC_ADD);
-    }
+    for (const auto& row : added)
+        Add(row.first.c_str(), row.second.c_str());
     ASSERT_EQ(Rows().size(), 1 + added.size());
     s_chosenFile = File("SearchUrl.reg");
     Command(ID_FILE_EXPORT);
@@ -167,10 +164,8 @@ TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
         {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"}, {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},
         {"A<B>", "http://x/?q=%s&lt=<>"}, {"IT'S", "https://x/'%s'"}, {"ПОИСК", "http://пример.рф/?q=%s"},
         {"日本", "https://例え.jp/検索?q=%s"}};
-    for (const auto& row : added) {
-        SetFields(row.first.c_str(), row.second.c_str());
-        Click(IDC_ADD);
-    }
+    for (const auto& row : added)
+        Add(row.first.c_str(), row.second.c_str());
     const struct {
         const char* name;
         const char* typeFor;  // the type picked: the one that shows such files
@@ -210,12 +205,11 @@ TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
 // table and its modified flag as they were.
 TEST_F(FileDialogs, AFileThatCannotBeImportedChangesNothing)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     const std::string notRegistry = File("notes.reg");
     WriteFileBytes(notRegistry, "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\X]\r\n"
                             "@=\"http://x/%s\"\r\n");
-    const std::string missing = TempFile("missing.reg");
+    const std::string missing = File("missing.reg");
     for (const std::string& path : {notRegistry, missing}) {
         s_chosenFile = path;
         Command(ID_FILE_IMPORT);

@@ -6,7 +6,6 @@
 // only for a selected row, shown below that row when asked from the keyboard.
 TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
 {
-    CreateTestKey(kSearchUrl);
     Open();
     auto contextMenu = [&](HWND window, LPARAM at) {
         ::SendMessageA(m_dialog->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), at);

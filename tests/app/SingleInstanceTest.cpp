@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "tests/support/SearchUrlKey.h"
+
 #include <gtest/gtest.h>
 
 #include <sddl.h>
@@ -7,6 +9,14 @@
 
 #include <set>
 #include <string>
+
+// The native calls that list an object directory, which Windows' headers
+// leave out.
+extern "C" NTSTATUS NTAPI NtOpenDirectoryObject(HANDLE* directory, ACCESS_MASK access,
+                                                OBJECT_ATTRIBUTES* attributes);
+extern "C" NTSTATUS NTAPI NtQueryDirectoryObject(HANDLE directory, void* buffer, ULONG size,
+                                                 BOOLEAN singleEntry, BOOLEAN restart, ULONG* context,
+                                                 ULONG* returned);
 
 namespace {
 
@@ -36,38 +46,28 @@ std::string UserSid()
     return sid;
 }
 
-// The names of the mutexes in the object directory of this session's
-// named objects, where a name under "Local\" lives.
+// The names of the mutexes among this session's named objects, where a name
+// under "Local\" lives.
 std::set<std::string> SessionMutexes()
 {
-    struct Entry {
-        UNICODE_STRING name, type;
-    };
-    using OpenDirectory = NTSTATUS(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*);
-    using QueryDirectory = NTSTATUS(NTAPI*)(HANDLE, void*, ULONG, BOOLEAN, BOOLEAN, ULONG*, ULONG*);
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    auto open = reinterpret_cast<OpenDirectory>(
-        reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtOpenDirectoryObject")));
-    auto query = reinterpret_cast<QueryDirectory>(
-        reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryDirectoryObject")));
     DWORD session = 0;
     ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
     std::wstring path = L"\\Sessions\\" + std::to_wstring(session) + L"\\BaseNamedObjects";
-    UNICODE_STRING name = {static_cast<USHORT>(path.size() * 2), static_cast<USHORT>(path.size() * 2),
-                           &path[0]};
+    UNICODE_STRING name;
+    ::RtlInitUnicodeString(&name, path.c_str());
     OBJECT_ATTRIBUTES attributes = {};
     InitializeObjectAttributes(&attributes, &name, 0, nullptr, nullptr);
     HANDLE directory = nullptr;
+    EXPECT_EQ(::NtOpenDirectoryObject(&directory, 1 /* DIRECTORY_QUERY */, &attributes), 0);
     std::set<std::string> mutexes;
-    EXPECT_EQ(open(&directory, 1 /* DIRECTORY_QUERY */, &attributes), 0) << "cannot read the directory";
-    alignas(8) BYTE buffer[4096];
-    ULONG context = 0, size = 0;
-    while (query(directory, buffer, sizeof buffer, TRUE, FALSE, &context, &size) == 0) {
-        const Entry& entry = *reinterpret_cast<Entry*>(buffer);
-        if (std::wstring(entry.type.Buffer, entry.type.Length / 2) == L"Mutant") {
-            std::wstring wide(entry.name.Buffer, entry.name.Length / 2);
-            mutexes.insert(std::string(wide.begin(), wide.end()));
-        }
+    struct {
+        UNICODE_STRING name, type;
+        BYTE names[4096];
+    } entry;
+    ULONG context = 0;
+    while (::NtQueryDirectoryObject(directory, &entry, sizeof entry, TRUE, FALSE, &context, nullptr) == 0) {
+        if (std::wstring(entry.type.Buffer, entry.type.Length / 2) == L"Mutant")
+            mutexes.insert(Utf8(std::wstring(entry.name.Buffer, entry.name.Length / 2)));
     }
     ::CloseHandle(directory);
     return mutexes;
