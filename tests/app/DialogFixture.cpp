@@ -100,10 +100,10 @@ std::string FileDialogCall::TypeNotShowingItsPattern() const
 {
     // Each of the patterns ("*.html;*.htm") as a file of its extension
     // ("x.html") matches `pattern`.
-    auto examplesMatch = [](std::string specs, const std::string& pattern) {
-        for (size_t end = 0; !specs.empty(); specs.erase(0, end == std::string::npos ? end : end + 1)) {
-            end = specs.find(';');
-            if (!::PathMatchSpecA(("x" + specs.substr(1, end - 1)).c_str(), pattern.c_str()))
+    auto examplesMatch = [](std::string patterns, const std::string& pattern) {
+        for (size_t end = 0; !patterns.empty(); patterns.erase(0, end == std::string::npos ? end : end + 1)) {
+            end = patterns.find(';');
+            if (!::PathMatchSpecA(("x" + patterns.substr(1, end - 1)).c_str(), pattern.c_str()))
                 return false;
         }
         return true;
