@@ -192,63 +192,6 @@ TEST_F(PrefixTable, PrefixesThatCannotBeKeyNamesAreRefused)
     EXPECT_EQ(m_table.GetItemCount(), 1);
 }
 
-// Many rows at once go where the same rows added one at a time would, onto
-// an empty table, a sorted one and one a rename left out of order; rows
-// already there are updated, refused ones skipped, and the selection and
-// every row's index stay right.
-TEST_F(PrefixTable, ABatchEndsAsOneByOneAddsWould)
-{
-    const std::vector<CPrefixListCtrl::Row> batch = {
-        {"news", "http://news2/%s"}, {"A-B", "http://1/%s"}, {"ab", "http://2/%s"}, {"A'B", "http://3/%s"},
-        {"-dash", "http://4/%s"}, {"\xE9" "cole", "http://5/%s"}, {"ECOLE", "http://6/%s"}, {"co-op", "http://7/%s"},
-        {"COOP", "http://8/%s"}, {"a\\b", "http://refused/%s"}, {"EMPTY", ""}, {"ab", "http://2b/%s"},
-        {"zulu", "http://9/%s"}, {"10", "http://10/%s"}, {"9", "http://11/%s"},
-        {"a\xAD" "b", "http://12/%s"}};
-    auto rowsOf = [](const CPrefixListCtrl& table) {
-        std::vector<std::pair<std::string, std::string>> rows;
-        for (int item = 0; item < table.GetItemCount(); ++item) {
-            rows.emplace_back(static_cast<const char*>(table.GetItemText(item, 0)),
-                              static_cast<const char*>(table.GetItemText(item, 1)));
-            EXPECT_EQ(table.FindPrefix(table.GetItemText(item, 0)), item) << rows.back().first;
-        }
-        return rows;
-    };
-    const struct {
-        std::vector<const char*> prefixes;
-        const char* selected;
-        const char* renameAceTo;  // renamed in place, the rows are out of order
-    } before[] = {{{}, nullptr, nullptr},
-                  // A soft hyphen weighs nothing: AB compares equal to it.
-                  {{"NEWS", "MOVIE", "ACE", "B", "A\xAD" "B"}, "MOVIE", nullptr},
-                  {{"NEWS", "MOVIE", "ACE"}, nullptr, "ZZZ"}};
-    for (const auto& start : before) {
-        ListViewHost hosts[2];
-        TestTable batched, oneByOne;
-        batched.Attach(hosts[0].List());
-        oneByOne.Attach(hosts[1].List());
-        for (TestTable* table : {&batched, &oneByOne}) {
-            table->InitColumns();
-            for (const char* prefix : start.prefixes)
-                table->AddOrUpdatePrefix(prefix, "http://old/%s");
-            if (start.selected != nullptr)
-                table->SetItemState(table->FindPrefix(start.selected), LVIS_SELECTED, LVIS_SELECTED);
-            if (start.renameAceTo != nullptr)
-                table->RenamePrefix(table->FindPrefix("ACE"), start.renameAceTo);
-        }
-        int taken = 0;
-        for (const CPrefixListCtrl::Row& row : batch)
-            taken += oneByOne.AddOrUpdatePrefix(row.prefix, row.url) ? 1 : 0;
-        batched.ClearModified();
-        EXPECT_EQ(batched.AddOrUpdatePrefixes(batch), taken);
-        EXPECT_EQ(taken, 14);
-        EXPECT_EQ(rowsOf(batched), rowsOf(oneByOne));
-        EXPECT_EQ(batched.GetNextItem(-1, LVNI_SELECTED), oneByOne.GetNextItem(-1, LVNI_SELECTED));
-        EXPECT_TRUE(batched.IsModified());
-        batched.Detach();
-        oneByOne.Detach();
-    }
-}
-
 TEST(PrefixValidity, JudgesCharactersNotBytes)
 {
     EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix("GOOGLE", 1252));

@@ -1,0 +1,284 @@
+#include "tests/app/DialogFixture.h"
+
+#include "tests/support/RegistryCallLayer.h"
+
+#include <map>
+
+// The registry as the user meets it through the dialog: what opening,
+// Apply, OK and Cancel store, and the key followed while the dialog is open.
+
+TEST_F(MainDialog, AFirstRunStoresTheDefaultsBeforeAnyInput)
+{
+    Open();
+    EXPECT_EQ(Text(m_dialog->m_hWnd), "Quillory");
+    RECT work, window;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(m_dialog->m_hWnd, &window);
+    EXPECT_NEAR(window.left + window.right, work.left + work.right, 2);  // centred
+    EXPECT_NEAR(window.top + window.bottom, work.top + work.bottom, 2);
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_EQ(StoredNames(), kDefaults);
+    for (const std::string& name : kDefaults)
+        EXPECT_EQ(StoredPrefixes()[name].valueCount, 5u) << name;
+    for (int button : {IDC_APPLY, IDC_ADD, IDC_REMOVE})
+        EXPECT_FALSE(Enabled(button)) << button;
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+
+    HWND combo = Item(IDC_URL_COMBO);
+    ASSERT_EQ(::SendMessageA(combo, CB_GETCOUNT, 0, 0), 17);
+    char label[128] = {};
+    ::SendMessageA(combo, CB_GETLBTEXT, 8, reinterpret_cast<LPARAM>(label));
+    EXPECT_STREQ(label, "Words: Dictionary.com");
+    EXPECT_EQ(Description().rfind(kGeneralStart, 0), 0u) << Description();
+    for (WPARAM icon : {ICON_BIG, ICON_SMALL})
+        EXPECT_NE(::SendMessageA(m_dialog->m_hWnd, WM_GETICON, icon, 0), 0) << icon;
+
+    char about[64] = {};
+    HMENU systemMenu = ::GetSystemMenu(m_dialog->m_hWnd, FALSE);
+    ::GetMenuStringA(systemMenu, IDM_ABOUTBOX, about, sizeof about, MF_BYCOMMAND);
+    EXPECT_STREQ(about, "&About Quillory...");
+}
+
+TEST_F(MainDialog, ExistingPrefixesAreShownAndNothingIsWrittenAtStart)
+{
+    CreateTestKey(PrefixPath("google").c_str(), kGoogleUrl);
+    Open();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"GOOGLE"}));
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"google"}));
+    EXPECT_EQ(StoredPrefixes()["google"].valueCount, 1u);
+}
+
+// After a load that could not read the key, the defaults are offered but
+// not written over prefixes that could not be shown.
+TEST_F(MainDialog, AFailedLoadOffersTheDefaultsWithoutStoringThem)
+{
+    CreateTestKey(PrefixPath("NOURL").c_str());
+    Open();
+    EXPECT_EQ(MessageRecorder::Texts(),
+              (std::vector<std::string>{"Could not read from the registry.\n\nThese prefixes could "
+                                        "not be shown and are kept as they are: NOURL"}));
+    EXPECT_EQ(Rows(), kDefaults);
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"NOURL"}));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+
+    Click(IDC_APPLY);
+    std::vector<std::string> expected = kDefaults;
+    expected.insert(expected.begin() + 6, "NOURL");
+    EXPECT_EQ(StoredNames(), expected);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+// Another program changes the key while the dialog is open (its loop not
+// run, so the list does not follow): OK writes the user's edits, and only
+// them, so the key holds both. (A subkey another program adds after the
+// load is the store's own test.)
+TEST_F(MainDialog, OkWritesTheUsersEditsBesideAnotherProgramsChanges)
+{
+    Open();
+    CreateTestKey(PrefixPath("NEWS").c_str(), "http://other/news/%s");
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, PrefixPath("USENET").c_str());
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, PrefixPath("IMAGE").c_str(), "%");  // and damaged
+    Add("GOOGLE", "http://g/%s");
+    Remove("ALBUM");
+    Add("WIKI", "http://w/%s");
+    RegistryCallLayer calls;
+    Click(IDOK);
+    EXPECT_TRUE(m_dialog->HasEnded());
+    EXPECT_EQ(m_dialog->GetResult(), IDOK);
+    EXPECT_EQ(calls.CreatedKeys(), (std::vector<std::string>{"GOOGLE", "WIKI"}));
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"ARTIST", "GOOGLE", "IMAGE", "MOVIE", "NEWS", "WIKI"}));
+    auto stored = StoredPrefixes();
+    EXPECT_EQ(stored["GOOGLE"].url, "http://g/%s");
+    EXPECT_EQ(stored["WIKI"].url, "http://w/%s");
+    EXPECT_EQ(stored["NEWS"].url, "http://other/news/%s");
+    EXPECT_EQ(stored["IMAGE"].valueCount, 4u);
+}
+
+// Changes made through another handle reach the list in the rows the user
+// has not edited, in one reading for a burst of them, and leave the user's
+// selection, typing, label and modified flag alone; the save's own writes do
+// not come back, and a deleted key takes every row the user has not edited.
+TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
+{
+    Open();
+    Add("NEWS", "http://mine/%s");
+    SelectRow(RowOf("MOVIE"));
+    SetFields("MOVIE", "http://typed/%s");  // typed, not added
+    HKEY other = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, KEY_ALL_ACCESS, &other), 0);
+    ::RegSetKeyValueA(other, "NEWS", "", REG_SZ, "http://other/news/%s", 21);
+    ::RegDeleteTreeA(other, "USENET");
+    ::RegSetKeyValueA(other, "STRAY", "", REG_SZ, "http://s/%s", 11);
+    auto burst = [](LPVOID key) -> DWORD {  // a value rewritten unchanged signals nothing
+        for (int change = 20; change >= 0; --change, ::Sleep(10)) {
+            std::string url = "http://other/image/%s" + std::string(change, '#');
+            ::RegSetKeyValueA(static_cast<HKEY>(key), "IMAGE", "", REG_SZ, url.c_str(),
+                              static_cast<DWORD>(url.size() + 1));
+        }
+        return 0;
+    };
+    unsigned opens = 0;
+    {
+        RegistryCallLayer calls;
+        HANDLE writer = ::CreateThread(nullptr, 0, burst, other, 0, nullptr);
+        RunLoop();
+        ::WaitForSingleObject(writer, INFINITE);
+        ::CloseHandle(writer);
+        opens = calls.CallsTo("RegOpenKeyExA");
+    }
+    EXPECT_EQ(opens, 1 + StoredNames().size());  // the key and each subkey, once
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ALBUM", "ARTIST", "GOOGLE", "IMAGE", "MOVIE", "NEWS",
+                                                "STRAY"}));
+    EXPECT_EQ(Text(ComboEdit()), "http://typed/%s");
+    EXPECT_EQ(ListView_GetNextItem(List(), -1, LVNI_SELECTED), RowOf("MOVIE"));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    Click(IDC_APPLY);
+
+    // A label being edited waits; the save's own writes change nothing.
+    ::SetFocus(List());
+    ::SendMessageA(List(), LVM_EDITLABELA, RowOf("ALBUM"), 0);
+    ::RegDeleteTreeA(other, "ALBUM");
+    RunLoop();
+    EXPECT_NE(LabelEditor(), nullptr);
+    EXPECT_NE(RowOf("ALBUM"), -1);
+    ::SendMessageA(List(), LVM_CANCELEDITLABEL, 0, 0);
+    RunLoop();
+    EXPECT_EQ(RowOf("ALBUM"), -1);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Add("ZED", "http://z/%s");
+    ::RegCloseKey(other);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer");
+    RunLoop();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"ZED"}));
+    CreateTestKey(PrefixPath("BACK").c_str(), "http://b/%s");  // and made again, from above
+    RunLoop();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"BACK", "ZED"}));
+}
+
+// The only copy of what failed to reach the registry is the table: OK keeps
+// it open, with Apply enabled, for another try or Cancel.
+TEST_F(MainDialog, OkWhoseSaveFailsKeepsTheDialogOpen)
+{
+    Open();
+    Add("WIKI", "http://w/%s");
+    {
+        RegistryCallLayer calls;
+        calls.FailEveryCallTo("RegSetValueExA", ERROR_ACCESS_DENIED);
+        Click(IDOK);
+    }
+    EXPECT_FALSE(m_dialog->HasEnded());
+    EXPECT_EQ(MessageRecorder::Texts(), (std::vector<std::string>{"Could not add keys to the registry."}));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    Click(IDOK);
+    EXPECT_TRUE(m_dialog->HasEnded());
+    EXPECT_TRUE(StoredPrefixes()["WIKI"].hasTheFiveValues);
+}
+
+// The close box sends the system command; Alt+F4 is turned into it.
+TEST_F(MainDialog, TheCloseBoxAndAltF4EndLikeCancel)
+{
+    for (bool altF4 : {false, true}) {
+        Open();
+        Add("WIKI", "http://w/%s");
+        if (altF4)
+            ::PostMessageA(m_dialog->m_hWnd, WM_SYSKEYDOWN, VK_F4, 1 << 29);  // Alt held
+        else
+            ::PostMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Pump();
+        EXPECT_TRUE(m_dialog->HasEnded()) << altF4;
+        EXPECT_EQ(m_dialog->GetResult(), IDCANCEL) << altF4;
+        EXPECT_EQ(StoredNames(), kDefaults) << altF4;
+    }
+}
+
+TEST_F(MainDialog, CancelKeepsWhatApplySavedAndDropsTheRest)
+{
+    Open();
+    Add("FIRST", "http://1/%s");
+    Click(IDC_APPLY);
+    Add("SECOND", "http://2/%s");
+    Click(IDCANCEL);
+    EXPECT_TRUE(m_dialog->HasEnded());
+    EXPECT_EQ(m_dialog->GetResult(), IDCANCEL);
+    EXPECT_EQ(StoredPrefixes()["FIRST"].valueCount, 5u);
+    EXPECT_EQ(StoredPrefixes()["SECOND"].valueCount, 0u);
+}
+
+// What UTF-8 cannot carry (an unpaired surrogate), a NUL cuts short or an
+// odd byte count leaves half a character of is never shown and never
+// written over; a URL longer than a first read is read whole.
+TEST_F(MainDialog, TextsUtf8AltersOrANulCutsAreKeptAsTheyAre)
+{
+    const std::wstring kept[][2] = {{L"SURROGATE", L"http://x/\xD800/%s"},
+                                    {L"N\xDC00", L"http://n/%s"},
+                                    {std::wstring(L"NUL"), std::wstring(L"http://a\0b/%s", 13)}};
+    std::map<std::wstring, std::string> stored;
+    for (const auto& prefix : kept) {
+        CreateWidePrefix(prefix[0], prefix[1]);
+        stored[prefix[0]] = StoredBytes(prefix[0]);
+    }
+    CreateWidePrefix(L"ODD", L"http://o/%sA", 23);  // half a character more than its text
+    stored[L"ODD"] = StoredBytes(L"ODD");
+    const std::string longUrl = "http://long/?q=%s&" + std::string(3000, 'l');
+    CreateTestKey(PrefixPath("LONG").c_str(), longUrl.c_str());
+    Open();
+    EXPECT_EQ(Rows(), std::vector<std::string>{"LONG"});
+    ASSERT_EQ(MessageRecorder::Messages().size(), 1u);
+    const std::string& message = MessageRecorder::Messages()[0].text;
+    for (const char* name : {"SURROGATE", "NUL", "N\xEF\xBF\xBD", "ODD"})
+        EXPECT_NE(message.find(name), std::string::npos) << name << " in " << message;
+
+    Add("ADDED", "http://added/%s");
+    Click(IDOK);
+    ASSERT_TRUE(m_dialog->HasEnded());
+    for (const auto& prefix : stored)
+        EXPECT_EQ(StoredBytes(prefix.first), prefix.second) << Utf8(prefix.first);
+    EXPECT_EQ(stored[L"ODD"].size(), 23u);
+    EXPECT_EQ(StoredPrefixes()["LONG"].url, longUrl);
+}
+
+// The program's manifest makes the process code page UTF-8: names and URLs
+// in any script are shown, edited and saved with every byte kept.
+TEST_F(MainDialog, NamesAndUrlsInAnyScriptKeepEveryByte)
+{
+    ASSERT_EQ(::GetACP(), UINT(CP_UTF8));
+    std::string longest;
+    for (int i = 0; i < 255; ++i)
+        longest += "Ж";  // 255 characters, 510 bytes
+    // Three-byte characters after 251 bytes: a text read that stops at a
+    // character boundary short of its buffer would lose them.
+    std::string longUrl = "http://例え.jp/?q=%s&pad=";
+    longUrl += std::string(251 - longUrl.size(), 'x') + "検索検索";
+    std::map<std::string, std::string> expected = {{"ПОИСК", "http://пример.рф/?q=%s"},
+                                                   {"検索", longUrl},
+                                                   {longest, "http://ж.рф/%s"},
+                                                   {"ⱥ", "http://ⱥ/%s"}};
+    for (const auto& prefix : expected)
+        CreateTestKey(PrefixPath(prefix.first).c_str(), prefix.second.c_str());
+    CreateTestKey(PrefixPath("café").c_str(), "http://café.fr/?q=%s");
+    Open();
+    EXPECT_TRUE(MessageRecorder::Messages().empty());
+
+    const std::pair<const char*, const char*> edits[] = {
+        {"über", "http://über.de/?q=%s"}, {"ПОИСК", "http://поиск.рф/?q=%s"}, {"Ⱥ", "http://a/%s"}};
+    for (const auto& edit : edits)
+        Add(edit.first, edit.second);
+    // ⱥ keeps its case (its capital takes a byte less), and the registry takes
+    // ⱥ and Ⱥ for one name: the save refuses the second rather than lose one.
+    Click(IDOK);
+    EXPECT_FALSE(m_dialog->HasEnded());
+    Remove("Ⱥ");
+    Click(IDOK);
+    ASSERT_TRUE(m_dialog->HasEnded());
+    expected["café"] = "http://café.fr/?q=%s";  // not edited: as stored
+    expected["ÜBER"] = "http://über.de/?q=%s";
+    expected["ПОИСК"] = "http://поиск.рф/?q=%s";
+    auto stored = StoredPrefixes();
+    EXPECT_EQ(stored.size(), expected.size());
+    for (const auto& prefix : expected) {
+        EXPECT_EQ(stored[prefix.first].url, prefix.second) << prefix.first;
+        bool edited = prefix.first == "ÜBER" || prefix.first == "ПОИСК";
+        EXPECT_EQ(stored[prefix.first].hasTheFiveValues, edited) << prefix.first;
+    }
+}
