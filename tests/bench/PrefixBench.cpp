@@ -101,7 +101,9 @@ void SaveBare(int count)
     ::RegCloseKey(searchUrl);
 }
 
-// A .reg file with the same prefixes, for Wine's own importer.
+// A .reg file with the same prefixes for Wine's own importer, every URL
+// changed as the full save changes them: the same work, not a rewrite of
+// the data the key already holds.
 std::string WriteRegFile(int count, const std::string& keyPath)
 {
     char folder[MAX_PATH];
@@ -111,7 +113,7 @@ std::string WriteRegFile(int count, const std::string& keyPath)
     file << "REGEDIT4\r\n\r\n";
     for (int i = 0; i < count; ++i) {
         file << "[HKEY_CURRENT_USER\\" << keyPath << "\\" << PrefixName(i) << "]\r\n";
-        const std::string url = UrlOf(i);
+        const std::string url = UrlOf(i) + "&run=import";
         for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url.c_str()))
             file << (*value.name == '\0' ? "@" : "\"" + std::string(value.name) + "\"") << "=\""
                  << value.text << "\"\r\n";
