@@ -264,9 +264,8 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
     int row = m_prefixList.FindPrefix(prefix);
     bool found = row != -1;
     update->SetText(found && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
-    bool changesSomething = !found || m_prefixList.GetRow(row).url != url;
-    update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && CSearchQuery::IsUsableTemplate(url) &&
-                   changesSomething);
+    bool changes = !found || m_prefixList.GetRow(row).url != url;
+    update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && CSearchQuery::IsUsableTemplate(url) && changes);
 }
 
 void CSearchPrefixDlg::OnUpdateRemove(CCmdUI* update)
