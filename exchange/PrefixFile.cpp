@@ -51,7 +51,7 @@ void CPrefixFile::Add(const char* prefix, const char* url)
 std::string CPrefixFile::Format() const
 {
     const std::wstring keyStart = std::wstring(L"[") + CRegFileParser::kCurrentUser + L"\\" +
-                                  CRegFileParser::kSearchUrlPath + L"\\";
+                                  CRegFileParser::SearchUrlPath() + L"\\";
     std::wstring text = std::wstring(CRegFileParser::kVersion5) + L"\r\n\r\n";
     for (const Entry& entry : m_entries) {
         text += keyStart + Widen(entry.prefix) + L"]\r\n";

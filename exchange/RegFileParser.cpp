@@ -12,10 +12,13 @@
 const wchar_t CRegFileParser::kVersion5[] = L"Windows Registry Editor Version 5.00";
 const wchar_t CRegFileParser::kVersion4[] = L"REGEDIT4";
 const wchar_t CRegFileParser::kCurrentUser[] = L"HKEY_CURRENT_USER";
-// The store's path, which is ASCII.
-const std::wstring CRegFileParser::kSearchUrlPath(CPrefixStore::kKeyPath,
-                                                  CPrefixStore::kKeyPath +
-                                                      std::strlen(CPrefixStore::kKeyPath));
+const std::wstring& CRegFileParser::SearchUrlPath()
+{
+    // The store's path, which is ASCII.
+    static const std::wstring path(CPrefixStore::kKeyPath,
+                                   CPrefixStore::kKeyPath + std::strlen(CPrefixStore::kKeyPath));
+    return path;
+}
 
 using Tessaly::EqualIgnoringCase;
 
@@ -24,7 +27,6 @@ namespace {
 const wchar_t kCurrentUserShort[] = L"HKCU";
 const wchar_t kSpaces[] = L" \t";
 const wchar_t* const kCurrentUser = CRegFileParser::kCurrentUser;
-const std::wstring& kSearchUrlPath = CRegFileParser::kSearchUrlPath;
 
 // A quoted string at `position`, its escapes undone; `position` ends after
 // the closing quote. False for a string that never ends or holds a NUL.
@@ -164,17 +166,18 @@ public:
         std::wstring path = close == std::wstring::npos ? std::wstring() : line.substr(1, close - 1);
         size_t slash = path.find(L'\\');
         std::wstring below = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
-        const size_t searchUrlLength = kSearchUrlPath.size();
+        const std::wstring& searchUrl = CRegFileParser::SearchUrlPath();
+        const size_t searchUrlLength = searchUrl.size();
         bool inCurrentUser = slash != std::wstring::npos &&
                              (EqualIgnoringCase(path.substr(0, slash), kCurrentUser) ||
                               EqualIgnoringCase(path.substr(0, slash), kCurrentUserShort));
-        if (inCurrentUser && EqualIgnoringCase(below, kSearchUrlPath)) {
+        if (inCurrentUser && EqualIgnoringCase(below, searchUrl)) {
             m_inSearchUrl = true;
             return;
         }
         bool underSearchUrl = below.size() > searchUrlLength + 1 &&
                               below[searchUrlLength] == L'\\' &&
-                              EqualIgnoringCase(below.substr(0, searchUrlLength), kSearchUrlPath);
+                              EqualIgnoringCase(below.substr(0, searchUrlLength), searchUrl);
         std::wstring name = underSearchUrl ? below.substr(searchUrlLength + 1) : std::wstring();
         if (inCurrentUser && underSearchUrl && name.find(L'\\') == std::wstring::npos) {
             m_prefix = &KeyNamed(name);

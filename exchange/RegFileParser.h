@@ -12,7 +12,7 @@ public:
     static const wchar_t kVersion5[];  // the header of the current format
     static const wchar_t kVersion4[];  // of the older one, REGEDIT4, in ANSI
     static const wchar_t kCurrentUser[];
-    static const std::wstring kSearchUrlPath;
+    static const std::wstring& SearchUrlPath();
 
     // Takes the prefixes from a file's text, counting in `skipped` what is
     // no search prefix: other keys, deletions, prefixes without a text URL

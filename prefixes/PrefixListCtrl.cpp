@@ -54,13 +54,18 @@ CString FailureText(UINT failure, const std::vector<CString>& kept)
 void CPrefixListCtrl::InitColumns()
 {
     // Drawn once for both columns instead of after each: a quarter of a
-    // millisecond less at every start.
-    SendMessage(WM_SETREDRAW, FALSE);
+    // millisecond less at every start. Turning drawing on shows a window,
+    // so a hidden list is left as it is.
+    bool visible = (::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible)
+        SendMessage(WM_SETREDRAW, FALSE);
     SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     InsertColumnAt96Dpi(kPrefixColumn, LoadText(IDS_COLUMN_PREFIX), LVCFMT_LEFT, 65);
     InsertColumnAt96Dpi(kUrlColumn, LoadText(IDS_COLUMN_URL), LVCFMT_LEFT, 290);
-    SendMessage(WM_SETREDRAW, TRUE);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (visible) {
+        SendMessage(WM_SETREDRAW, TRUE);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
     // The table starts here, on a new control: no row of an earlier one.
     m_rowOf.clear();
     m_bModified = false;
@@ -340,7 +345,7 @@ void CPrefixListCtrl::LoadPrefixes()
     ShowReport(report);
     // What was passed over is not in the table: nothing there differs from
     // what could be read.
-    if (report.Walked())
+    if (report.walked)
         m_bModified = false;
 }
 

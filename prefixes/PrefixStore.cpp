@@ -25,20 +25,29 @@ CRegistryKey OpenSearchUrlKey()
 
 // The URL template of one prefix subkey; otherwise why it cannot be shown
 // as it is stored: the subkey cannot be opened, its default value is
-// missing or not text, or the process code page does not hold it exactly.
-DWORD ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
+// missing or not text, or the process code page does not hold its name or
+// URL exactly. A subkey whose narrow name is not its own (it may open
+// another subkey or none) names no row's subkey and is not kept.
+struct Reading {
+    DWORD error;
+    bool nameExact;
+};
+Reading ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
+    Reading reading = {ERROR_SUCCESS, true};
     try {
-        if (!subkey.IsNameExact())
-            return ERROR_NO_UNICODE_TRANSLATION;
+        reading.nameExact = subkey.IsNameExact();
         std::string text;
-        if (!subkey.OpenKey(kAccess).QueryExactText("", text))
-            return kNotExactText;
-        url = text.c_str();
-        return ERROR_SUCCESS;
+        if (!reading.nameExact)
+            reading.error = ERROR_NO_UNICODE_TRANSLATION;
+        else if (!subkey.OpenKey(kAccess).QueryExactText("", text))
+            reading.error = kNotExactText;
+        else
+            url = text.c_str();
     } catch (const CRegistryKey::Exception& e) {
-        return e.GetErrorCode();
+        reading.error = e.GetErrorCode();
     }
+    return reading;
 }
 
 void WriteValues(CRegistryKey& subkey, const char* url)
@@ -134,15 +143,6 @@ std::vector<CString> CPrefixStore::Report::Subkeys(Failure::Step step) const
     return names;
 }
 
-bool CPrefixStore::Report::Walked() const
-{
-    for (const Failure& failure : failures) {
-        if (failure.step == Failure::Read && failure.subkey.IsEmpty())
-            return false;
-    }
-    return true;
-}
-
 CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const
 {
     Report report;
@@ -155,10 +155,10 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
             // process code page cannot hold it) may open another subkey or
             // none, and names no row's subkey.
             CString url;
-            DWORD error = ReadUrl(subkey, url);
-            if (error != ERROR_SUCCESS) {
-                report.failures.push_back({Failure::Read, subkey.GetName(), error});
-                if (error != ERROR_NO_UNICODE_TRANSLATION)
+            Reading reading = ReadUrl(subkey, url);
+            if (reading.error != ERROR_SUCCESS) {
+                report.failures.push_back({Failure::Read, subkey.GetName(), reading.error});
+                if (reading.nameExact)
                     kept.Add(subkey.GetName());
             } else if (CSearchQuery::IsUsableTemplate(url)) {  // a subkey's name is always a valid prefix
                 rows.push_back({subkey.GetName(), url});
@@ -166,6 +166,7 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
         }
     } catch (const CRegistryKey::Exception& e) {
         report.failures.push_back({Failure::Read, CString(), e.GetErrorCode()});
+        report.walked = false;
     }
     return report;
 }
@@ -188,7 +189,7 @@ bool CPrefixStore::Refresh(CStoredPrefixes::Update& update)
     Report report = ReadKey(read, kept);
     // A key that is gone holds no prefixes; one that could not be read
     // through says nothing of those not read.
-    if (!report.Walked() && report.failures.back().error != ERROR_FILE_NOT_FOUND)
+    if (!report.walked && report.failures.back().error != ERROR_FILE_NOT_FOUND)
         return false;
     m_keptSubkeys = std::move(kept);
     update = m_stored.Merge(read);
@@ -202,6 +203,7 @@ struct CPrefixStore::PendingRow {
     CStoredPrefixes::Write write;
     State state;
     DWORD error;
+    bool kept;  // not written over a subkey passed over, and reported so
 };
 
 CPrefixStore::Report CPrefixStore::Save()
@@ -221,10 +223,11 @@ std::vector<CPrefixStore::PendingRow> CPrefixStore::PendingRows(Report& report) 
     for (CStoredPrefixes::Write& write : m_stored.Writes()) {
         // Never written over: a subkey the reading passed over, or the
         // subkey of another row whose name the registry takes for the same.
-        PendingRow row = {std::move(write), PendingRow::Waiting, ERROR_SUCCESS};
+        PendingRow row = {std::move(write), PendingRow::Waiting, ERROR_SUCCESS, false};
         if (m_keptSubkeys.Find(row.write.prefix) != nullptr) {
             report.failures.push_back({Failure::Keep, row.write.prefix, ERROR_ALREADY_EXISTS});
             row.state = PendingRow::Failed;
+            row.kept = true;
         } else if (row.write.refused || rows.Find(row.write.prefix) != nullptr) {
             row.state = PendingRow::Failed;
             row.error = ERROR_ALREADY_EXISTS;
@@ -255,8 +258,9 @@ void CPrefixStore::WriteRows(Report& report)
     for (size_t i : order)
         m_stored.Written(pending[i].write);
     for (const PendingRow& row : pending) {
-        if (row.state != PendingRow::Written && row.error != ERROR_SUCCESS)
-            report.failures.push_back({Failure::Write, row.write.prefix, row.error});
+        if (row.state != PendingRow::Written && !row.kept)
+            report.failures.push_back({Failure::Write, row.write.prefix,
+                                       row.error != ERROR_SUCCESS ? row.error : ERROR_ALREADY_EXISTS});
     }
 }
 

@@ -48,12 +48,12 @@ public:
     };
     struct Report {
         std::vector<Failure> failures;
+        // False when the key itself could not be read through.
+        bool walked = true;
 
         bool Failed(Failure::Step step) const;
         // The subkeys named in failures of that step, in order.
         std::vector<CString> Subkeys(Failure::Step step) const;
-        // False when the key itself could not be read through.
-        bool Walked() const;
     };
 
     // Reads the key afresh and forgets every edit. `rows` are the prefixes

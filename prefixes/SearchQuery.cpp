@@ -1,7 +1,8 @@
 #include "prefixes/SearchQuery.h"
 
-#include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
+
+#include <algorithm>
 
 const CSearchQuery::Replacement CSearchQuery::kReplacements[4] = {
     {" ", "+"}, {"%", "%25"}, {"&", "%26"}, {"+", "%2B"}};
@@ -55,7 +56,13 @@ bool CSearchQuery::IsWebAddress(const char* url)
 
 bool CSearchQuery::IsWebAddress(const std::wstring& url)
 {
-    // Schemes are case-blind: HTTP:// is a web address too.
-    return Tessaly::StartsWithIgnoringCase(url, L"http://") ||
-           Tessaly::StartsWithIgnoringCase(url, L"https://");
+    // Schemes are ASCII and case-blind: HTTP:// is a web address too, and no
+    // other letter that some case table folds to an ASCII one is.
+    auto startsWith = [&](const std::wstring& scheme) {
+        return url.size() >= scheme.size() &&
+               std::equal(scheme.begin(), scheme.end(), url.begin(), [](wchar_t expected, wchar_t c) {
+                   return c == expected || (expected >= L'a' && expected <= L'z' && c == expected - L'a' + L'A');
+               });
+    };
+    return startsWith(L"http://") || startsWith(L"https://");
 }

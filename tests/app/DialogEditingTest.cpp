@@ -247,7 +247,7 @@ TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
         }
         EXPECT_EQ(RowsWithUrls(hosts[0].List()), RowsWithUrls(hosts[1].List()));
         for (int row = 0; row < tables[0].GetItemCount(); ++row)
-            EXPECT_EQ(tables[0].FindPrefix(tables[0].GetItemText(row, 0)), row) << row;
+            EXPECT_EQ(tables[0].FindPrefix(tables[0].GetRow(row).prefix), row) << row;
         for (FlaggedTable& table : tables)
             table.Detach();
     }
@@ -282,7 +282,7 @@ TEST_F(MainDialog, TheRowIndexFollowsTheControlThroughEveryOperation)
                 table.AddOrUpdatePrefix(name.c_str(), url.c_str());
                 int row = table.FindPrefix(UpperCasePrefix(name.c_str()));
                 EXPECT_EQ(table.GetItemCount(), count + (had ? 0 : 1)) << name;
-                EXPECT_STREQ(table.GetItemText(row, 1), url.c_str()) << name;
+                EXPECT_STREQ(table.GetRow(row).url, url.c_str()) << name;
             };
             switch (std::rand() % 3) {
             case 0: addAgain(); break;
@@ -290,12 +290,12 @@ TEST_F(MainDialog, TheRowIndexFollowsTheControlThroughEveryOperation)
             default: table.RemovePrefix(name.c_str()); break;
             }
             for (int row = 0; row < table.GetItemCount(); ++row)
-                EXPECT_EQ(table.FindPrefix(table.GetItemText(row, 0)), row)
+                EXPECT_EQ(table.FindPrefix(table.GetRow(row).prefix), row)
                     << "round " << round << ", step " << step;
             for (const std::string& prefix : pool) {
                 int row = table.FindPrefix(prefix.c_str());
                 if (row != -1) {
-                    EXPECT_STREQ(table.GetItemText(row, 0), prefix.c_str());
+                    EXPECT_STREQ(table.GetRow(row).prefix, prefix.c_str());
                 }
             }
         }

@@ -21,7 +21,7 @@
 // file dialogs, shell and folders of the system as the dialog meets them,
 // recorded or answered here. Modal ones are read from a timer while they run.
 
-inline const char* const kSearchUrl = kSearchUrlPath;
+constexpr const char* kSearchUrl = kSearchUrlPath;
 inline const char kGoogleUrl[] = "http://www.google.com/search?q=%s";
 inline const char kGeneralStart[] = "Use this tool to customize prefixes";
 inline const std::vector<std::string> kDefaults = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE",

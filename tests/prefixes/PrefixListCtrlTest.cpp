@@ -29,7 +29,7 @@ protected:
     {
         std::vector<std::string> prefixes;
         for (int item = 0; item < m_table.GetItemCount(); ++item)
-            prefixes.push_back(static_cast<const char*>(m_table.GetItemText(item, 0)));
+            prefixes.push_back(static_cast<const char*>(m_table.GetRow(item).prefix));
         return prefixes;
     }
 
@@ -91,7 +91,7 @@ TEST_F(PrefixTable, AddingUpperCasesAndSortsWithoutSelecting)
     m_table.AddOrUpdatePrefix("Album", "http://a/%s");
     m_table.AddOrUpdatePrefix("MOVIE", "http://m/%s");
     EXPECT_EQ(Prefixes(), (Strings{"ALBUM", "MOVIE", "NEWS"}));
-    EXPECT_EQ(m_table.GetItemText(2, 1), "http://n/%s");
+    EXPECT_EQ(m_table.GetRow(2).url, "http://n/%s");
     EXPECT_EQ(m_table.GetSelectedCount(), 0);
     EXPECT_TRUE(m_table.IsModified());
 }

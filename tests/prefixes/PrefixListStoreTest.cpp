@@ -72,8 +72,10 @@ TEST_F(PrefixListStore, AnEmptyKeyLoadsCleanlyAndTakesTheDefaults)
     EXPECT_FALSE(m_table.IsModified());
     auto stored = StoredPrefixes();
     EXPECT_EQ(stored.size(), 7u);
-    for (const PrefixRow& row : rows)
+    for (const PrefixRow& row : rows) {
+        EXPECT_EQ(stored[std::string(row.prefix)].url, std::string(row.url)) << row.prefix;
         EXPECT_TRUE(stored[std::string(row.prefix)].hasTheFiveValues) << row.prefix;
+    }
     EXPECT_TRUE(MessageRecorder::Messages().empty());
 }
 

@@ -68,9 +68,12 @@ TEST_F(StoreFaults, EveryFailingCallOfALoadIsSurvived)
     };
     CPrefixStore::Report report;
     auto run = [&] { report = Load(); };
-    auto check = [&](unsigned failAt, LONG) {
-        // One fault passes one subkey over, or stops the walk.
+    auto check = [&](unsigned failAt, LONG fault) {
+        // One fault passes one subkey over, or stops the walk, and is
+        // reported with its error.
         ASSERT_LE(report.failures.size(), 1u) << "call " << failAt;
+        for (const Failure& failure : report.failures)
+            EXPECT_EQ(failure.error, DWORD(fault)) << "call " << failAt;
         EXPECT_EQ(m_store.WasLoadClean(), report.failures.empty()) << "call " << failAt;
 
         // A save of every row edited leaves every prefix the load did not
@@ -82,7 +85,8 @@ TEST_F(StoreFaults, EveryFailingCallOfALoadIsSurvived)
         auto stored = StoredPrefixes();
         for (const auto& row : original) {
             bool wasShown = shown.count(row.first) != 0;
-            EXPECT_EQ(stored[row.first].url, row.second + (wasShown ? "#" : "")) << row.first << " call " << failAt;
+            EXPECT_EQ(stored[row.first].url, row.second + (wasShown ? "#" : ""))
+                << row.first << " call " << failAt;
             EXPECT_EQ(stored[row.first].hasTheFiveValues, wasShown) << row.first << " call " << failAt;
         }
     };

@@ -1,8 +1,5 @@
 #include "tests/support/SearchUrlKey.h"
 
-#include "prefixes/PrefixStore.h"
-
-const char* const kSearchUrlPath = CPrefixStore::kKeyPath;
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "prefixes/PrefixStore.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -10,7 +12,7 @@
 // and read it back. Reads go through the registry's Unicode functions, so
 // every name and text here is exactly what is stored, as UTF-8, whatever
 // the process code page.
-extern const char* const kSearchUrlPath;
+constexpr const char* kSearchUrlPath = CPrefixStore::kKeyPath;
 
 std::string PrefixPath(const std::string& name);
 
