@@ -11,6 +11,8 @@
 #include "tests/support/SearchUrlKey.h"
 
 #include <functional>
+#include <iterator>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -23,67 +25,40 @@ const char kDeleteFailed[] = "Could not delete in the registry.";
 const char kAddFailed[] = "Could not add keys to the registry.";
 const std::string kKeptIntro = "\n\nThese prefixes could not be shown and are kept as they are: ";
 
-class PrefixListStore : public RegistryTest {
-protected:
-    PrefixListStore()
-    {
-        m_table.Attach(m_host.List());
-        m_table.InitColumns();
-    }
-    ~PrefixListStore() override { m_table.Detach(); }
+void Store(const std::vector<std::string>& names, const char* url = "http://x/%s")
+{
+    CreateTestKey(kSearchUrlPath);
+    for (const std::string& name : names)
+        StorePrefix(name, url);
+}
 
-    static void Store(const std::vector<std::string>& names, const char* url = "http://x/%s")
-    {
-        CreateTestKey(kSearchUrlPath);
-        for (const std::string& name : names)
-            CreateTestKey(PrefixPath(name).c_str(), url);
+// The defaults the dialog shows are its catalogue's, and saved whole.
+void ExpectTheDefaultsStored()
+{
+    const std::pair<const char*, const char*> defaults[] = {
+        {"ALBUM", "Music: All Music Guide - Album"}, {"ARTIST", "Music: All Music Guide - Artist"},
+        {"GOOGLE", "Web Search: Google"},            {"IMAGE", "Images: Google Images"},
+        {"MOVIE", "Movies: Internet Movie Database"}, {"NEWS", "News: Google - News"},
+        {"USENET", "Usenet Groups: Google - Groups"}};
+    CSearchUrlCatalog catalog;
+    auto stored = StoredPrefixes();
+    EXPECT_EQ(stored.size(), std::size(defaults));
+    for (const auto& entry : defaults) {
+        EXPECT_EQ(stored[entry.first].url, std::string(catalog.Lookup(entry.second))) << entry.first;
+        EXPECT_TRUE(stored[entry.first].hasTheFiveValues) << entry.first;
     }
+}
 
-    ListViewHost m_host;
-    CPrefixListCtrl m_table;
-    MessageRecorder m_messages;
-};
+using PrefixListStore = RegistryTest;
 
 } // namespace
 
-TEST_F(PrefixListStore, AnEmptyKeyLoadsCleanlyAndTakesTheDefaults)
-{
-    CreateTestKey(kSearchUrlPath);
-    m_table.LoadPrefixes();
-    EXPECT_TRUE(m_table.WasLoadClean());
-    EXPECT_EQ(m_table.GetItemCount(), 0);
-
-    m_table.AddDefaultPrefixes();
-    EXPECT_TRUE(m_table.IsModified());
-    CSearchUrlCatalog catalog;
-    const char* const labels[] = {"Music: All Music Guide - Album", "Music: All Music Guide - Artist",
-                                  "Web Search: Google", "Images: Google Images",
-                                  "Movies: Internet Movie Database", "News: Google - News",
-                                  "Usenet Groups: Google - Groups"};
-    const Strings prefixes = {"ALBUM", "ARTIST", "GOOGLE", "IMAGE", "MOVIE", "NEWS", "USENET"};
-    std::vector<PrefixRow> rows = m_table.GetRows();
-    ASSERT_EQ(rows.size(), prefixes.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(std::string(rows[i].prefix), prefixes[i]);
-        EXPECT_EQ(rows[i].url, catalog.Lookup(labels[i])) << prefixes[i];
-    }
-
-    EXPECT_TRUE(m_table.SavePrefixes());
-    EXPECT_FALSE(m_table.IsModified());
-    auto stored = StoredPrefixes();
-    EXPECT_EQ(stored.size(), 7u);
-    for (const PrefixRow& row : rows) {
-        EXPECT_EQ(stored[std::string(row.prefix)].url, std::string(row.url)) << row.prefix;
-        EXPECT_TRUE(stored[std::string(row.prefix)].hasTheFiveValues) << row.prefix;
-    }
-    EXPECT_TRUE(MessageRecorder::Messages().empty());
-}
-
 // One message for each kind of failure, in the order of the steps, with
-// the subkeys kept named (ten, then a count); the flag says whether the
-// key holds the table.
+// the subkeys kept named (ten, then a count), and none without one; the
+// flag says whether the key holds the table.
 TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
 {
+    MessageRecorder messages;
     Strings unread;
     for (int i = 1; i <= 11; ++i)
         unread.push_back("N" + std::to_string(100 + i).substr(1));
@@ -93,27 +68,38 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
         std::function<void(CPrefixListCtrl&)> act;
         Strings messages;
         bool modified;
+        bool clean;
     } cases[] = {
+        {"an empty key, the defaults saved", [] { Store({}); },
+         [](CPrefixListCtrl& table) {
+             table.LoadPrefixes();
+             EXPECT_EQ(table.GetItemCount(), 0);
+             table.AddDefaultPrefixes();
+             EXPECT_TRUE(table.IsModified());
+             EXPECT_TRUE(table.SavePrefixes());
+             ExpectTheDefaultsStored();
+         },
+         {}, false, true},
         {"a missing key", [] {}, [](CPrefixListCtrl& table) { table.LoadPrefixes(); },
-         {kReadFailed}, false},
+         {kReadFailed}, false, false},
         {"then a save there", [] {},
          [](CPrefixListCtrl& table) {
              table.LoadPrefixes();
              table.AddDefaultPrefixes();
              table.SavePrefixes();
          },
-         {kReadFailed, kAddFailed}, true},
+         {kReadFailed, kAddFailed}, true, false},
         {"subkeys passed over", [&] { Store(unread, nullptr); Store({"A"}); },
          [](CPrefixListCtrl& table) { table.LoadPrefixes(); },
          {kReadFailed + kKeptIntro + "N01, N02, N03, N04, N05, N06, N07, N08, N09, N10 and 1 more"},
-         false},
+         false, false},
         {"a walk cut short", [] { Store({"A", "B"}); },
          [](CPrefixListCtrl& table) {
              RegistryCallLayer calls;
              calls.FailNthCallTo("RegEnumKeyExA", 2, ERROR_ACCESS_DENIED);
              table.LoadPrefixes();
          },
-         {kReadFailed}, true},
+         {kReadFailed}, true, false},
         {"rows over subkeys passed over, a subkey not deleted",
          [&] { Store({"N01", "N02"}, nullptr); Store({"A", "B", "C"}); },
          [](CPrefixListCtrl& table) {
@@ -128,7 +114,7 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
              table.SavePrefixes();
          },
          {kReadFailed + kKeptIntro + "N01, N02", kAddFailed + kKeptIntro + "N01, N02", kDeleteFailed},
-         true},
+         true, false},
     };
     for (const Case& c : cases) {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrlPath);
@@ -146,7 +132,7 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
             EXPECT_EQ(message.owner, host.List()) << c.what;
         }
         EXPECT_EQ(table.IsModified(), c.modified) << c.what;
-        EXPECT_FALSE(table.WasLoadClean()) << c.what;
+        EXPECT_EQ(table.WasLoadClean(), c.clean) << c.what;
         table.Detach();
     }
     EXPECT_EQ(StoredPrefixes().count("NEW"), 1u);  // the rest of the save went on

@@ -30,7 +30,7 @@ TEST_F(PrefixStore, NamesAreUpperCasedAndTextsKeptAsStored)
 {
     StorePrefix("google", "http://www.google.com/search?q=%s");
     StorePrefix("EMPTY", "");
-    CreateTestKey(PrefixPath("PATH").c_str());
+    StorePrefix("PATH", nullptr);
     const wchar_t expandable[] = L"http://%HOST%/?q=%s";
     ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath("PATH")).c_str(), L"", REG_EXPAND_SZ,
                       expandable, sizeof expandable);
@@ -100,7 +100,7 @@ TEST_F(PrefixStore, ASaveCostsWhatItsEditsCostWhateverTheKeyHolds)
 // seen.
 TEST_F(PrefixStore, UnreadableSubkeysAreSkippedReportedAndNeverWrittenOver)
 {
-    CreateTestKey(PrefixPath("NOURL").c_str());
+    StorePrefix("NOURL", nullptr);
     StoreNumberAsUrl("NUMBER");
     StoreNumberAsUrl("TAKEN");
     StorePrefix("ALPHA", "http://a/%s");

@@ -4,19 +4,6 @@
 
 #include <algorithm>
 
-void StoreTest::StorePrefix(const std::string& name, const char* url)
-{
-    CreateTestKey(PrefixPath(name).c_str(), url);
-}
-
-void StoreTest::StoreNumberAsUrl(const std::string& name)
-{
-    CreateTestKey(PrefixPath(name).c_str());
-    DWORD number = 42;
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath(name)).c_str(), L"", REG_DWORD, &number,
-                      sizeof number);
-}
-
 CPrefixStore::Report StoreTest::Load()
 {
     m_store = CPrefixStore();

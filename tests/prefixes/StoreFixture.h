@@ -19,10 +19,6 @@ protected:
     using Rows = std::map<std::string, std::string>;  // UTF-8, by prefix
     using Failure = CPrefixStore::Failure;
 
-    static void StorePrefix(const std::string& name, const char* url);
-    // A prefix whose default value is a number, which no row can show.
-    static void StoreNumberAsUrl(const std::string& name);
-
     // A fresh store, as a new dialog's, that loads the key.
     CPrefixStore::Report Load();
     void Set(const char* prefix, const char* url);

@@ -1,20 +1,10 @@
 #include "registry/ProcessCodePage.h"
 
+#include "tests/support/SearchUrlKey.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-namespace {
-
-std::wstring SystemWiden(const std::string& text, UINT codePage)
-{
-    std::wstring wide(text.size() * 2 + 1, L'\0');
-    int length = ::MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    wide.resize(length > 0 ? static_cast<size_t>(length) - 1 : 0);  // without the terminator
-    return wide;
-}
-
-} // namespace
 
 // ASCII is converted without the system; every code page must still give
 // what the system gives, and a NUL within a wide text must still end the
@@ -27,7 +17,7 @@ TEST(ProcessCodePage, ConversionsGiveWhatTheSystemGives)
     const std::string texts[] = {ascii, "caf\xE9", "\x83\x5C", "a\xC3\xA9"};  // 1252, 932 and UTF-8 bytes
     for (UINT codePage : {UINT(CP_ACP), UINT(CP_UTF8), 1252u, 932u}) {
         for (const std::string& text : texts) {
-            std::wstring wide = SystemWiden(text, codePage == CP_ACP ? ::GetACP() : codePage);
+            std::wstring wide = Convert(codePage, text.c_str());
             EXPECT_EQ(Tessaly::Widen(text.c_str(), codePage), wide) << codePage << " " << text;
             std::string narrow;
             EXPECT_TRUE(Tessaly::NarrowExactly(wide, narrow, codePage)) << codePage << " " << text;

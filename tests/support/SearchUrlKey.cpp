@@ -1,16 +1,8 @@
 #include "tests/support/SearchUrlKey.h"
 
+#include "tests/support/ScratchRegistry.h"
 
 namespace {
-
-std::wstring Convert(UINT codePage, const char* text)
-{
-    int length = ::MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text, -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
 
 std::string ReadText(HKEY key, const wchar_t* name, DWORD* type)
 {
@@ -54,6 +46,15 @@ HKEY OpenSearchUrl()
 
 } // namespace
 
+std::wstring Convert(UINT codePage, const char* text)
+{
+    int length = ::MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text, -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
 std::wstring Wide(const std::string& utf8)
 {
     return Convert(CP_UTF8, utf8.c_str());
@@ -76,6 +77,19 @@ std::string Utf8FromProcessCodePage(const char* text)
 std::string PrefixPath(const std::string& name)
 {
     return std::string(kSearchUrlPath) + "\\" + name;
+}
+
+void StorePrefix(const std::string& name, const char* url)
+{
+    CreateTestKey(PrefixPath(name).c_str(), url);
+}
+
+void StoreNumberAsUrl(const std::string& name)
+{
+    StorePrefix(name, nullptr);
+    DWORD number = 42;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath(name)).c_str(), L"", REG_DWORD, &number,
+                      sizeof number);
 }
 
 std::vector<std::string> StoredNames()

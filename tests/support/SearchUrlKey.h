@@ -15,6 +15,10 @@
 constexpr const char* kSearchUrlPath = CPrefixStore::kKeyPath;
 
 std::string PrefixPath(const std::string& name);
+// A prefix subkey as another program stores it: its URL alone (none when
+// null), or a number where the URL should be, which no row can show.
+void StorePrefix(const std::string& name, const char* url);
+void StoreNumberAsUrl(const std::string& name);
 
 struct StoredPrefix {
     DWORD valueCount = 0;
@@ -34,6 +38,8 @@ std::vector<std::string> StoredNames();
 
 // Between UTF-8 and the registry's UTF-16, and from the process code page
 // to UTF-8 (for texts the program holds).
+// A narrow text as the system widens it from `codePage`.
+std::wstring Convert(UINT codePage, const char* text);
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
 std::string Utf8FromProcessCodePage(const char* text);
