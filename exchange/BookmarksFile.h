@@ -8,9 +8,11 @@
 #include <windows.h>
 
 // Search prefixes as keyword bookmarks in the Netscape bookmarks file that
-// Firefox imports (Bookmarks, Import from HTML) and every browser exports:
-// a bookmark's SHORTCUTURL is its keyword, and a %s in its address takes
-// the query. Plain entries in and out, texts in the process code page.
+// every browser exports and Chrome, Edge and Firefox import through their
+// bookmarks import: a bookmark's SHORTCUTURL is its keyword, and a %s in
+// its address takes the query. Chromium makes each such bookmark a site
+// search; a browser skips a keyword it already has. Plain entries in and
+// out, texts in the process code page.
 class CBookmarksFile {
 public:
     void Add(const char* prefix, const char* url);

@@ -245,7 +245,7 @@ press shift+F10
 press e                  # Export...
 focus_dialog "Save As"
 press Tab                # the type of file
-press Down               # Bookmarks for Firefox (*.html)
+press Down               # Bookmarks for browsers (*.html)
 press shift+Tab
 press ctrl+a
 type_text 'C:\quillory-firefox'
