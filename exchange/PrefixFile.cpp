@@ -21,9 +21,11 @@ std::wstring Quoted(const std::wstring& text)
     return quoted + L'"';
 }
 
+} // namespace
+
 // A line break cannot stand between quotes; the Registry Editor writes such
 // a text as the bytes of the string, terminator included.
-std::wstring StringData(const std::wstring& text)
+std::wstring CPrefixFile::StringData(const std::wstring& text)
 {
     if (text.find_first_of(L"\r\n") == std::wstring::npos)
         return Quoted(text);
@@ -41,7 +43,13 @@ std::wstring StringData(const std::wstring& text)
     return data;
 }
 
-} // namespace
+std::string CPrefixFile::FileBytes(const std::wstring& sections)
+{
+    const std::wstring text = std::wstring(CRegFileParser::kVersion5) + L"\r\n\r\n" + sections;
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return bytes;
+}
 
 void CPrefixFile::Add(const char* prefix, const char* url)
 {
@@ -52,7 +60,7 @@ std::string CPrefixFile::Format() const
 {
     const std::wstring keyStart = std::wstring(L"[") + CRegFileParser::kCurrentUser + L"\\" +
                                   CRegFileParser::SearchUrlPath() + L"\\";
-    std::wstring text = std::wstring(CRegFileParser::kVersion5) + L"\r\n\r\n";
+    std::wstring text;
     for (const Entry& entry : m_entries) {
         text += keyStart + Widen(entry.prefix) + L"]\r\n";
         for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(entry.url)) {
@@ -61,9 +69,7 @@ std::string CPrefixFile::Format() const
         }
         text += L"\r\n";
     }
-    std::string bytes = "\xFF\xFE";
-    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-    return bytes;
+    return FileBytes(text);
 }
 
 bool CPrefixFile::Parse(const std::string& bytes)

@@ -37,6 +37,12 @@ public:
     // error that stopped the read.
     DWORD Load(const char* path);
 
+    // As the Registry Editor writes them, for the program's other .reg files
+    // too: a text as a value's data, and a file's bytes from its sections
+    // (each ending in an empty line).
+    static std::wstring StringData(const std::wstring& text);
+    static std::string FileBytes(const std::wstring& sections);
+
 private:
     std::vector<Entry> m_entries;
     int m_skipped = 0;
