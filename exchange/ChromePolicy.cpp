@@ -1,0 +1,101 @@
+#include "exchange/ChromePolicy.h"
+
+#include "exchange/ByteFile.h"
+#include "exchange/KeywordUrl.h"
+#include "exchange/PrefixFile.h"
+#include "exchange/TextEncoding.h"
+#include "registry/IgnoringCase.h"
+#include "registry/ProcessCodePage.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+const char kPolicy[] = "SiteSearchSettings";
+
+// The same on every machine: the invariant mapping, not that of the user's
+// language (in Turkish, I lowers to a dotless i).
+std::wstring LowerCase(const std::wstring& text)
+{
+    std::wstring lower = text;
+    if (!lower.empty())
+        ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.c_str(), static_cast<int>(text.size()),
+                        &lower[0], static_cast<int>(lower.size()), nullptr, nullptr, 0);
+    return lower;
+}
+
+std::wstring WithSearchTerms(std::wstring url)
+{
+    for (size_t at = url.find(L"%s"); at != std::wstring::npos; at = url.find(L"%s", at))
+        url.replace(at, 2, L"{searchTerms}");
+    return url;
+}
+
+bool IsJsonName(const char* path)
+{
+    const size_t length = std::strlen(path);
+    return length >= 5 && Tessaly::EqualIgnoringCase(path + length - 5, ".json");
+}
+
+} // namespace
+
+CChromePolicy::CChromePolicy(bool allowUserOverride) : m_allowUserOverride(allowUserOverride)
+{
+}
+
+CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
+{
+    const std::wstring name = Tessaly::Widen(prefix);
+    const std::wstring address = Tessaly::Widen(url);
+    if (!CKeywordUrl::IsTypableKeyword(name))
+        return kSpace;
+    if (name[0] == L'@')
+        return kAtSign;
+    if (address.find(L"%s") == std::wstring::npos)
+        return kNoQuery;
+    Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(WithSearchTerms(address))};
+    if (std::any_of(m_entries.begin(), m_entries.end(),
+                    [&](const Entry& earlier) { return earlier.shortcut == entry.shortcut; }))
+        return kDuplicate;
+    if (m_entries.size() >= kMaxEntries)
+        return kTooMany;
+    m_entries.push_back(std::move(entry));
+    return kAdded;
+}
+
+// The list alone, compact, for the .reg value; or the policy object,
+// indented, for a JSON file. Text that is no UTF-8 would come out replaced
+// rather than throw, though conversion leaves none.
+std::string CChromePolicy::Dump(bool policyObject) const
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Entry& entry : m_entries)
+        list.push_back({{"name", entry.name},
+                        {"shortcut", entry.shortcut},
+                        {"url", entry.url},
+                        {"allow_user_override", m_allowUserOverride}});
+    const nlohmann::ordered_json value = policyObject ? nlohmann::ordered_json{{kPolicy, std::move(list)}} : list;
+    return value.dump(policyObject ? 2 : -1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+std::string CChromePolicy::FormatReg() const
+{
+    const std::wstring section = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Google\\Chrome]\r\n\"" +
+                                 Tessaly::Widen(kPolicy) + L"\"=" +
+                                 CPrefixFile::StringData(WideFromUtf8(Dump(false))) + L"\r\n\r\n";
+    return CPrefixFile::FileBytes(section);
+}
+
+std::string CChromePolicy::FormatJson() const
+{
+    return Dump(true) + "\n";
+}
+
+DWORD CChromePolicy::Save(const char* path) const
+{
+    return CByteFile::Write(path, IsJsonName(path) ? FormatJson() : FormatReg());
+}
