@@ -4,14 +4,13 @@
 #include "app/ImportCandidates.h"
 #include "exchange/BookmarksFile.h"
 #include "exchange/ByteFile.h"
+#include "exchange/FileName.h"
 #include "exchange/PrefixFile.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "framework/FileDialog.h"
 #include "framework/KnownFolder.h"
 #include "prefixes/PrefixListCtrl.h"
-#include "registry/IgnoringCase.h"
-#include "registry/Win32Exception.h"
 #include "res/resource.h"
 
 #include <utility>
@@ -27,23 +26,7 @@ const char kExportName[] = "SearchUrl";
 // write, with the system's words for why.
 std::string FileErrorText(UINT id, const std::string& path, DWORD error)
 {
-    const std::string why = error == ERROR_FILE_TOO_LARGE ? std::string(LoadText(IDS_FILE_TOO_LARGE))
-                                                          : Tessaly::CWin32Exception::ErrorText(error);
-    return FormattedText(id, path.c_str(), why.c_str());
-}
-
-// The file name's extension, with its dot; empty when it has none.
-std::string Extension(const std::string& path)
-{
-    size_t dot = path.find_last_of(".\\/");
-    return dot == std::string::npos || path[dot] != '.' ? std::string() : path.substr(dot);
-}
-
-bool IsHtmlName(const std::string& path)
-{
-    const std::string extension = Extension(path);
-    return Tessaly::EqualIgnoringCase(extension.c_str(), ".html") ||
-           Tessaly::EqualIgnoringCase(extension.c_str(), ".htm");
+    return FormattedText(id, path.c_str(), CByteFile::ErrorText(error).c_str());
 }
 
 // A .reg or bookmarks file read into the table: false when the bytes are
@@ -92,7 +75,7 @@ void CExchangeCommands::Import()
         ShowMessage(FileErrorText(IDS_COULD_NOT_READ_FILE, path, error), MB_ICONERROR);
         return;
     }
-    bool bookmarks = CBookmarksFile::IsBookmarksFile(bytes) || IsHtmlName(path);
+    bool bookmarks = CBookmarksFile::IsBookmarksFile(bytes) || CFileName::IsHtml(path);
     int imported = 0, skipped = 0;
     if (bookmarks ? !ImportInto<CBookmarksFile>(m_table, bytes, imported, skipped)
                   : !ImportInto<CPrefixFile>(m_table, bytes, imported, skipped)) {
@@ -116,8 +99,8 @@ void CExchangeCommands::Export()
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     // A name that says what it holds is taken at its word; otherwise the type.
-    bool bookmarks = IsHtmlName(path) || (!Tessaly::EqualIgnoringCase(Extension(path).c_str(), ".reg") &&
-                                          dialog.GetFilterIndex() == kBookmarksType);
+    bool bookmarks = CFileName::IsHtml(path) ||
+                     (!CFileName::HasExtension(path, ".reg") && dialog.GetFilterIndex() == kBookmarksType);
     DWORD error = bookmarks ? ExportFrom<CBookmarksFile>(m_table, path)
                             : ExportFrom<CPrefixFile>(m_table, path);
     if (error != 0)

@@ -1,6 +1,5 @@
 #include "app/ImportCandidates.h"
 
-#include "framework/ListCtrl.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "registry/ProcessCodePage.h"
@@ -31,6 +30,13 @@ const LeftOutText kLeftOut[] = {
 } // namespace
 
 CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table)
+    : CImportCandidates(std::move(found), [&table](const CString& prefix, const CString& url) {
+          return table.FindPrefix(prefix) == -1 || table.GetUrl(prefix) != url;
+      })
+{
+}
+
+CImportCandidates::CImportCandidates(CFoundShortcuts found, const Changes& changes)
     : m_found(std::move(found))
 {
     std::set<std::string> seen;
@@ -41,8 +47,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtr
             continue;
         }
         bool first = seen.insert(static_cast<const char*>(prefix)).second;
-        bool changes = table.FindPrefix(prefix) == -1 || table.GetUrl(prefix) != shortcut.url;
-        m_rows.push_back({prefix, shortcut.url, shortcut.source, first && changes});
+        m_rows.push_back({prefix, shortcut.url, shortcut.source, first && changes(prefix, shortcut.url)});
     }
     std::vector<std::wstring> names;
     for (const Row& row : m_rows)
@@ -50,7 +55,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtr
     std::vector<size_t> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-        return CListCtrl::CompareInOrder(names[left], names[right]) < 0;
+        return CompareInListOrder(names[left], names[right]) < 0;
     });
     std::vector<Row> sorted;
     sorted.reserve(m_rows.size());
@@ -59,7 +64,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtr
     m_rows.swap(sorted);
 }
 
-std::string CImportCandidates::Summary() const
+std::string CImportCandidates::Summary(bool withUnread) const
 {
     std::string text;
     if (m_rows.empty()) {
@@ -76,7 +81,8 @@ std::string CImportCandidates::Summary() const
     }
     if (!leftOut.empty())
         text += (text.empty() ? "" : " ") + FormattedText(IDS_NOT_SHOWN, leftOut.c_str());
-    for (const CFoundShortcuts::Unread& unread : m_found.UnreadProfiles())
+    for (const CFoundShortcuts::Unread& unread : withUnread ? m_found.UnreadProfiles()
+                                                            : std::vector<CFoundShortcuts::Unread>())
         text += (text.empty() ? "" : " ") +
                 FormattedText(IDS_COULD_NOT_READ_PROFILE, unread.source, unread.reason);
     return text;

@@ -2,6 +2,7 @@
 
 #include "exchange/FoundShortcuts.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,17 @@ public:
         bool checked;
     };
 
+    // Whether a row would add its prefix or change the prefix's URL.
+    using Changes = std::function<bool(const CString& prefix, const CString& url)>;
+
     CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table);
+    CImportCandidates(CFoundShortcuts found, const Changes& changes);
 
     // By prefix, and for one prefix in the order found.
     const std::vector<Row>& Rows() const { return m_rows; }
-    // What was left out and which profiles could not be read; or that
-    // nothing was found, and where it was looked for.
-    std::string Summary() const;
+    // What was left out and, unless told not to, which profiles could not
+    // be read; or that nothing was found, and where it was looked for.
+    std::string Summary(bool withUnread = true) const;
 
 private:
     std::vector<Row> m_rows;

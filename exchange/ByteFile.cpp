@@ -1,7 +1,10 @@
 #include "exchange/ByteFile.h"
 
 #include "exchange/FileHandle.h"
+#include "framework/String.h"
 #include "registry/ProcessCodePage.h"
+#include "registry/Win32Exception.h"
+#include "res/resource.h"
 
 DWORD CByteFile::Read(const char* path, std::string& bytes)
 {
@@ -51,4 +54,10 @@ DWORD CByteFile::Write(const char* path, const std::string& bytes)
     file.Close();
     ::DeleteFileA(temporary.c_str());
     return error != 0 ? error : ERROR_WRITE_FAULT;
+}
+
+std::string CByteFile::ErrorText(DWORD error)
+{
+    return error == ERROR_FILE_TOO_LARGE ? std::string(LoadText(IDS_FILE_TOO_LARGE))
+                                         : Tessaly::CWin32Exception::ErrorText(error);
 }

@@ -17,4 +17,7 @@ public:
     // Writes a temporary file beside `path` and then puts it in its place,
     // so that a failure leaves no part of a file behind. 0 or the error.
     static DWORD Write(const char* path, const std::string& bytes);
+    // Why a read or write failed, for a person: the system's words, or that
+    // the file is over the size a read takes.
+    static std::string ErrorText(DWORD error);
 };

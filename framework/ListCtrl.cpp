@@ -130,5 +130,5 @@ bool CListCtrl::DeleteItem(int item)
 
 int CListCtrl::CompareInOrder(const std::wstring& left, const std::wstring& right)
 {
-    return ::lstrcmpW(left.c_str(), right.c_str());
+    return CompareInListOrder(left, right);
 }

@@ -85,6 +85,11 @@ std::string Counted(int count, UINT one, UINT many)
     return FormattedText(count == 1 ? one : many, std::to_string(count).c_str());
 }
 
+int CompareInListOrder(const std::wstring& left, const std::wstring& right)
+{
+    return ::lstrcmpW(left.c_str(), right.c_str());
+}
+
 void CString::MakeUnique()
 {
     if (!m_data)

@@ -56,3 +56,7 @@ std::string FormattedText(UINT id, const char* insert1, const char* insert2 = nu
 // A count with its noun ("1 prefix", "2 prefixes"): the string `one` for 1,
 // otherwise `many` with the number for its %1.
 std::string Counted(int count, UINT one, UINT many);
+
+// The order of a sorted list view, which compares texts as lstrcmpW does:
+// less than, equal to or greater than 0.
+int CompareInListOrder(const std::wstring& left, const std::wstring& right);
