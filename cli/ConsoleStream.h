@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+// One of the program's standard streams: to a console as Unicode, so that
+// every name shows as it is, and to a pipe or file as UTF-8 without a
+// byte-order mark, which scripts and other programs read.
+class CConsoleStream {
+public:
+    explicit CConsoleStream(DWORD stdHandle);
+
+    void Write(const std::wstring& text) const;
+    // A line in the process code page, with Windows' line end.
+    void WriteLine(const std::string& text) const;
+
+private:
+    HANDLE m_handle;
+    bool m_console;
+};

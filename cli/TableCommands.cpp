@@ -1,0 +1,127 @@
+#include "cli/TableCommands.h"
+
+#include "cli/CommandLine.h"
+#include "cli/Outcome.h"
+#include "exchange/BookmarksFile.h"
+#include "exchange/PrefixFile.h"
+#include "prefixes/PrefixTable.h"
+#include "registry/ProcessCodePage.h"
+#include "res/resource.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+using Tessaly::Widen;
+using Row = CPrefixTable::Row;
+
+namespace {
+
+// Aligned columns under the list's headings, for a person to read.
+std::wstring TextList(const std::vector<Row>& rows)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> lines = {
+        {Widen(LoadText(IDS_COLUMN_PREFIX)), Widen(LoadText(IDS_COLUMN_URL))}};
+    for (const Row& row : rows)
+        lines.push_back({Widen(row.prefix), Widen(row.url)});
+    size_t width = 0;
+    for (const auto& line : lines)
+        width = std::max(width, line.first.size());
+    std::wstring text;
+    for (const auto& line : lines)
+        text += line.first + std::wstring(width - line.first.size() + 2, L' ') + line.second + L"\r\n";
+    return text;
+}
+
+// An array of {"prefix", "url"} objects, as PowerShell's ConvertFrom-Json
+// and every other JSON reader take it.
+std::wstring JsonList(const std::vector<Row>& rows)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Row& row : rows) {
+        list.push_back({{"prefix", Tessaly::Narrow(Widen(row.prefix), CP_UTF8)},
+                        {"url", Tessaly::Narrow(Widen(row.url), CP_UTF8)}});
+    }
+    const std::string text = list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    return Widen(text.c_str(), CP_UTF8) + L"\r\n";
+}
+
+// The file an export writes, as text.
+template <class File>
+std::string FileFormat(const std::vector<Row>& rows)
+{
+    File file;
+    for (const Row& row : rows)
+        file.Add(row.prefix, row.url);
+    return file.Format();
+}
+
+std::wstring RegList(const std::vector<Row>& rows)
+{
+    const std::string bytes = FileFormat<CPrefixFile>(rows);  // UTF-16LE after its byte-order mark
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+}
+
+std::wstring HtmlList(const std::vector<Row>& rows)
+{
+    return Widen(FileFormat<CBookmarksFile>(rows).c_str(), CP_UTF8);
+}
+
+// The key read into the table; false, with the failure told, when it could
+// not be read through.
+bool Load(CPrefixTable& table, COutcome& outcome)
+{
+    return outcome.Report(table.Load());
+}
+
+} // namespace
+
+void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
+{
+    const struct {
+        const char* name;
+        std::wstring (*format)(const std::vector<Row>&);
+    } kFormats[] = {{"text", TextList}, {"reg", RegList}, {"html", HtmlList}, {"json", JsonList}};
+    const std::string format = line.Has("--format") ? line.Value("--format") : "text";
+    auto found = std::find_if(std::begin(kFormats), std::end(kFormats),
+                              [&](const auto& known) { return format == known.name; });
+    if (found == std::end(kFormats)) {
+        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_BAD_VALUE, "--format", format.c_str()));
+        return;
+    }
+    CPrefixTable table;
+    if (Load(table, outcome))
+        outcome.Out().Write(found->format(table.GetRows()));
+}
+
+void CTableCommands::Add(const CCommandLine& line, COutcome& outcome)
+{
+    CPrefixTable table;
+    if (!Load(table, outcome))
+        return;
+    const std::vector<std::string>& words = line.Operands();
+    outcome.Refused(table.AddOrUpdatePrefix(words[0].c_str(), words[1].c_str()), words[0].c_str());
+    outcome.Report(table.Save());
+}
+
+void CTableCommands::Remove(const CCommandLine& line, COutcome& outcome)
+{
+    CPrefixTable table;
+    if (!Load(table, outcome))
+        return;
+    for (const std::string& prefix : line.Operands())
+        outcome.Refused(table.RemovePrefix(prefix.c_str()), prefix.c_str());
+    outcome.Report(table.Save());
+}
+
+void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
+{
+    CPrefixTable table;
+    if (!Load(table, outcome))
+        return;
+    const std::vector<std::string>& words = line.Operands();
+    CPrefixTable::Result result = table.RenamePrefix(words[0].c_str(), words[1].c_str());
+    outcome.Refused(result, (result == CPrefixTable::kNoSuchPrefix ? words[0] : words[1]).c_str());
+    outcome.Report(table.Save());
+}
