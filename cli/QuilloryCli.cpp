@@ -1,108 +1,13 @@
 // quillory-cli: the search prefixes from the command line, over the same
 // store and rules as the dialog, for scripts and administrators.
 
+#include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
-#include "cli/TableCommands.h"
-#include "cli/TransferCommands.h"
 #include "res/resource.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
-
-namespace {
-
-struct Command {
-    const char* name;
-    size_t fewest;  // operands
-    size_t most;
-    const char* options;
-    void (*run)(const CCommandLine&, COutcome&);
-    UINT help;  // its first line shows how it is called
-};
-const size_t kAny = static_cast<size_t>(-1);
-const Command kCommands[] = {
-    {"list", 0, 0, "--format=", CTableCommands::List, IDS_CLI_HELP_LIST},
-    {"add", 2, 2, "", CTableCommands::Add, IDS_CLI_HELP_ADD},
-    {"remove", 1, kAny, "", CTableCommands::Remove, IDS_CLI_HELP_REMOVE},
-    {"rename", 2, 2, "", CTableCommands::Rename, IDS_CLI_HELP_RENAME},
-    {"import", 1, 1, "--replace --dry-run", CTransferCommands::Import, IDS_CLI_HELP_IMPORT},
-    {"import-browser", 0, 0, "--from= --dry-run", CTransferCommands::ImportBrowser, IDS_CLI_HELP_IMPORT_BROWSER},
-    {"export", 1, 1, "--format= --locked", CTransferCommands::Export, IDS_CLI_HELP_EXPORT},
-};
-
-const Command* FindCommand(const std::string& name)
-{
-    auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
-                              [&](const Command& command) { return name == command.name; });
-    return found == std::end(kCommands) ? nullptr : found;
-}
-
-std::string FirstLine(UINT id)
-{
-    const std::string text = static_cast<const char*>(LoadText(id));
-    return text.substr(0, text.find('\n'));
-}
-
-bool IsHelp(const std::string& word)
-{
-    return word == "--help" || word == "-h" || word == "/?";
-}
-
-// --help, help COMMAND and --version; false when the words ask for none.
-bool Helped(const std::vector<std::string>& words, COutcome& outcome)
-{
-    if (words.size() == 1 && words[0] == "--version") {
-        outcome.Print(FormattedText(IDS_CLI_VERSION, QUILLORY_VERSION));
-        return true;
-    }
-    if (words.size() == 1 && IsHelp(words[0])) {
-        outcome.Print(std::string(LoadText(IDS_CLI_USAGE)), false);
-        return true;
-    }
-    bool helpFor = words.size() == 2 && (words[0] == "help" || IsHelp(words[1]));
-    if (!helpFor && !(words.size() == 1 && words[0] == "help"))
-        return false;
-    const Command* command = words.size() == 1 ? nullptr : FindCommand(words[words[0] == "help" ? 1 : 0]);
-    if (words.size() == 2 && command == nullptr)
-        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, words[1].c_str()));
-    else
-        outcome.Print(std::string(LoadText(command ? command->help : IDS_CLI_USAGE)), false);
-    return true;
-}
-
-void Run(const std::vector<std::string>& words, COutcome& outcome)
-{
-    if (words.empty()) {
-        outcome.Fail(COutcome::kUsage, FirstLine(IDS_CLI_USAGE));
-        return;
-    }
-    if (Helped(words, outcome))
-        return;
-    const Command* command = FindCommand(words[0]);
-    if (command == nullptr) {
-        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, words[0].c_str()));
-        return;
-    }
-    CCommandLine line;
-    std::string wrong;
-    bool missingValue = false;
-    if (!line.Parse(std::vector<std::string>(words.begin() + 1, words.end()), command->options, wrong,
-                    missingValue)) {
-        outcome.Fail(COutcome::kUsage, FormattedText(missingValue ? IDS_CLI_NO_VALUE : IDS_CLI_UNKNOWN_OPTION,
-                                                     wrong.c_str(), FirstLine(command->help).c_str()));
-        return;
-    }
-    size_t operands = line.Operands().size();
-    if (operands < command->fewest || operands > command->most) {
-        outcome.Fail(COutcome::kUsage, FirstLine(command->help));
-        return;
-    }
-    command->run(line, outcome);
-}
-
-} // namespace
 
 int main()
 {
@@ -112,6 +17,6 @@ int main()
     if (!CCommandLine::Arguments(words, bad))
         outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNREADABLE_ARGUMENT, std::to_string(bad + 1).c_str()));
     else
-        Run(words, outcome);
+        CCliCommands::Run(words, outcome);
     return outcome.ExitCode();
 }
