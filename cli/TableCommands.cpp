@@ -43,8 +43,10 @@ std::wstring JsonList(const std::vector<Row>& rows)
         list.push_back({{"prefix", Tessaly::Narrow(Widen(row.prefix), CP_UTF8)},
                         {"url", Tessaly::Narrow(Widen(row.url), CP_UTF8)}});
     }
-    const std::string text = list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
-    return Widen(text.c_str(), CP_UTF8) + L"\r\n";
+    std::wstring text;
+    for (wchar_t c : Widen(list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str(), CP_UTF8))
+        text += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    return text + L"\r\n";
 }
 
 // The file an export writes, as text.

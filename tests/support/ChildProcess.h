@@ -7,3 +7,9 @@
 // Runs a command line to its end; its exit code, or ~0 when it could not
 // start or did not end within 30 s.
 DWORD RunChild(std::string command);
+// The same, its standard output read through a pipe and its errors through
+// a file, as the bytes written.
+DWORD RunChild(std::wstring command, std::string& out, std::string& err);
+// Both streams of this process into files while `run` runs, for code that
+// writes to them; their bytes, and what `run` returned.
+int CaptureStreams(int (*run)(void* context), void* context, std::string& out, std::string& err);

@@ -1,0 +1,256 @@
+#include "cli/CliCommands.h"
+#include "cli/Outcome.h"
+#include "exchange/BookmarksFile.h"
+#include "exchange/PrefixFile.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RegistryCallLayer.h"
+#include "tests/support/ScratchRegistry.h"
+#include "tests/support/SearchUrlKey.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Words = std::vector<std::string>;
+using Rows = std::map<std::string, std::string>;  // by the subkey's name, UTF-8
+
+struct Result {
+    int exit;
+    std::string out;
+    std::string err;
+};
+
+// A command line run in this process, against the scratch registry.
+Result RunInProcess(const Words& words)
+{
+    Result result;
+    result.exit = CaptureStreams(
+        [](void* context) {
+            COutcome outcome;
+            CCliCommands::Run(*static_cast<const Words*>(context), outcome);
+            return outcome.ExitCode();
+        },
+        const_cast<Words*>(&words), result.out, result.err);
+    return result;
+}
+
+Rows KeyRows()
+{
+    Rows rows;
+    for (const auto& stored : StoredPrefixes())
+        rows[stored.first] = stored.second.url;
+    return rows;
+}
+
+// Every value's count, type and text: "as it was" means exactly.
+std::string KeyState()
+{
+    std::string state;
+    for (const auto& stored : StoredPrefixes())
+        state += stored.first + "|" + std::to_string(stored.second.valueCount) + "|" +
+                 std::to_string(stored.second.urlType) + "|" + stored.second.url + "\n";
+    return state;
+}
+
+// Each "{D}" as the folder.
+std::string InFolder(std::string text, const std::string& folder)
+{
+    for (size_t at; (at = text.find("{D}")) != std::string::npos;)
+        text.replace(at, 3, folder);
+    return text;
+}
+
+// "..." in `expected` stands for any text, such as the system's words for
+// an error.
+bool Matches(const std::string& actual, const std::string& expected)
+{
+    size_t dots = expected.find("...");
+    if (dots == std::string::npos)
+        return actual == expected;
+    if (actual.compare(0, dots, expected, 0, dots) != 0)
+        return false;
+    const std::string rest = expected.substr(dots + 3);
+    for (size_t at = dots; at <= actual.size(); ++at) {
+        if (Matches(actual.substr(at), rest))
+            return true;
+    }
+    return false;
+}
+
+void ExpectText(const std::string& actual, const std::string& expected, const std::string& folder,
+                const char* what)
+{
+    EXPECT_PRED2(Matches, actual, InFolder(expected, folder)) << what;
+}
+
+const char kGoogle[] = "https://www.google.com/search?q=%s";
+const char kWiki[] = "https://de.wikipedia.org/wiki/%s";
+const Rows kTwo = {{"GOOGLE", kGoogle}, {"Wiki", kWiki}};
+const Rows kNoKey = {{"<no key>", ""}};
+const char kNumber[] = "<a number>";  // stored where the URL should be
+
+class CommandLine : public RegistryTest {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        m_folder = std::string(temp) + "quillory-cli-test";
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        CPrefixFile reg;
+        reg.Add("GOOGLE", "https://www.google.de/search?q=%s");
+        reg.Add("Über", "https://ü.example/%s");
+        reg.Save((m_folder + "\\good.reg").c_str());
+        CBookmarksFile bookmarks;
+        bookmarks.Add("wiki", kWiki);
+        bookmarks.Add("maps", "https://maps.example/?q=%s");
+        bookmarks.Save((m_folder + "\\good.html").c_str());
+        ::DeleteFileA((m_folder + "\\missing.reg").c_str());
+        HANDLE file = ::CreateFileA((m_folder + "\\notes.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, "hello", 5, &written, nullptr);
+        ::CloseHandle(file);
+    }
+
+    std::string m_folder;
+};
+
+TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
+{
+    struct Case {
+        const char* what;
+        Rows before;
+        Words words;
+        int exit;
+        std::optional<Rows> after;  // none: the key exactly as it was
+        std::string out, err;
+        const char* failCall = nullptr;  // fails with ERROR_ACCESS_DENIED
+    } cases[] = {
+        {"list: the dialog's order and headings, any script", {{"zeta", "z/%s"}, {"ÄPFEL", "ä/%s"}, {"GOOGLE", kGoogle}},
+         {"list"}, 0, std::nullopt,
+         "Prefix  URL\r\nÄPFEL   ä/%s\r\nGOOGLE  " + std::string(kGoogle) + "\r\nZETA    z/%s\r\n", ""},
+        {"list as JSON", {{"Ü\"1", "a\\b"}}, {"list", "--format", "json"}, 0, std::nullopt,
+         "[\r\n  {\r\n    \"prefix\": \"Ü\\\"1\",\r\n    \"url\": \"a\\\\b\"\r\n  }\r\n]\r\n", ""},
+        {"list as .reg text", kTwo, {"list", "--format=reg"}, 0, std::nullopt,
+         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\...", ""},
+        {"no key lists nothing", kNoKey, {"list", "--format", "json"}, 0, std::nullopt, "[]\r\n", ""},
+        {"a subkey that cannot be read is named and kept", {{"NUM", kNumber}, {"GOOGLE", kGoogle}},
+         {"add", "num", kWiki}, 4, std::nullopt, "",
+         "Could not read the prefix NUM; it is kept as it is. ...\r\nDid not write NUM: a prefix of that name "
+         "that could not be read is kept as it is.\r\n"},
+        {"add: upper-cased, any script", kTwo, {"add", "über", "https://ü/%s"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"Wiki", kWiki}, {"ÜBER", "https://ü/%s"}}, "", ""},
+        {"add over a name in other case updates it", kTwo, {"add", "wiki", "https://w/%s"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://w/%s"}}, "", ""},
+        {"no key: add makes it", kNoKey, {"add", "neu", kWiki}, 0, Rows{{"NEU", kWiki}}, "", ""},
+        {"a prefix with a backslash", kTwo, {"add", "a\\b", kWiki}, 4, std::nullopt, "",
+         "a\\b cannot be a prefix: a prefix is not empty, holds no backslash and has at most 255 characters.\r\n"},
+        {"an empty URL", kTwo, {"add", "X", ""}, 4, std::nullopt, "", "The URL of X is empty.\r\n"},
+        {"the registry refuses", kTwo, {"add", "NEU", kWiki}, 3, std::nullopt, "",
+         "Could not write the prefix NEU to the registry. ...", "RegCreateKeyExA"},
+        {"remove: the rest go, the missing one named", kTwo, {"remove", "NOPE", "google"}, 4,
+         Rows{{"Wiki", kWiki}}, "", "There is no prefix NOPE.\r\n"},
+        {"rename", kTwo, {"rename", "wiki", "--", "-SEARCH"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"-SEARCH", kWiki}}, "", ""},
+        {"rename onto a prefix there", kTwo, {"rename", "wiki", "google"}, 4, std::nullopt, "",
+         "There is a prefix google already.\r\n"},
+        {"rename of none", kTwo, {"rename", "nope", "x"}, 4, std::nullopt, "", "There is no prefix nope.\r\n"},
+        {"unknown command", kTwo, {"frob"}, 1, std::nullopt, "",
+         "Unknown command: frob. quillory-cli --help lists the commands.\r\n"},
+        {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, "", "Usage: quillory-cli add PREFIX URL\r\n"},
+        {"unknown option", kTwo, {"remove", "X", "--force"}, 1, std::nullopt, "",
+         "Unknown option: --force. Usage: quillory-cli remove PREFIX...\r\n"},
+        {"option without its value", kTwo, {"list", "--format"}, 1, std::nullopt, "",
+         "The option --format needs a value. Usage: quillory-cli list [--format text|reg|html|json]\r\n"},
+        {"unknown format", kTwo, {"list", "--format", "xml"}, 1, std::nullopt, "", "Unknown value for --format: xml.\r\n"},
+        {"import a .reg", kTwo, {"import", "{D}\\good.reg"}, 0,
+         Rows{{"GOOGLE", "https://www.google.de/search?q=%s"}, {"Wiki", kWiki}, {"ÜBER", "https://ü.example/%s"}},
+         "Imported 2 prefixes from {D}\\good.reg.\r\n", ""},
+        {"import --replace", kTwo, {"import", "--replace", "{D}\\good.reg"}, 0,
+         Rows{{"GOOGLE", "https://www.google.de/search?q=%s"}, {"ÜBER", "https://ü.example/%s"}},
+         "Imported 2 prefixes from {D}\\good.reg. Removed 1 prefix.\r\n", ""},
+        {"import --replace --dry-run", kTwo, {"import", "{D}\\good.html", "--replace", "--dry-run"}, 0, std::nullopt,
+         "Would add MAPS: https://maps.example/?q=%s\r\nWould remove GOOGLE\r\n", ""},
+        {"import of a missing file", kTwo, {"import", "{D}\\missing.reg"}, 2, std::nullopt, "",
+         "Could not read {D}\\missing.reg. ..."},
+        {"import of a file not ours", kTwo, {"import", "{D}\\notes.txt"}, 2, std::nullopt, "",
+         "{D}\\notes.txt is not a registry file. Quillory imports the .reg files ..."},
+        {"the policy leaves out what Chrome refuses", {{"MY SITE", kWiki}, {"@AT", kWiki}, {"GOOGLE", kGoogle}},
+         {"export", "{D}\\policy.json"}, 4, std::nullopt, "Exported 1 prefix to {D}\\policy.json.\r\n",
+         "@AT is left out of the policy: Chrome takes no shortcut that starts with @.\r\n"
+         "MY SITE is left out of the policy: Chrome takes no shortcut that is empty or holds a space.\r\n"},
+        {"a name that tells no format", kTwo, {"export", "{D}\\prefixes.txt"}, 1, std::nullopt, "",
+         "The name {D}\\prefixes.txt does not tell the format; give --format reg, html or chrome-policy.\r\n"},
+        {"--locked outside the policy", kTwo, {"export", "{D}\\x.reg", "--locked"}, 1, std::nullopt, "",
+         "--locked is for --format chrome-policy only.\r\n"},
+        {"help for a command", kTwo, {"help", "rename"}, 0, std::nullopt, "Usage: quillory-cli rename OLD NEW\r\n\r\n...", ""},
+    };
+    for (const Case& c : cases) {
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrlPath);
+        if (c.before != kNoKey) {
+            CreateTestKey(kSearchUrlPath);
+            for (const auto& row : c.before) {
+                if (row.second == kNumber)
+                    StoreNumberAsUrl(row.first);
+                else
+                    StorePrefix(row.first, row.second.c_str());
+            }
+        }
+        const std::string before = KeyState();
+        Result result;
+        {
+            std::optional<RegistryCallLayer> calls;
+            if (c.failCall) {
+                calls.emplace();
+                calls->FailEveryCallTo(c.failCall, ERROR_ACCESS_DENIED);
+            }
+            Words words;
+            for (const std::string& word : c.words)
+                words.push_back(InFolder(word, m_folder));
+            result = RunInProcess(words);
+        }
+        EXPECT_EQ(result.exit, c.exit) << c.what;
+        ExpectText(result.out, c.out, m_folder, c.what);
+        ExpectText(result.err, c.err, m_folder, c.what);
+        if (!c.after)
+            EXPECT_EQ(KeyState(), before) << c.what;
+        else
+            EXPECT_EQ(KeyRows(), *c.after) << c.what;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The program itself, through a pipe: words in any script reach it whole,
+// and come back as UTF-8 without a byte-order mark.
+TEST(CommandLineProgram, PassesUnicodeWordsThroughAPipeAsUtf8)
+{
+    std::string out, err;
+    DWORD exit = RunChild(L"\"" QUILLORY_CLI_EXE L"\" frob\u00DC\u4E2D\U0001F600", out, err);
+    EXPECT_EQ(exit, 1u);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "Unknown command: frob\u00DC\u4E2D\U0001F600. quillory-cli --help lists the commands.\r\n");
+    exit = RunChild(L"\"" QUILLORY_CLI_EXE L"\" --version", out, err);
+    EXPECT_EQ(exit, 0u);
+    EXPECT_EQ(out.substr(0, 22), "Quillory command line ");
+}
+
+// In the user's language, from the same string table as the dialog.
+TEST_F(CommandLine, InGermanItSpeaksGerman)
+{
+    Result result = RunInProcess({"remove", "NOPE"});
+    EXPECT_EQ(result.exit, 4);
+    EXPECT_EQ(result.err, "Es gibt kein Präfix NOPE.\r\n");
+    result = RunInProcess({"help", "add"});
+    EXPECT_EQ(result.out.substr(0, result.out.find('\r')), "Aufruf: quillory-cli add PRÄFIX URL");
+}
+
+}  // namespace
