@@ -199,16 +199,6 @@ HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
     return reinterpret_cast<HINSTANCE>(42);
 }
 
-std::wstring s_localAppData, s_roamingAppData;
-
-HRESULT WINAPI AnswerKnownFolder(REFKNOWNFOLDERID id, DWORD, HANDLE, PWSTR* path)
-{
-    const std::wstring& folder = ::IsEqualGUID(id, FOLDERID_LocalAppData) ? s_localAppData : s_roamingAppData;
-    *path = static_cast<PWSTR>(::CoTaskMemAlloc((folder.size() + 1) * sizeof(wchar_t)));
-    ::lstrcpyW(*path, folder.c_str());
-    return S_OK;
-}
-
 std::vector<ImportDialogSeen> s_importDialogs;
 std::function<void(HWND dialog, HWND list)> s_importAction;
 
@@ -369,11 +359,8 @@ std::vector<MenuSeen> MainDialog::MenusShownBy(const std::function<void()>& invo
 }
 
 BrowserImport::BrowserImport()
-    : m_localAppData(m_root.Make(L"Local")), m_roamingAppData(m_root.Make(L"Roaming")),
-      m_folders("shell32.dll", "SHGetKnownFolderPath", reinterpret_cast<void*>(&AnswerKnownFolder))
+    : m_root(m_folders.root), m_localAppData(m_folders.local), m_roamingAppData(m_folders.roaming)
 {
-    s_localAppData = m_localAppData;
-    s_roamingAppData = m_roamingAppData;
 }
 
 ImportDialogSeen BrowserImport::ImportFromBrowser(std::function<void(HWND dialog, HWND list)> action)

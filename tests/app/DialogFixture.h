@@ -8,6 +8,7 @@
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
+#include "tests/support/UserFolders.h"
 
 #include <commctrl.h>
 
@@ -266,9 +267,11 @@ protected:
     // dialog: what it showed.
     ImportDialogSeen ImportFromBrowser(std::function<void(HWND dialog, HWND list)> action);
 
-    TempFolder m_root;
-    const std::wstring m_localAppData, m_roamingAppData;
-
 private:
-    ImportSwap m_folders;
+    UserFolders m_folders;
+
+protected:
+    const TempFolder& m_root;
+    const std::wstring& m_localAppData;
+    const std::wstring& m_roamingAppData;
 };

@@ -6,6 +6,7 @@
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
+#include "tests/support/UserFolders.h"
 
 #include <map>
 #include <optional>
@@ -116,9 +117,14 @@ protected:
         DWORD written = 0;
         ::WriteFile(file, "hello", 5, &written, nullptr);
         ::CloseHandle(file);
+        LeaveChromeProfile(m_user.local, {{"wiki", "https://en.wikipedia.org/?search={searchTerms}"},
+                                          {"gh", "https://github.com/search?q={searchTerms}"},
+                                          {"google.com", "{google:baseURL}search?q={searchTerms}", 1}});
+        LeaveFirefoxProfile(m_user.roaming, {{"wiki", "https://wiki.example/%s"}});
     }
 
     std::string m_folder;
+    UserFolders m_user;
 };
 
 TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
@@ -189,6 +195,14 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          "The name {D}\\prefixes.txt does not tell the format; give --format reg, html or chrome-policy.\r\n"},
         {"--locked outside the policy", kTwo, {"export", "{D}\\x.reg", "--locked"}, 1, std::nullopt, "",
          "--locked is for --format chrome-policy only.\r\n"},
+        {"browsers: the first profile wins, what is left out counted", kTwo, {"import-browser", "--dry-run"}, 0,
+         std::nullopt,
+         "Not shown: 1 built-in search engine.\r\nWould add GH: https://github.com/search?q=%s\r\n"
+         "Would change WIKI: https://en.wikipedia.org/?search=%s\r\n", ""},
+        {"browsers: only those named", kTwo, {"import-browser", "--from", "firefox", "--from=edge"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://wiki.example/%s"}}, "Imported 1 prefix.\r\n", ""},
+        {"browsers: one unknown", kTwo, {"import-browser", "--from", "opera"}, 1, std::nullopt, "",
+         "Unknown value for --from: opera.\r\n"},
         {"help for a command", kTwo, {"help", "rename"}, 0, std::nullopt, "Usage: quillory-cli rename OLD NEW\r\n\r\n...", ""},
     };
     for (const Case& c : cases) {
