@@ -46,10 +46,10 @@ bool ReadRows(const std::string& bytes, std::vector<Row>& rows, int& skipped)
 
 using Listed = std::map<std::string, CString>;
 
-Listed ListedRows(const CPrefixTable& table)
+Listed ListedRows(const std::vector<Row>& rows)
 {
     Listed listed;
-    for (const Row& row : table.GetRows())
+    for (const Row& row : rows)
         listed[static_cast<const char*>(row.prefix)] = row.url;
     return listed;
 }
@@ -60,7 +60,8 @@ Listed ListedRows(const CPrefixTable& table)
 std::pair<int, int> Take(CPrefixTable& table, const std::vector<Row>& rows, bool replace, bool dryRun,
                          COutcome& outcome)
 {
-    const Listed before = ListedRows(table);
+    const std::vector<Row> beforeRows = table.GetRows();
+    const Listed before = ListedRows(beforeRows);
     std::set<std::string> taken;
     for (const Row& row : rows) {
         CPrefixTable::Result result = table.AddOrUpdatePrefix(row.prefix, row.url);
@@ -77,16 +78,17 @@ std::pair<int, int> Take(CPrefixTable& table, const std::vector<Row>& rows, bool
         outcome.Report(table.Save());
         return {static_cast<int>(taken.size()), removed};
     }
-    const Listed after = ListedRows(table);
-    for (const Row& row : table.GetRows()) {
+    const std::vector<Row> afterRows = table.GetRows();
+    const Listed after = ListedRows(afterRows);
+    for (const Row& row : afterRows) {
         auto was = before.find(static_cast<const char*>(row.prefix));
         if (was == before.end() || was->second != row.url)
             outcome.Print(FormattedText(was == before.end() ? IDS_CLI_WOULD_ADD : IDS_CLI_WOULD_CHANGE,
                                         row.prefix, row.url));
     }
-    for (const auto& row : before) {
-        if (after.count(row.first) == 0)
-            outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, row.first.c_str()));
+    for (const Row& row : beforeRows) {
+        if (after.count(static_cast<const char*>(row.prefix)) == 0)
+            outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, row.prefix));
     }
     return {static_cast<int>(taken.size()), removed};
 }
