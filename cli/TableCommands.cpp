@@ -4,6 +4,7 @@
 #include "cli/Outcome.h"
 #include "exchange/BookmarksFile.h"
 #include "exchange/PrefixFile.h"
+#include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixTable.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
@@ -35,7 +36,9 @@ std::wstring TextList(const std::vector<Row>& rows)
 }
 
 // An array of {"prefix", "url"} objects, as PowerShell's ConvertFrom-Json
-// and every other JSON reader take it.
+// and every other JSON reader take it. In ASCII, every other character
+// escaped: PowerShell decodes a program's output in the console's code
+// page, not as UTF-8.
 std::wstring JsonList(const std::vector<Row>& rows)
 {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -44,7 +47,7 @@ std::wstring JsonList(const std::vector<Row>& rows)
                         {"url", Tessaly::Narrow(Widen(row.url), CP_UTF8)}});
     }
     std::wstring text;
-    for (wchar_t c : Widen(list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str(), CP_UTF8))
+    for (wchar_t c : Widen(list.dump(2, ' ', true, nlohmann::json::error_handler_t::replace).c_str(), CP_UTF8))
         text += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
     return text + L"\r\n";
 }
@@ -124,6 +127,10 @@ void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
         return;
     const std::vector<std::string>& words = line.Operands();
     CPrefixTable::Result result = table.RenamePrefix(words[0].c_str(), words[1].c_str());
-    outcome.Refused(result, (result == CPrefixTable::kNoSuchPrefix ? words[0] : words[1]).c_str());
+    // Named as typed, but the row in the way as the list shows it.
+    const CString named = result == CPrefixTable::kNoSuchPrefix ? CString(words[0].c_str())
+                          : result == CPrefixTable::kPrefixTaken ? UpperCasePrefix(words[1].c_str())
+                                                                  : CString(words[1].c_str());
+    outcome.Refused(result, named);
     outcome.Report(table.Save());
 }

@@ -136,7 +136,7 @@ File FileOf(const std::vector<Row>& rows)
 CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int& added, COutcome& outcome)
 {
     static const UINT kWhy[] = {0, IDS_CLI_POLICY_SPACE, IDS_CLI_POLICY_AT_SIGN, IDS_CLI_POLICY_NO_QUERY,
-                                IDS_CLI_POLICY_DUPLICATE, IDS_CLI_POLICY_FULL};
+                                IDS_CLI_POLICY_NOT_WEB, IDS_CLI_POLICY_DUPLICATE, IDS_CLI_POLICY_FULL};
     CChromePolicy policy(allowUserOverride);
     added = 0;
     for (const Row& row : rows) {

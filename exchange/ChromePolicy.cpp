@@ -1,16 +1,16 @@
 #include "exchange/ChromePolicy.h"
 
 #include "exchange/ByteFile.h"
+#include "exchange/FileName.h"
 #include "exchange/KeywordUrl.h"
 #include "exchange/PrefixFile.h"
 #include "exchange/TextEncoding.h"
-#include "registry/IgnoringCase.h"
+#include "prefixes/SearchQuery.h"
 #include "registry/ProcessCodePage.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -35,12 +35,6 @@ std::wstring WithSearchTerms(std::wstring url)
     return url;
 }
 
-bool IsJsonName(const char* path)
-{
-    const size_t length = std::strlen(path);
-    return length >= 5 && Tessaly::EqualIgnoringCase(path + length - 5, ".json");
-}
-
 } // namespace
 
 CChromePolicy::CChromePolicy(bool allowUserOverride) : m_allowUserOverride(allowUserOverride)
@@ -57,6 +51,8 @@ CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
         return kAtSign;
     if (address.find(L"%s") == std::wstring::npos)
         return kNoQuery;
+    if (!CSearchQuery::IsWebAddress(address))
+        return kNotWebAddress;
     Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(WithSearchTerms(address))};
     if (std::any_of(m_entries.begin(), m_entries.end(),
                     [&](const Entry& earlier) { return earlier.shortcut == entry.shortcut; }))
@@ -97,5 +93,5 @@ std::string CChromePolicy::FormatJson() const
 
 DWORD CChromePolicy::Save(const char* path) const
 {
-    return CByteFile::Write(path, IsJsonName(path) ? FormatJson() : FormatReg());
+    return CByteFile::Write(path, CFileName::HasExtension(path, ".json") ? FormatJson() : FormatReg());
 }

@@ -21,6 +21,7 @@ public:
         kSpace,      // white space or a control character, or nothing: no one types it
         kAtSign,     // starting with '@', which Chrome keeps for its own
         kNoQuery,    // no %s, so no {searchTerms} for Chrome to fill
+        kNotWebAddress,  // not http or https: Chrome opens no other
         kDuplicate,  // an earlier entry has the shortcut, in lower case
         kTooMany,    // beyond kMaxEntries
     };

@@ -42,6 +42,7 @@ TEST(ChromePolicy, LeavesOutWhatChromeWouldRefuseAndSaysWhy)
         {"@work", "http://w/%s", CChromePolicy::kAtSign},
         {"work@", "http://w/%s", CChromePolicy::kAdded},
         {"x", "http://x/?q=", CChromePolicy::kNoQuery},
+        {"x", "file:///c:/%s", CChromePolicy::kNotWebAddress},
         {"X", "http://x/?q=%s", CChromePolicy::kAdded},  // the one left out took no shortcut
     };
     CChromePolicy policy;
