@@ -54,9 +54,10 @@ fuzz: build
 	  $(if $(FUZZ_READER),--reader $(FUZZ_READER)); \
 	  status=$$?; $(CURDIR)/cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix; exit $$status
 
-# The zip for Windows users, with its SHA256SUMS, in build/dist.
-dist: program
-	./cmake/make-dist.sh $(BUILD)/app/quillory.exe . $(BUILD)/dist
+# The zip for Windows users, both programs with their SHA256SUMS, in build/dist.
+dist: setup configure
+	cmake --build $(BUILD) --target quillory quillory_cli --parallel 2
+	./cmake/make-dist.sh $(BUILD)/app/quillory.exe $(BUILD)/cli/quillory-cli.exe . $(BUILD)/dist
 
 # The README's pictures of the dialog, at 96 and at 144 DPI and in German, in
 # `make run`'s Wine prefix; and of "Import from a browser", in a prefix of its own with
