@@ -29,9 +29,11 @@ program: setup configure
 run: program
 	./cmake/run-quillory.sh $(BUILD)/app/quillory.exe $(BUILD)
 
-# Runs in the tests' private Wine prefix; prints one table and the memory figures.
+# Runs in the tests' private Wine prefix; prints its tables and the memory
+# figures. quillory-cli.exe is timed over that prefix's SearchUrl key, which
+# the bench puts back.
 bench: build
-	cmake --build $(BUILD) --target prefix_bench --parallel 2
+	cmake --build $(BUILD) --target prefix_bench quillory_cli --parallel 2
 	./cmake/wine-prefix.sh start $(CURDIR)/$(BUILD)/wineprefix
 	@grep -m1 'model name' /proc/cpuinfo || true
 	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe

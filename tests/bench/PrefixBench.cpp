@@ -1,7 +1,7 @@
 // Times the prefix store's load and save and the dialog's start-up against
 // the bare registry calls the same work needs, and Wine's own `reg import`;
-// and an import of as many search shortcuts from a browser profile, beside
-// the hostile profiles and files.
+// an import of as many search shortcuts from a browser profile, beside the
+// hostile profiles and files; and quillory-cli.exe beside reg.exe.
 //   prefix_bench            prints the table
 //   prefix_bench --memory N prints the peak working set of the dialog
 //                           started over N prefixes
@@ -11,6 +11,7 @@
 #include "res/resource.h"
 
 #include "tests/bench/BenchSupport.h"
+#include "tests/bench/CliBench.h"
 #include "tests/bench/ImportBench.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ImportTable.h"
@@ -272,5 +273,6 @@ int main(int argc, char** argv)
         return 0;
     }
     RunTable();
+    PrintCliTable(5000);
     return 0;
 }
