@@ -29,9 +29,11 @@ program: setup configure
 run: program
 	./cmake/run-quillory.sh $(BUILD)/app/quillory.exe $(BUILD)
 
-# Runs in the tests' private Wine prefix; prints one table and the memory figures.
+# Runs in the tests' private Wine prefix; prints its tables and the memory
+# figures. quillory-cli.exe is timed over that prefix's SearchUrl key, which
+# the bench puts back.
 bench: build
-	cmake --build $(BUILD) --target prefix_bench --parallel 2
+	cmake --build $(BUILD) --target prefix_bench quillory_cli --parallel 2
 	./cmake/wine-prefix.sh start $(CURDIR)/$(BUILD)/wineprefix
 	@grep -m1 'model name' /proc/cpuinfo || true
 	./cmake/wine-run.sh $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/tests/bench/prefix_bench.exe
@@ -54,9 +56,10 @@ fuzz: build
 	  $(if $(FUZZ_READER),--reader $(FUZZ_READER)); \
 	  status=$$?; $(CURDIR)/cmake/wine-prefix.sh stop $(CURDIR)/$(BUILD)/wineprefix; exit $$status
 
-# The zip for Windows users, with its SHA256SUMS, in build/dist.
-dist: program
-	./cmake/make-dist.sh $(BUILD)/app/quillory.exe . $(BUILD)/dist
+# The zip for Windows users, both programs with their SHA256SUMS, in build/dist.
+dist: setup configure
+	cmake --build $(BUILD) --target quillory quillory_cli --parallel 2
+	./cmake/make-dist.sh $(BUILD)/app/quillory.exe $(BUILD)/cli/quillory-cli.exe . $(BUILD)/dist
 
 # The README's pictures of the dialog, at 96 and at 144 DPI and in German, in
 # `make run`'s Wine prefix; and of "Import from a browser", in a prefix of its own with

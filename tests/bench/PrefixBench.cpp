@@ -1,7 +1,7 @@
 // Times the prefix store's load and save and the dialog's start-up against
 // the bare registry calls the same work needs, and Wine's own `reg import`;
-// and an import of as many search shortcuts from a browser profile, beside
-// the hostile profiles and files.
+// an import of as many search shortcuts from a browser profile, beside the
+// hostile profiles and files; and quillory-cli.exe beside reg.exe.
 //   prefix_bench            prints the table
 //   prefix_bench --memory N prints the peak working set of the dialog
 //                           started over N prefixes
@@ -11,6 +11,7 @@
 #include "res/resource.h"
 
 #include "tests/bench/BenchSupport.h"
+#include "tests/bench/CliBench.h"
 #include "tests/bench/ImportBench.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ImportTable.h"
@@ -24,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,41 +35,11 @@ namespace {
 const char* const kSearchUrl = CPrefixStore::kKeyPath;
 const char kBenchRoot[] = "Software\\Quillory bench";
 
-void SetString(HKEY key, const char* name, const std::string& text)
-{
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-}
-
-// The bare calls of writing N prefixes: create each with its five values.
-void WritePrefixesBare(HKEY searchUrl, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        HKEY subkey = nullptr;
-        ::RegCreateKeyExA(searchUrl, PrefixName(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &subkey, nullptr);
-        const std::string url = UrlOf(i);
-        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url.c_str()))
-            SetString(subkey, value.name, value.text);
-        ::RegCloseKey(subkey);
-    }
-}
-
 HKEY OpenSearchUrl()
 {
     HKEY key = nullptr;
     ::RegOpenKeyExA(HKEY_CURRENT_USER, kSearchUrl, 0, KEY_ALL_ACCESS, &key);
     return key;
-}
-
-void FillSearchUrl(int count, const char* path = kSearchUrl)
-{
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, path);
-    HKEY key = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr);
-    WritePrefixesBare(key, count);
-    ::RegCloseKey(key);
 }
 
 // Floor of a load: enumerate, open, read the default value, close.
@@ -99,27 +69,6 @@ void SaveBare(int count)
         ::RegDeleteKeyA(searchUrl, PrefixName(i).c_str());
     WritePrefixesBare(searchUrl, count);
     ::RegCloseKey(searchUrl);
-}
-
-// A .reg file with the same prefixes for Wine's own importer, every URL
-// changed as the full save changes them: the same work, not a rewrite of
-// the data the key already holds.
-std::string WriteRegFile(int count, const std::string& keyPath)
-{
-    char folder[MAX_PATH];
-    ::GetTempPathA(sizeof folder, folder);
-    std::string path = std::string(folder) + "quillory-bench.reg";
-    std::ofstream file(path, std::ios::binary);
-    file << "REGEDIT4\r\n\r\n";
-    for (int i = 0; i < count; ++i) {
-        file << "[HKEY_CURRENT_USER\\" << keyPath << "\\" << PrefixName(i) << "]\r\n";
-        const std::string url = UrlOf(i) + "&run=import";
-        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url.c_str()))
-            file << (*value.name == '\0' ? "@" : "\"" + std::string(value.name) + "\"") << "=\""
-                 << value.text << "\"\r\n";
-        file << "\r\n";
-    }
-    return path;
 }
 
 // HKEY_CURRENT_USER of this process points at a scratch key; `reg import`,
@@ -324,5 +273,6 @@ int main(int argc, char** argv)
         return 0;
     }
     RunTable();
+    PrintCliTable(5000);
     return 0;
 }

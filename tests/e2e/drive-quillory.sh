@@ -2,8 +2,9 @@
 # Runs inside an X server of its own (DISPLAY set by xvfb-run): uses
 # quillory.exe as a person would, with keyboard and mouse, then checks that
 # the SearchUrl key holds exactly what was done. Screenshots of each step go
-# to SHOTS_DIR. MAKE_PROFILES leaves browser profiles in the user's folders.
-#   drive-quillory.sh EXE PREFIX SHOTS_DIR EXPECTED MAKE_PROFILES
+# to SHOTS_DIR. MAKE_PROFILES leaves browser profiles in the user's folders;
+# CLI is quillory-cli.exe.
+#   drive-quillory.sh EXE PREFIX SHOTS_DIR EXPECTED MAKE_PROFILES CLI
 set -eu
 [ -n "${E2E_TRACE:-}" ] && { PS4='+ $(date +%T.%N | cut -c1-12) '; set -x; }
 exe=$1
@@ -11,6 +12,7 @@ export WINEPREFIX=$2
 shots=$3
 expected=$4
 make_profiles=$5
+cli=$6
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEDEBUG="${WINEDEBUG:--all}"
 key='HKCU\Software\Microsoft\Internet Explorer\SearchUrl'
@@ -262,14 +264,17 @@ press Escape
 wait_for_exit "Escape after the export for Firefox"
 echo "Exported for Firefox: $(grep -c 'SHORTCUTURL=' "$firefox_file") keyword bookmarks."
 
-# Another program changes the key while the dialog is open: the list follows
-# (an export shows the table), and OK keeps the change. A second start shows
-# the dialog and ends by itself. (Without a window manager Wine does not
-# minimise; the restoring is tested with the dialogs.)
+# Other programs, reg.exe and quillory-cli.exe, change the key while the
+# dialog is open: the list follows (an export shows the table), and OK keeps
+# the changes. A second start shows the dialog and ends by itself. (Without a
+# window manager Wine does not minimise; the restoring is tested with the
+# dialogs.)
 rm -f "$WINEPREFIX/drive_c/quillory-followed.reg"
 start_quillory
 wine reg add "$key\\LIVE" /ve /d 'http://live/?q=%s' /f >/dev/null 2>&1 || fail "reg add"
 wine reg delete "$key\\DICT" /f >/dev/null 2>&1 || fail "reg delete"
+wine "$cli" rename FILM movie </dev/null >/dev/null 2>&1 || fail "quillory-cli rename"
+wine "$cli" add cli 'http://cli/?q=%s' </dev/null >/dev/null 2>&1 || fail "quillory-cli add"
 sleep 1
 press shift+F10
 press e                  # Export...
@@ -279,10 +284,12 @@ type_text 'C:\quillory-followed.reg'
 press Return
 dialog_gone "Save As"
 shot 15-followed
-prefix_sections "$WINEPREFIX/drive_c/quillory-followed.reg" | grep -o 'SearchUrl\\[A-Z]*]$' |
-  tr '\n' ' ' > "$shots/followed.txt"
-grep -q 'LIVE' "$shots/followed.txt" && ! grep -q 'DICT' "$shots/followed.txt" ||
-  fail "the list did not follow the key: $(cat "$shots/followed.txt")"
+prefix_names() {  # prefix_names REG_FILE: every prefix's name, sorted, on one line
+  prefix_sections "$1" | sed -n 's/^\[.*SearchUrl\\\(.*\)]$/\1/p' | LC_ALL=C sort | tr '\n' ' '
+}
+followed='ARTIST CLI GOOGLE IMAGE LIVE MDN MOVIE NEWS RF USENET WIKI КАРТА '
+[ "$(prefix_names "$WINEPREFIX/drive_c/quillory-followed.reg")" = "$followed" ] ||
+  fail "the list did not follow the key: $(prefix_names "$WINEPREFIX/drive_c/quillory-followed.reg")"
 wine "$exe" </dev/null >/dev/null 2>&1 &
 second=$!
 for _ in $(seq 1 40); do kill -0 "$second" 2>/dev/null && sleep 0.25; done
@@ -293,6 +300,7 @@ xdotool windowfocus --sync "$window"
 pause
 click_at 142 242         # OK
 wait_for_exit "OK after following the key"
-wine reg query "$key\\LIVE" >/dev/null 2>&1 && ! wine reg query "$key\\DICT" >/dev/null 2>&1 ||
-  fail "OK did not keep what the other program did"
-echo "The open dialog followed the key; a second start showed it and ended."
+wine reg export "$key" "$shots/followed.reg" /y >/dev/null 2>&1 || fail "cannot export the key"
+[ "$(prefix_names "$shots/followed.reg")" = "$followed" ] ||
+  fail "OK did not keep what the other programs did: $(prefix_names "$shots/followed.reg")"
+echo "The open dialog followed reg.exe and quillory-cli.exe; a second start showed it and ended."
