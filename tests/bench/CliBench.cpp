@@ -1,6 +1,7 @@
 #include "tests/bench/CliBench.h"
 
 #include "tests/bench/BenchSupport.h"
+#include "tests/support/ChildProcess.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -65,41 +66,13 @@ std::string TempPath(const char* name)
     return std::string(folder) + name;
 }
 
-// Runs a command line to its end, its standard output written to `output`;
-// the exit code, or ~0 when it could not start or ran past two minutes.
-DWORD RunWritingTo(std::string command, const std::string& output)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE out = ::CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION child = {};
-    DWORD exitCode = ~0u;
-    if (::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
-        if (::WaitForSingleObject(child.hProcess, 120000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(child.hProcess, ~0u);
-            ::WaitForSingleObject(child.hProcess, INFINITE);
-        }
-        ::GetExitCodeProcess(child.hProcess, &exitCode);
-        ::CloseHandle(child.hThread);
-        ::CloseHandle(child.hProcess);
-    }
-    ::CloseHandle(out);
-    return exitCode;
-}
-
 // The median of a command's runs; the first exit code that was not 0, for
 // the row to show that it timed a failure.
 double TimeCommand(const std::string& command, const std::function<void()>& prepare, DWORD& failed)
 {
     const std::string output = TempPath("quillory-bench.out");
     double time = Median(3, prepare, [&] {
-        DWORD code = RunWritingTo(command, output);
+        DWORD code = RunChildWritingTo(command, output, 120000);  // two minutes
         failed = failed != 0 ? failed : code;
     });
     ::DeleteFileA(output.c_str());

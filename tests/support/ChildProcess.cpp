@@ -1,15 +1,28 @@
 #include "tests/support/ChildProcess.h"
 
-DWORD RunChild(std::string command)
+namespace {
+
+// Starts a command line with these standard output and error handles (when
+// given; this process's own otherwise).
+bool Start(std::wstring command, HANDLE output, HANDLE errors, PROCESS_INFORMATION& child)
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION child = {};
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &child))
-        return ~0u;
+    if (output != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = errors != nullptr ? errors : ::GetStdHandle(STD_ERROR_HANDLE);
+    }
+    return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                            &child) != FALSE;
+}
+
+// Its exit code, once it ended; ~0 when it ran past `timeout` ms.
+DWORD Finish(const PROCESS_INFORMATION& child, DWORD timeout)
+{
     DWORD exitCode = ~0u;
-    if (::WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0) {
+    if (::WaitForSingleObject(child.hProcess, timeout) != WAIT_OBJECT_0) {
         ::TerminateProcess(child.hProcess, ~0u);
         ::WaitForSingleObject(child.hProcess, INFINITE);
     }
@@ -19,7 +32,21 @@ DWORD RunChild(std::string command)
     return exitCode;
 }
 
-namespace {
+std::wstring Widened(const std::string& text)
+{
+    int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+HANDLE InheritedFile(const std::string& path, DWORD access, DWORD disposition)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 struct TempFile {
     TempFile()
@@ -28,9 +55,7 @@ struct TempFile {
         ::GetTempPathA(MAX_PATH, dir);
         ::GetTempFileNameA(dir, "out", 0, name);
         path = name;
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        handle = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        handle = InheritedFile(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
     }
     ~TempFile()
     {
@@ -52,6 +77,21 @@ struct TempFile {
 
 } // namespace
 
+DWORD RunChild(std::string command)
+{
+    PROCESS_INFORMATION child = {};
+    return Start(Widened(command), nullptr, nullptr, child) ? Finish(child, 30000) : ~0u;
+}
+
+DWORD RunChildWritingTo(std::string command, const std::string& output, DWORD timeout)
+{
+    HANDLE file = InheritedFile(output, GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION child = {};
+    DWORD exitCode = Start(Widened(command), file, nullptr, child) ? Finish(child, timeout) : ~0u;
+    ::CloseHandle(file);
+    return exitCode;
+}
+
 DWORD RunChild(std::wstring command, std::string& out, std::string& err)
 {
     TempFile errors;
@@ -59,16 +99,10 @@ DWORD RunChild(std::wstring command, std::string& out, std::string& err)
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ::CreatePipe(&readEnd, &writeEnd, &inherit, 0);
     ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = errors.handle;
     PROCESS_INFORMATION child = {};
-    BOOL started = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                    &startup, &child);
+    bool started = Start(command, writeEnd, errors.handle, child);
     ::CloseHandle(writeEnd);
+    // Read to the end before waiting: a full pipe would stop the child.
     char buffer[4096];
     DWORD read = 0;
     out.clear();
@@ -77,11 +111,7 @@ DWORD RunChild(std::wstring command, std::string& out, std::string& err)
     ::CloseHandle(readEnd);
     if (!started)
         return ~0u;
-    DWORD exitCode = ~0u;
-    ::WaitForSingleObject(child.hProcess, 30000);
-    ::GetExitCodeProcess(child.hProcess, &exitCode);
-    ::CloseHandle(child.hThread);
-    ::CloseHandle(child.hProcess);
+    DWORD exitCode = Finish(child, 30000);
     err = errors.Bytes();
     return exitCode;
 }

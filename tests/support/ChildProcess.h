@@ -7,6 +7,9 @@
 // Runs a command line to its end; its exit code, or ~0 when it could not
 // start or did not end within 30 s.
 DWORD RunChild(std::string command);
+// The same, its standard output written to the file `output`, given
+// `timeout` ms to end.
+DWORD RunChildWritingTo(std::string command, const std::string& output, DWORD timeout);
 // The same, its standard output read through a pipe and its errors through
 // a file, as the bytes written.
 DWORD RunChild(std::wstring command, std::string& out, std::string& err);
