@@ -114,7 +114,10 @@ void CExchangeCommands::ImportFromBrowser()
     CProfileReader::Read(CProfileFinder::Find(CKnownFolder::GetPath(FOLDERID_LocalAppData),
                                               CKnownFolder::GetPath(FOLDERID_RoamingAppData)),
                          found);
-    CImportCandidates candidates(std::move(found), m_table);
+    const CPrefixListCtrl& table = m_table;
+    CImportCandidates candidates(std::move(found), [&table](const CString& prefix, const CString& url) {
+        return table.FindPrefix(prefix) == -1 || table.GetUrl(prefix) != url;
+    });
     ::SetCursor(cursor);
     CBrowserImportDlg dialog(m_owner.m_hWnd, candidates);
     if (dialog.DoModal() != IDOK)

@@ -1,7 +1,7 @@
 #include "app/ImportCandidates.h"
 
 #include "prefixes/PrefixCase.h"
-#include "prefixes/PrefixListCtrl.h"
+#include "prefixes/PrefixStore.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
@@ -29,20 +29,13 @@ const LeftOutText kLeftOut[] = {
 
 } // namespace
 
-CImportCandidates::CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table)
-    : CImportCandidates(std::move(found), [&table](const CString& prefix, const CString& url) {
-          return table.FindPrefix(prefix) == -1 || table.GetUrl(prefix) != url;
-      })
-{
-}
-
 CImportCandidates::CImportCandidates(CFoundShortcuts found, const Changes& changes)
     : m_found(std::move(found))
 {
     std::set<std::string> seen;
     for (const CShortcut& shortcut : m_found.Shortcuts()) {
         CString prefix = UpperCasePrefix(shortcut.prefix);
-        if (!CPrefixListCtrl::IsValidPrefix(prefix)) {
+        if (!CPrefixStore::IsValidPrefix(prefix)) {
             m_found.LeaveOut(CFoundShortcuts::kInvalidPrefix);
             continue;
         }

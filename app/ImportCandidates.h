@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-class CPrefixListCtrl;
 
 // The search shortcuts found in browser profiles as the rows an import
 // offers: each keyword made a prefix as the table makes it, those the table
@@ -26,7 +25,6 @@ public:
     // Whether a row would add its prefix or change the prefix's URL.
     using Changes = std::function<bool(const CString& prefix, const CString& url)>;
 
-    CImportCandidates(CFoundShortcuts found, const CPrefixListCtrl& table);
     CImportCandidates(CFoundShortcuts found, const Changes& changes);
 
     // By prefix, and for one prefix in the order found.

@@ -63,9 +63,10 @@ bool Helped(const std::vector<std::string>& words, COutcome& outcome)
     bool helpFor = words.size() == 2 && (words[0] == "help" || IsHelp(words[1]));
     if (!helpFor && !(words.size() == 1 && words[0] == "help"))
         return false;
-    const Command* command = words.size() == 1 ? nullptr : FindCommand(words[words[0] == "help" ? 1 : 0]);
+    const std::string name = words.size() == 1 ? std::string() : words[words[0] == "help" ? 1 : 0];
+    const Command* command = name.empty() ? nullptr : FindCommand(name);
     if (words.size() == 2 && command == nullptr)
-        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, words[1].c_str()));
+        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, name.c_str()));
     else
         outcome.Print(std::string(LoadText(command ? command->help : IDS_CLI_USAGE)), false);
     return true;

@@ -54,11 +54,18 @@ Listed ListedRows(const std::vector<Row>& rows)
     return listed;
 }
 
+struct Taken {
+    int rows = 0;
+    int removed = 0;
+    bool saved = false;  // or, in a dry run, told
+};
+
 // The rows taken into the table, and with `replace` every other row
-// removed; saved, or with `dryRun` only told, row by row. How many rows
-// were taken and how many removed.
-std::pair<int, int> Take(CPrefixTable& table, const std::vector<Row>& rows, bool replace, bool dryRun,
-                         COutcome& outcome)
+// removed; saved, or with `dryRun` only told, row by row. A replacement by
+// a file of which no row can be taken would empty the key: that file is
+// refused, as surely not the one meant.
+Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replaceBy, bool dryRun,
+           COutcome& outcome)
 {
     const std::vector<Row> beforeRows = table.GetRows();
     const Listed before = ListedRows(beforeRows);
@@ -69,14 +76,21 @@ std::pair<int, int> Take(CPrefixTable& table, const std::vector<Row>& rows, bool
         if (result == CPrefixTable::kDone)
             taken.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
     }
-    int removed = 0;
-    for (const auto& row : replace ? before : Listed()) {
+    if (replaceBy != nullptr && taken.empty()) {
+        outcome.Fail(COutcome::kFile, FormattedText(IDS_CLI_NOTHING_TO_REPLACE, replaceBy));
+        return Taken();
+    }
+    Taken done;
+    done.rows = static_cast<int>(taken.size());
+    for (const auto& row : replaceBy != nullptr ? before : Listed()) {
         if (taken.count(row.first) == 0 && table.RemovePrefix(row.first.c_str()) == CPrefixTable::kDone)
-            ++removed;
+            ++done.removed;
     }
     if (!dryRun) {
-        outcome.Report(table.Save());
-        return {static_cast<int>(taken.size()), removed};
+        CPrefixStore::Report report = table.Save();
+        outcome.Report(report);
+        done.saved = report.failures.empty();
+        return done;
     }
     const std::vector<Row> afterRows = table.GetRows();
     const Listed after = ListedRows(afterRows);
@@ -90,7 +104,8 @@ std::pair<int, int> Take(CPrefixTable& table, const std::vector<Row>& rows, bool
         if (after.count(static_cast<const char*>(row.prefix)) == 0)
             outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, row.prefix));
     }
-    return {static_cast<int>(taken.size()), removed};
+    done.saved = true;
+    return done;
 }
 
 // The imported count, with what was skipped and removed, on one line.
@@ -172,12 +187,14 @@ void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
     if (!outcome.Report(table.Load()))
         return;
     const bool dryRun = line.Has("--dry-run");
-    std::pair<int, int> done = Take(table, rows, line.Has("--replace"), dryRun, outcome);
-    if (!dryRun)
+    // What did not reach the key is named on standard error; no count of
+    // it goes out as done.
+    Taken done = Take(table, rows, line.Has("--replace") ? path.c_str() : nullptr, dryRun, outcome);
+    if (!dryRun && done.saved)
         PrintImported(outcome,
-                      FormattedText(IDS_IMPORTED_FROM,
-                                    Counted(done.first, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str()),
-                      skipped, done.second);
+                      FormattedText(IDS_IMPORTED_FROM, Counted(done.rows, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
+                                    path.c_str()),
+                      skipped, done.removed);
 }
 
 void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcome)
@@ -213,9 +230,9 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
     if (!summary.empty())
         outcome.Print(summary);
     const bool dryRun = line.Has("--dry-run");
-    int taken = Take(table, rows, false, dryRun, outcome).first;
-    if (!dryRun)
-        outcome.Print(FormattedText(IDS_IMPORTED, Counted(taken, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str()));
+    Taken done = Take(table, rows, nullptr, dryRun, outcome);
+    if (!dryRun && done.saved)
+        outcome.Print(FormattedText(IDS_IMPORTED, Counted(done.rows, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str()));
 }
 
 void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)

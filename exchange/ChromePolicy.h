@@ -8,7 +8,7 @@
 // Search prefixes as Chrome's SiteSearchSettings policy (Chrome 128 and
 // later), for an administrator to give every user of a machine or a domain
 // the same site searches: a .reg file for Windows, or the JSON that Chrome
-// reads from its managed policy folder on Linux and macOS and that
+// reads from its managed policy folder on Linux and that
 // device-management tools take. Texts in the process code page.
 class CChromePolicy {
 public:

@@ -19,6 +19,13 @@ class KeptSearchUrl {
 public:
     KeptSearchUrl()
     {
+        // A copy an earlier run could not put back is the user's: left alone,
+        // and nothing written over the key.
+        HKEY earlier = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKept, 0, KEY_READ, &earlier) == 0) {
+            ::RegCloseKey(earlier);
+            return;
+        }
         HKEY searchUrl = nullptr;
         if (::RegOpenKeyExA(HKEY_CURRENT_USER, CPrefixStore::kKeyPath, 0, KEY_READ, &searchUrl) != 0) {
             m_kept = true;  // no key: none to put back
@@ -26,7 +33,6 @@ public:
         }
         m_had = true;
         HKEY kept = nullptr;
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kKept);
         if (::RegCreateKeyExA(HKEY_CURRENT_USER, kKept, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &kept, nullptr) == 0) {
             m_kept = ::RegCopyTreeA(searchUrl, nullptr, kept) == ERROR_SUCCESS;
             ::RegCloseKey(kept);

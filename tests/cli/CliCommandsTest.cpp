@@ -112,11 +112,9 @@ protected:
         bookmarks.Add("maps", "https://maps.example/?q=%s");
         bookmarks.Save((m_folder + "\\good.html").c_str());
         ::DeleteFileA((m_folder + "\\missing.reg").c_str());
-        HANDLE file = ::CreateFileA((m_folder + "\\notes.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        ::WriteFile(file, "hello", 5, &written, nullptr);
-        ::CloseHandle(file);
+        WriteFileBytes(m_folder + "\\notes.txt", std::string("hello"));
+        WriteFileBytes(m_folder + "\\plain.html",
+                       "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p><DT><A HREF=\"https://x.example/\">x</A>\n</DL>\n");
         LeaveChromeProfile(m_user.local, {{"wiki", "https://en.wikipedia.org/?search={searchTerms}"},
                                           {"gh", "https://github.com/search?q={searchTerms}"},
                                           {"google.com", "{google:baseURL}search?q={searchTerms}", 1}});
@@ -137,6 +135,7 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         std::optional<Rows> after;  // none: the key exactly as it was
         std::string out, err;
         const char* failCall = nullptr;  // fails with ERROR_ACCESS_DENIED
+        std::string written = {};         // how the file an export names begins
     } cases[] = {
         {"list: the dialog's order and headings, any script", {{"zeta", "z/%s"}, {"ÄPFEL", "ä/%s"}, {"GOOGLE", kGoogle}},
          {"list"}, 0, std::nullopt,
@@ -169,6 +168,8 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         {"rename of none", kTwo, {"rename", "nope", "x"}, 4, std::nullopt, "", "There is no prefix nope.\r\n"},
         {"unknown command", kTwo, {"frob"}, 1, std::nullopt, "",
          "Unknown command: frob. quillory-cli --help lists the commands.\r\n"},
+        {"help for an unknown command", kTwo, {"frob", "--help"}, 1, std::nullopt, "",
+         "Unknown command: frob. quillory-cli --help lists the commands.\r\n"},
         {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, "", "Usage: quillory-cli add PREFIX URL\r\n"},
         {"unknown option", kTwo, {"remove", "X", "--force"}, 1, std::nullopt, "",
          "Unknown option: --force. Usage: quillory-cli remove PREFIX...\r\n"},
@@ -183,6 +184,10 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          "Imported 2 prefixes from {D}\\good.reg. Removed 1 prefix.\r\n", ""},
         {"import --replace --dry-run", kTwo, {"import", "{D}\\good.html", "--replace", "--dry-run"}, 0, std::nullopt,
          "Would add MAPS: https://maps.example/?q=%s\r\nWould remove GOOGLE\r\n", ""},
+        {"--replace by a file with no prefix empties nothing", kTwo, {"import", "{D}\\plain.html", "--replace"}, 2,
+         std::nullopt, "",
+         "{D}\\plain.html holds no prefix that can be imported, so --replace would remove every prefix; nothing "
+         "was changed.\r\n"},
         {"import of a missing file", kTwo, {"import", "{D}\\missing.reg"}, 2, std::nullopt, "",
          "Could not read {D}\\missing.reg. ..."},
         {"import of a file not ours", kTwo, {"import", "{D}\\notes.txt"}, 2, std::nullopt, "",
@@ -191,6 +196,12 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          {"export", "{D}\\policy.json"}, 4, std::nullopt, "Exported 1 prefix to {D}\\policy.json.\r\n",
          "@AT is left out of the policy: Chrome takes no shortcut that starts with @.\r\n"
          "MY SITE is left out of the policy: Chrome takes no shortcut that is empty or holds a space.\r\n"},
+        {"export: the format by the name", kTwo, {"export", "{D}\\out.reg"}, 0, std::nullopt,
+         "Exported 2 prefixes to {D}\\out.reg.\r\n", "", nullptr, std::string("\xFF\xFEW\0i\0n\0", 8)},
+        {"export: the format given", kTwo, {"export", "{D}\\out.txt", "--format", "html"}, 0, std::nullopt,
+         "Exported 2 prefixes to {D}\\out.txt.\r\n", "", nullptr, "<!DOCTYPE NETSCAPE-Bookmark-file-1>"},
+        {"export where no folder is", kTwo, {"export", "{D}\\none\\out.reg"}, 2, std::nullopt, "",
+         "Could not write {D}\\none\\out.reg. ..."},
         {"a name that tells no format", kTwo, {"export", "{D}\\prefixes.txt"}, 1, std::nullopt, "",
          "The name {D}\\prefixes.txt does not tell the format; give --format reg, html or chrome-policy.\r\n"},
         {"--locked outside the policy", kTwo, {"export", "{D}\\x.reg", "--locked"}, 1, std::nullopt, "",
@@ -203,6 +214,7 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://wiki.example/%s"}}, "Imported 1 prefix.\r\n", ""},
         {"browsers: one unknown", kTwo, {"import-browser", "--from", "opera"}, 1, std::nullopt, "",
          "Unknown value for --from: opera.\r\n"},
+        {"version", kTwo, {"--version"}, 0, std::nullopt, "Quillory command line ...\r\n", ""},
         {"help for a command", kTwo, {"help", "rename"}, 0, std::nullopt, "Usage: quillory-cli rename OLD NEW\r\n\r\n...", ""},
     };
     for (const Case& c : cases) {
@@ -230,6 +242,9 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
             result = RunInProcess(words);
         }
         EXPECT_EQ(result.exit, c.exit) << c.what;
+        if (!c.written.empty()) {
+            EXPECT_EQ(ReadFileBytes(InFolder(c.words[1], m_folder)).substr(0, c.written.size()), c.written) << c.what;
+        }
         ExpectText(result.out, c.out, m_folder, c.what);
         ExpectText(result.err, c.err, m_folder, c.what);
         if (!c.after)
@@ -244,17 +259,22 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
 namespace {
 
 // The program itself, through a pipe: words in any script reach it whole,
-// and come back as UTF-8 without a byte-order mark.
+// and come back as UTF-8 without a byte-order mark. It reads the user's own
+// key, so the prefix is one no one has.
 TEST(CommandLineProgram, PassesUnicodeWordsThroughAPipeAsUtf8)
 {
+    TempFolder folder;
+    CPrefixFile file;
+    file.Add("\u00DCBER\U0001F600QUILLORY", "https://\u00FC.example/%s");
+    file.Save((Utf8(folder.Path()) + "\\one.reg").c_str());
     std::string out, err;
-    DWORD exit = RunChild(L"\"" QUILLORY_CLI_EXE L"\" frob\u00DC\u4E2D\U0001F600", out, err);
-    EXPECT_EQ(exit, 1u);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "Unknown command: frob\u00DC\u4E2D\U0001F600. quillory-cli --help lists the commands.\r\n");
-    exit = RunChild(L"\"" QUILLORY_CLI_EXE L"\" --version", out, err);
+    DWORD exit = RunChild(L"\"" QUILLORY_CLI_EXE L"\" import --dry-run \"" + folder.Path() + L"\\one.reg\"", out, err);
     EXPECT_EQ(exit, 0u);
-    EXPECT_EQ(out.substr(0, 22), "Quillory command line ");
+    EXPECT_EQ(out, "Would add \u00DCBER\U0001F600QUILLORY: https://\u00FC.example/%s\r\n");
+    EXPECT_EQ(err, "");
+    exit = RunChild(L"\"" QUILLORY_CLI_EXE L"\" frob\u00DC\u4E2D\U0001F600", out, err);
+    EXPECT_EQ(exit, 1u);
+    EXPECT_EQ(err, "Unknown command: frob\u00DC\u4E2D\U0001F600. quillory-cli --help lists the commands.\r\n");
 }
 
 // In the user's language, from the same string table as the dialog.
