@@ -31,12 +31,12 @@ Result RunInProcess(const Words& words)
 {
     Result result;
     result.exit = CaptureStreams(
-        [](void* context) {
+        [&words] {
             COutcome outcome;
-            CCliCommands::Run(*static_cast<const Words*>(context), outcome);
+            CCliCommands::Run(words, outcome);
             return outcome.ExitCode();
         },
-        const_cast<Words*>(&words), result.out, result.err);
+        result.out, result.err);
     return result;
 }
 
@@ -99,10 +99,7 @@ class CommandLine : public RegistryTest {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        m_folder = std::string(temp) + "quillory-cli-test";
-        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        m_folder = Utf8(m_user.root.Path());
         CPrefixFile reg;
         reg.Add("GOOGLE", "https://www.google.de/search?q=%s");
         reg.Add("Über", "https://ü.example/%s");
@@ -111,7 +108,6 @@ protected:
         bookmarks.Add("wiki", kWiki);
         bookmarks.Add("maps", "https://maps.example/?q=%s");
         bookmarks.Save((m_folder + "\\good.html").c_str());
-        ::DeleteFileA((m_folder + "\\missing.reg").c_str());
         WriteFileBytes(m_folder + "\\notes.txt", std::string("hello"));
         WriteFileBytes(m_folder + "\\plain.html",
                        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p><DT><A HREF=\"https://x.example/\">x</A>\n</DL>\n");
@@ -121,8 +117,8 @@ protected:
         LeaveFirefoxProfile(m_user.roaming, {{"wiki", "https://wiki.example/%s"}});
     }
 
+    UserFolders m_user;  // its root holds the files too
     std::string m_folder;
-    UserFolders m_user;
 };
 
 TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)

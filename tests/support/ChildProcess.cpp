@@ -116,13 +116,13 @@ DWORD RunChild(std::wstring command, std::string& out, std::string& err)
     return exitCode;
 }
 
-int CaptureStreams(int (*run)(void* context), void* context, std::string& out, std::string& err)
+int CaptureStreams(const std::function<int()>& run, std::string& out, std::string& err)
 {
     TempFile output, errors;
     HANDLE oldOut = ::GetStdHandle(STD_OUTPUT_HANDLE), oldErr = ::GetStdHandle(STD_ERROR_HANDLE);
     ::SetStdHandle(STD_OUTPUT_HANDLE, output.handle);
     ::SetStdHandle(STD_ERROR_HANDLE, errors.handle);
-    int result = run(context);
+    int result = run();
     ::SetStdHandle(STD_OUTPUT_HANDLE, oldOut);
     ::SetStdHandle(STD_ERROR_HANDLE, oldErr);
     out = output.Bytes();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <windows.h>
@@ -15,4 +16,4 @@ DWORD RunChildWritingTo(std::string command, const std::string& output, DWORD ti
 DWORD RunChild(std::wstring command, std::string& out, std::string& err);
 // Both streams of this process into files while `run` runs, for code that
 // writes to them; their bytes, and what `run` returned.
-int CaptureStreams(int (*run)(void* context), void* context, std::string& out, std::string& err);
+int CaptureStreams(const std::function<int()>& run, std::string& out, std::string& err);
