@@ -2,14 +2,11 @@
 
 #include "app/BrowserImportDlg.h"
 #include "app/ImportCandidates.h"
-#include "exchange/BookmarksFile.h"
-#include "exchange/ByteFile.h"
 #include "exchange/FileName.h"
-#include "exchange/PrefixFile.h"
+#include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "framework/FileDialog.h"
-#include "framework/KnownFolder.h"
 #include "prefixes/PrefixListCtrl.h"
 #include "res/resource.h"
 
@@ -21,40 +18,6 @@ namespace {
 const int kBookmarksType = 2;  // in both filters
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
-
-// The text `id` about the file at `path` that the system could not read or
-// write, with the system's words for why.
-std::string FileErrorText(UINT id, const std::string& path, DWORD error)
-{
-    return FormattedText(id, path.c_str(), CByteFile::ErrorText(error).c_str());
-}
-
-// A .reg or bookmarks file read into the table: false when the bytes are
-// no such file; otherwise how many prefixes were taken and skipped.
-template <class File>
-bool ImportInto(CPrefixListCtrl& table, const std::string& bytes, int& imported, int& skipped)
-{
-    File file;
-    if (!file.Parse(bytes))
-        return false;
-    std::vector<CPrefixListCtrl::Row> rows;
-    rows.reserve(file.GetEntries().size());
-    for (const CShortcut& entry : file.GetEntries())
-        rows.push_back({entry.prefix, entry.url});
-    imported = table.AddOrUpdatePrefixes(rows);
-    skipped = file.GetSkippedCount() + static_cast<int>(rows.size()) - imported;
-    return true;
-}
-
-// The rows as the table shows them, written to a .reg or bookmarks file.
-template <class File>
-DWORD ExportFrom(const CPrefixListCtrl& table, const std::string& path)
-{
-    File file;
-    for (const CPrefixListCtrl::Row& row : table.GetRows())
-        file.Add(row.prefix, row.url);
-    return file.Save(path.c_str());
-}
 
 } // namespace
 
@@ -70,19 +33,15 @@ void CExchangeCommands::Import()
     if (dialog.DoModal() != IDOK)
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
-    std::string bytes;
-    if (DWORD error = CByteFile::Read(path.c_str(), bytes)) {
-        ShowMessage(FileErrorText(IDS_COULD_NOT_READ_FILE, path, error), MB_ICONERROR);
+    std::vector<CPrefixListCtrl::Row> rows;
+    int skipped = 0;
+    bool bookmarks = false;
+    if (DWORD error = CPrefixFiles::Load(path, rows, skipped, bookmarks)) {
+        ShowMessage(CPrefixFiles::LoadError(path, error, bookmarks), MB_ICONERROR);
         return;
     }
-    bool bookmarks = CBookmarksFile::IsBookmarksFile(bytes) || CFileName::IsHtml(path);
-    int imported = 0, skipped = 0;
-    if (bookmarks ? !ImportInto<CBookmarksFile>(m_table, bytes, imported, skipped)
-                  : !ImportInto<CPrefixFile>(m_table, bytes, imported, skipped)) {
-        ShowMessage(FormattedText(bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str()),
-                    MB_ICONERROR);
-        return;
-    }
+    int imported = m_table.AddOrUpdatePrefixes(rows);
+    skipped += static_cast<int>(rows.size()) - imported;
     std::string text = FormattedText(
         IDS_IMPORTED_FROM, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str());
     if (skipped != 0)
@@ -101,22 +60,19 @@ void CExchangeCommands::Export()
     // A name that says what it holds is taken at its word; otherwise the type.
     bool bookmarks = CFileName::IsHtml(path) ||
                      (!CFileName::HasExtension(path, ".reg") && dialog.GetFilterIndex() == kBookmarksType);
-    DWORD error = bookmarks ? ExportFrom<CBookmarksFile>(m_table, path)
-                            : ExportFrom<CPrefixFile>(m_table, path);
+    DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), bookmarks);
     if (error != 0)
-        ShowMessage(FileErrorText(IDS_COULD_NOT_WRITE_FILE, path, error), MB_ICONERROR);
+        ShowMessage(CPrefixFiles::SaveError(path, error), MB_ICONERROR);
 }
 
 void CExchangeCommands::ImportFromBrowser()
 {
     HCURSOR cursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
     CFoundShortcuts found;
-    CProfileReader::Read(CProfileFinder::Find(CKnownFolder::GetPath(FOLDERID_LocalAppData),
-                                              CKnownFolder::GetPath(FOLDERID_RoamingAppData)),
-                         found);
+    CProfileReader::Read(CProfileFinder::FindForUser(), found);
     const CPrefixListCtrl& table = m_table;
     CImportCandidates candidates(std::move(found), [&table](const CString& prefix, const CString& url) {
-        return table.FindPrefix(prefix) == -1 || table.GetUrl(prefix) != url;
+        return table.WouldChange(prefix, url);
     });
     ::SetCursor(cursor);
     CBrowserImportDlg dialog(m_owner.m_hWnd, candidates);

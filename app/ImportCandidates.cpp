@@ -42,19 +42,7 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const Changes& chang
         bool first = seen.insert(static_cast<const char*>(prefix)).second;
         m_rows.push_back({prefix, shortcut.url, shortcut.source, first && changes(prefix, shortcut.url)});
     }
-    std::vector<std::wstring> names;
-    for (const Row& row : m_rows)
-        names.push_back(Tessaly::Widen(row.prefix));
-    std::vector<size_t> order(m_rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-        return CompareInListOrder(names[left], names[right]) < 0;
-    });
-    std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    for (size_t i : order)
-        sorted.push_back(m_rows[i]);
-    m_rows.swap(sorted);
+    SortInListOrder(m_rows, [](const Row& row) { return row.prefix; });
 }
 
 std::string CImportCandidates::Summary(bool withUnread) const
@@ -74,9 +62,9 @@ std::string CImportCandidates::Summary(bool withUnread) const
     }
     if (!leftOut.empty())
         text += (text.empty() ? "" : " ") + FormattedText(IDS_NOT_SHOWN, leftOut.c_str());
-    for (const CFoundShortcuts::Unread& unread : withUnread ? m_found.UnreadProfiles()
-                                                            : std::vector<CFoundShortcuts::Unread>())
-        text += (text.empty() ? "" : " ") +
-                FormattedText(IDS_COULD_NOT_READ_PROFILE, unread.source, unread.reason);
+    for (const CFoundShortcuts::Unread& unread : m_found.UnreadProfiles()) {
+        if (withUnread)
+            text += (text.empty() ? "" : " ") + FormattedText(IDS_COULD_NOT_READ_PROFILE, unread.source, unread.reason);
+    }
     return text;
 }

@@ -32,6 +32,7 @@ public:
     // What was left out and, unless told not to, which profiles could not
     // be read; or that nothing was found, and where it was looked for.
     std::string Summary(bool withUnread = true) const;
+    const std::vector<CFoundShortcuts::Unread>& UnreadProfiles() const { return m_found.UnreadProfiles(); }
 
 private:
     std::vector<Row> m_rows;

@@ -264,7 +264,7 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
     int row = m_prefixList.FindPrefix(prefix);
     bool found = row != -1;
     update->SetText(found && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
-    bool changes = !found || m_prefixList.GetRow(row).url != url;
+    bool changes = !found || m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn) != url;
     update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && CSearchQuery::IsUsableTemplate(url) && changes);
 }
 

@@ -37,11 +37,16 @@ void CConsoleStream::Write(const std::wstring& text) const
 
 void CConsoleStream::WriteLine(const std::string& text) const
 {
-    std::wstring line;
-    for (wchar_t c : Tessaly::Widen(text.c_str()) + L"\n") {
-        if (c == L'\n' && (line.empty() || line.back() != L'\r'))
-            line += L'\r';
-        line += c;
+    Write(WithWindowsLineEnds(Tessaly::Widen(text.c_str()) + L"\n"));
+}
+
+std::wstring CConsoleStream::WithWindowsLineEnds(const std::wstring& text)
+{
+    std::wstring lines;
+    for (wchar_t c : text) {
+        if (c == L'\n' && (lines.empty() || lines.back() != L'\r'))
+            lines += L'\r';
+        lines += c;
     }
-    Write(line);
+    return lines;
 }

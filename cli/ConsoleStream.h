@@ -14,6 +14,8 @@ public:
     void Write(const std::wstring& text) const;
     // A line in the process code page, with Windows' line end.
     void WriteLine(const std::string& text) const;
+    // Every line end as Windows writes it, CR LF.
+    static std::wstring WithWindowsLineEnds(const std::wstring& text);
 
 private:
     HANDLE m_handle;

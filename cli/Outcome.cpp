@@ -85,7 +85,5 @@ bool COutcome::Report(const CPrefixStore::Report& report)
 {
     for (const CPrefixStore::Failure& failure : report.failures)
         Fail(IsRefusal(failure) ? kInPart : kRegistry, FailureText(failure));
-    if (!report.walked && report.failures.empty())
-        Fail(kRegistry, static_cast<const char*>(LoadText(IDS_READ_FAILED)));
     return report.walked;
 }

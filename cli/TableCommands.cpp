@@ -2,8 +2,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
-#include "exchange/BookmarksFile.h"
-#include "exchange/PrefixFile.h"
+#include "exchange/PrefixFiles.h"
+#include "exchange/TextEncoding.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixTable.h"
 #include "registry/ProcessCodePage.h"
@@ -42,35 +42,18 @@ std::wstring TextList(const std::vector<Row>& rows)
 std::wstring JsonList(const std::vector<Row>& rows)
 {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const Row& row : rows) {
-        list.push_back({{"prefix", Tessaly::Narrow(Widen(row.prefix), CP_UTF8)},
-                        {"url", Tessaly::Narrow(Widen(row.url), CP_UTF8)}});
-    }
-    std::wstring text;
-    for (wchar_t c : Widen(list.dump(2, ' ', true, nlohmann::json::error_handler_t::replace).c_str(), CP_UTF8))
-        text += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
-    return text + L"\r\n";
+    for (const Row& row : rows)
+        list.push_back({{"prefix", Utf8FromWide(Widen(row.prefix))}, {"url", Utf8FromWide(Widen(row.url))}});
+    const std::string text = list.dump(2, ' ', true, nlohmann::json::error_handler_t::replace);
+    return CConsoleStream::WithWindowsLineEnds(WideFromUtf8(text) + L"\n");
 }
 
 // The file an export writes, as text.
-template <class File>
-std::string FileFormat(const std::vector<Row>& rows)
+std::wstring FileList(const std::vector<Row>& rows, bool bookmarks)
 {
-    File file;
-    for (const Row& row : rows)
-        file.Add(row.prefix, row.url);
-    return file.Format();
-}
-
-std::wstring RegList(const std::vector<Row>& rows)
-{
-    const std::string bytes = FileFormat<CPrefixFile>(rows);  // UTF-16LE after its byte-order mark
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-}
-
-std::wstring HtmlList(const std::vector<Row>& rows)
-{
-    return Widen(FileFormat<CBookmarksFile>(rows).c_str(), CP_UTF8);
+    std::wstring text;
+    DecodeText(CPrefixFiles::Format(rows, bookmarks), text);
+    return text;
 }
 
 // The key read into the table; false, with the failure told, when it could
@@ -87,7 +70,12 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
     const struct {
         const char* name;
         std::wstring (*format)(const std::vector<Row>&);
-    } kFormats[] = {{"text", TextList}, {"reg", RegList}, {"html", HtmlList}, {"json", JsonList}};
+    } kFormats[] = {
+        {"text", TextList},
+        {"reg", [](const std::vector<Row>& rows) { return FileList(rows, false); }},
+        {"html", [](const std::vector<Row>& rows) { return FileList(rows, true); }},
+        {"json", JsonList},
+    };
     const std::string format = line.Has("--format") ? line.Value("--format") : "text";
     auto found = std::find_if(std::begin(kFormats), std::end(kFormats),
                               [&](const auto& known) { return format == known.name; });

@@ -3,19 +3,16 @@
 #include "app/ImportCandidates.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
-#include "exchange/BookmarksFile.h"
-#include "exchange/ByteFile.h"
 #include "exchange/ChromePolicy.h"
 #include "exchange/FileName.h"
-#include "exchange/PrefixFile.h"
+#include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
-#include "framework/KnownFolder.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixTable.h"
 #include "res/resource.h"
 
-#include <map>
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
@@ -31,27 +28,15 @@ const std::pair<const char*, const char*> kBrowsers[] = {
     {"vivaldi", "Vivaldi"},      {"chromium", "Chromium"},   {"firefox", "Mozilla Firefox"},
 };
 
-// A .reg or bookmarks file's prefixes; false when the bytes are no such file.
-template <class File>
-bool ReadRows(const std::string& bytes, std::vector<Row>& rows, int& skipped)
+// How the names of the profiles of the browser `--from` names begin; empty
+// for a name it does not know.
+std::string ProfileStart(const std::string& from)
 {
-    File file;
-    if (!file.Parse(bytes))
-        return false;
-    for (const CShortcut& entry : file.GetEntries())
-        rows.push_back({entry.prefix, entry.url});
-    skipped = file.GetSkippedCount();
-    return true;
-}
-
-using Listed = std::map<std::string, CString>;
-
-Listed ListedRows(const std::vector<Row>& rows)
-{
-    Listed listed;
-    for (const Row& row : rows)
-        listed[static_cast<const char*>(row.prefix)] = row.url;
-    return listed;
+    for (const auto& browser : kBrowsers) {
+        if (from == browser.first)
+            return std::string(browser.second) + ":";
+    }
+    return std::string();
 }
 
 struct Taken {
@@ -67,8 +52,7 @@ struct Taken {
 Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replaceBy, bool dryRun,
            COutcome& outcome)
 {
-    const std::vector<Row> beforeRows = table.GetRows();
-    const Listed before = ListedRows(beforeRows);
+    const std::map<std::string, CString> before = table.Rows();
     std::set<std::string> taken;
     for (const Row& row : rows) {
         CPrefixTable::Result result = table.AddOrUpdatePrefix(row.prefix, row.url);
@@ -82,8 +66,9 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
     }
     Taken done;
     done.rows = static_cast<int>(taken.size());
-    for (const auto& row : replaceBy != nullptr ? before : Listed()) {
-        if (taken.count(row.first) == 0 && table.RemovePrefix(row.first.c_str()) == CPrefixTable::kDone)
+    for (const auto& row : before) {
+        if (replaceBy != nullptr && taken.count(row.first) == 0 &&
+            table.RemovePrefix(row.first.c_str()) == CPrefixTable::kDone)
             ++done.removed;
     }
     if (!dryRun) {
@@ -92,16 +77,14 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
         done.saved = report.failures.empty();
         return done;
     }
-    const std::vector<Row> afterRows = table.GetRows();
-    const Listed after = ListedRows(afterRows);
-    for (const Row& row : afterRows) {
+    for (const Row& row : table.GetRows()) {
         auto was = before.find(static_cast<const char*>(row.prefix));
         if (was == before.end() || was->second != row.url)
             outcome.Print(FormattedText(was == before.end() ? IDS_CLI_WOULD_ADD : IDS_CLI_WOULD_CHANGE,
                                         row.prefix, row.url));
     }
-    for (const Row& row : beforeRows) {
-        if (after.count(static_cast<const char*>(row.prefix)) == 0)
+    for (const Row& row : CPrefixTable::InListOrder(before)) {
+        if (table.Rows().count(static_cast<const char*>(row.prefix)) == 0)
             outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, row.prefix));
     }
     done.saved = true;
@@ -116,35 +99,6 @@ void PrintImported(COutcome& outcome, std::string text, int skipped, int removed
     if (removed != 0)
         text += " " + FormattedText(IDS_CLI_REMOVED, Counted(removed, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
     outcome.Print(text);
-}
-
-std::vector<CBrowserProfile> ProfilesFrom(const std::vector<std::string>& browsers)
-{
-    std::vector<CBrowserProfile> found = CProfileFinder::Find(CKnownFolder::GetPath(FOLDERID_LocalAppData),
-                                                              CKnownFolder::GetPath(FOLDERID_RoamingAppData));
-    if (browsers.empty())
-        return found;
-    std::vector<CBrowserProfile> chosen;
-    for (const CBrowserProfile& profile : found) {
-        for (const auto& browser : kBrowsers) {
-            const std::string start = std::string(browser.second) + ":";
-            bool named = false;
-            for (const std::string& from : browsers)
-                named = named || from == browser.first;
-            if (named && std::string(profile.name).compare(0, start.size(), start) == 0)
-                chosen.push_back(profile);
-        }
-    }
-    return chosen;
-}
-
-template <class File>
-File FileOf(const std::vector<Row>& rows)
-{
-    File file;
-    for (const Row& row : rows)
-        file.Add(row.prefix, row.url);
-    return file;
 }
 
 // The rows Chrome takes, each left out named with why.
@@ -164,23 +118,26 @@ CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int
     return policy;
 }
 
+// The format a file's name tells; empty when it tells none.
+std::string FormatOfName(const std::string& path)
+{
+    if (CFileName::HasExtension(path, ".reg"))
+        return "reg";
+    if (CFileName::IsHtml(path))
+        return "html";
+    return CFileName::HasExtension(path, ".json") ? "chrome-policy" : "";
+}
+
 } // namespace
 
 void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
 {
     const std::string path = line.Operands()[0];
-    std::string bytes;
-    if (DWORD error = CByteFile::Read(path.c_str(), bytes)) {
-        outcome.Fail(COutcome::kFile,
-                     FormattedText(IDS_COULD_NOT_READ_FILE, path.c_str(), CByteFile::ErrorText(error).c_str()));
-        return;
-    }
-    bool bookmarks = CBookmarksFile::IsBookmarksFile(bytes) || CFileName::IsHtml(path);
     std::vector<Row> rows;
     int skipped = 0;
-    if (bookmarks ? !ReadRows<CBookmarksFile>(bytes, rows, skipped) : !ReadRows<CPrefixFile>(bytes, rows, skipped)) {
-        outcome.Fail(COutcome::kFile,
-                     FormattedText(bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str()));
+    bool bookmarks = false;
+    if (DWORD error = CPrefixFiles::Load(path, rows, skipped, bookmarks)) {
+        outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(path, error, bookmarks));
         return;
     }
     CPrefixTable table;
@@ -199,32 +156,37 @@ void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
 
 void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcome)
 {
-    const std::vector<std::string> browsers = line.Values("--from");
-    for (const std::string& from : browsers) {
-        bool known = false;
-        for (const auto& browser : kBrowsers)
-            known = known || from == browser.first;
-        if (!known) {
+    std::vector<std::string> starts;
+    for (const std::string& from : line.Values("--from")) {
+        starts.push_back(ProfileStart(from));
+        if (starts.back().empty()) {
             outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_BAD_VALUE, "--from", from.c_str()));
             return;
         }
     }
+    std::vector<CBrowserProfile> profiles = CProfileFinder::FindForUser();
+    profiles.erase(std::remove_if(profiles.begin(), profiles.end(),
+                                  [&](const CBrowserProfile& profile) {
+                                      return !starts.empty() &&
+                                             std::none_of(starts.begin(), starts.end(), [&](const std::string& start) {
+                                                 return std::string(profile.name).compare(0, start.size(), start) == 0;
+                                             });
+                                  }),
+                   profiles.end());
     CFoundShortcuts found;
-    CProfileReader::Read(ProfilesFrom(browsers), found);
-    const std::vector<CFoundShortcuts::Unread> unread = found.UnreadProfiles();
+    CProfileReader::Read(profiles, found);
     CPrefixTable table;
     if (!outcome.Report(table.Load()))
         return;
     CImportCandidates candidates(std::move(found), [&table](const CString& prefix, const CString& url) {
-        const CString* now = table.FindUrl(prefix);
-        return now == nullptr || *now != url;
+        return table.WouldChange(prefix, url);
     });
     std::vector<Row> rows;
     for (const CImportCandidates::Row& row : candidates.Rows()) {
         if (row.checked)
             rows.push_back({row.prefix, row.url});
     }
-    for (const CFoundShortcuts::Unread& profile : unread)
+    for (const CFoundShortcuts::Unread& profile : candidates.UnreadProfiles())
         outcome.Fail(COutcome::kInPart, FormattedText(IDS_COULD_NOT_READ_PROFILE, profile.source, profile.reason));
     const std::string summary = candidates.Summary(false);
     if (!summary.empty())
@@ -238,12 +200,9 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
 void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
 {
     const std::string path = line.Operands()[0];
-    std::string format = line.Value("--format");
-    if (!line.Has("--format"))
-        format = CFileName::HasExtension(path, ".reg") ? "reg"
-                 : CFileName::IsHtml(path)             ? "html"
-                 : CFileName::HasExtension(path, ".json") ? "chrome-policy" : "";
-    if (!line.Has("--format") && format.empty()) {
+    const bool given = line.Has("--format");
+    const std::string format = given ? line.Value("--format") : FormatOfName(path);
+    if (!given && format.empty()) {
         outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_NO_FORMAT, path.c_str()));
         return;
     }
@@ -259,17 +218,12 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
     if (!outcome.Report(table.Load()))
         return;
     const std::vector<Row> rows = table.GetRows();
-    DWORD error = 0;
     int exported = static_cast<int>(rows.size());
-    if (format == "reg")
-        error = FileOf<CPrefixFile>(rows).Save(path.c_str());
-    else if (format == "html")
-        error = FileOf<CBookmarksFile>(rows).Save(path.c_str());
-    else
-        error = PolicyOf(rows, !line.Has("--locked"), exported, outcome).Save(path.c_str());
+    DWORD error = format == "chrome-policy"
+                      ? PolicyOf(rows, !line.Has("--locked"), exported, outcome).Save(path.c_str())
+                      : CPrefixFiles::Save(path, rows, format == "html");
     if (error != 0) {
-        outcome.Fail(COutcome::kFile,
-                     FormattedText(IDS_COULD_NOT_WRITE_FILE, path.c_str(), CByteFile::ErrorText(error).c_str()));
+        outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(path, error));
         return;
     }
     outcome.Print(FormattedText(IDS_CLI_EXPORTED, Counted(exported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),

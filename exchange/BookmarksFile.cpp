@@ -31,15 +31,6 @@ std::string Escaped(const std::string& text)
     return escaped;
 }
 
-std::wstring LowerCase(const std::wstring& text)
-{
-    std::wstring lower = text;
-    if (!lower.empty())
-        ::LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.c_str(), static_cast<int>(text.size()),
-                       &lower[0], static_cast<int>(lower.size()));
-    return lower;
-}
-
 // What a number in a reference stands for, as a browser reads it: a code
 // point no text can hold is U+FFFD, and 0x80 to 0x9F are the characters of
 // Windows-1252 there, as old pages meant them.

@@ -17,17 +17,6 @@ namespace {
 
 const char kPolicy[] = "SiteSearchSettings";
 
-// The same on every machine: the invariant mapping, not that of the user's
-// language (in Turkish, I lowers to a dotless i).
-std::wstring LowerCase(const std::wstring& text)
-{
-    std::wstring lower = text;
-    if (!lower.empty())
-        ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.c_str(), static_cast<int>(text.size()),
-                        &lower[0], static_cast<int>(lower.size()), nullptr, nullptr, 0);
-    return lower;
-}
-
 std::wstring WithSearchTerms(std::wstring url)
 {
     for (size_t at = url.find(L"%s"); at != std::wstring::npos; at = url.find(L"%s", at))
@@ -49,7 +38,7 @@ CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
         return kSpace;
     if (name[0] == L'@')
         return kAtSign;
-    if (address.find(L"%s") == std::wstring::npos)
+    if (!CSearchQuery::HasQueryPlace(address))
         return kNoQuery;
     if (!CSearchQuery::IsWebAddress(address))
         return kNotWebAddress;

@@ -4,6 +4,7 @@
 #include "exchange/FileHandle.h"
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
+#include "framework/KnownFolder.h"
 #include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
@@ -291,4 +292,9 @@ void CProfileFinder::FindFirefox(const std::wstring& firefox, std::vector<CBrows
             name = folder.substr(folder.find_last_of(L'\\') + 1);
         profiles.push_back({CBrowserProfile::kFirefox, DisplayName(kFirefox, name), database});
     }
+}
+
+std::vector<CBrowserProfile> CProfileFinder::FindForUser()
+{
+    return Find(CKnownFolder::GetPath(FOLDERID_LocalAppData), CKnownFolder::GetPath(FOLDERID_RoamingAppData));
 }

@@ -15,6 +15,8 @@ class CProfileFinder {
 public:
     static std::vector<CBrowserProfile> Find(const std::wstring& localAppData,
                                              const std::wstring& roamingAppData);
+    // Below the current user's folders, as the shell names them.
+    static std::vector<CBrowserProfile> FindForUser();
 
 private:
     // Chromium's `Local State` names its profiles by folder; the folder's

@@ -95,3 +95,12 @@ std::wstring Trimmed(const std::wstring& text)
 {
     return TrimLeft(TrimRight(text));
 }
+
+std::wstring LowerCase(const std::wstring& text)
+{
+    std::wstring lower = text;
+    if (!lower.empty())
+        ::LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.c_str(), static_cast<int>(text.size()),
+                       &lower[0], static_cast<int>(lower.size()));
+    return lower;
+}

@@ -34,6 +34,10 @@ bool DecodeText(const std::string& bytes, std::wstring& text);
 // with `text` unchanged, otherwise.
 bool NarrowText(const std::wstring& wide, CString& text);
 
+// In lower case by the invariant mapping, the same on every machine (in
+// Turkish, I would lower to a dotless i).
+std::wstring LowerCase(const std::wstring& text);
+
 // Without the spaces and tabs at the start, at the end, or both.
 std::wstring TrimLeft(const std::wstring& text);
 std::wstring TrimRight(const std::wstring& text);

@@ -128,7 +128,3 @@ bool CListCtrl::DeleteItem(int item)
     return SendMessage(LVM_DELETEITEM, item) != FALSE;
 }
 
-int CListCtrl::CompareInOrder(const std::wstring& left, const std::wstring& right)
-{
-    return CompareInListOrder(left, right);
-}

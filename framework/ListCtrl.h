@@ -39,8 +39,5 @@ public:
     bool SetCheck(int item, bool checked);
     bool DeleteItem(int item);
 
-    // The order of a control with LVS_SORTASCENDING (CompareInListOrder).
-    static int CompareInOrder(const std::wstring& left, const std::wstring& right);
-
     DECLARE_MESSAGE_MAP()
 };

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "registry/ProcessCodePage.h"
+
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <windows.h>
 
@@ -60,3 +65,20 @@ std::string Counted(int count, UINT one, UINT many);
 // The order of a sorted list view, which compares texts as lstrcmpW does:
 // less than, equal to or greater than 0.
 int CompareInListOrder(const std::wstring& left, const std::wstring& right);
+// The items in that order by the text `nameOf` gives each (in the process
+// code page); items that compare equal keep their order.
+template <class Item, class NameOf>
+void SortInListOrder(std::vector<Item>& items, NameOf nameOf)
+{
+    std::vector<std::pair<std::wstring, size_t>> keys;
+    keys.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        keys.push_back({Tessaly::Widen(nameOf(items[i])), i});
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& left, const auto& right) { return CompareInListOrder(left.first, right.first) < 0; });
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(items[key.second]));
+    items.swap(sorted);
+}

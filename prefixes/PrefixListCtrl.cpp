@@ -100,7 +100,7 @@ void CPrefixListCtrl::IndexRemovedRow(int item, const char* prefix)
 void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
 {
     // The sorted control puts a row before the first one that does not
-    // compare less (CompareInOrder): among rows that compare equal, the one
+    // compare less (CompareInListOrder): among rows that compare equal, the one
     // inserted last comes first. Over rows in that order the place is where
     // a merge puts it; a rename may have left them out of order, and then
     // only the control's own search gives its places.
@@ -117,7 +117,7 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
         existingNames[item] = row.first;
     }
     for (size_t i = 1; inOrder && i < names.size(); ++i)
-        inOrder = CompareInOrder(names[i - 1], names[i]) <= 0;
+        inOrder = CompareInListOrder(names[i - 1], names[i]) <= 0;
     if (!inOrder) {
         for (const Row& row : rows)
             AddOrUpdateRow(row.prefix, row.url);
@@ -134,10 +134,10 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
         // comparison each tells, instead of a sort's many.
         bool sorted = true;
         for (size_t i = 1; sorted && i < added.size(); ++i)
-            sorted = CompareInOrder(added[i - 1], added[i]) < 0;
+            sorted = CompareInListOrder(added[i - 1], added[i]) < 0;
         if (!sorted) {
             std::sort(order.begin(), order.end(), [&](size_t left, size_t right) {
-                int compared = CompareInOrder(added[left], added[right]);
+                int compared = CompareInListOrder(added[left], added[right]);
                 return compared < 0 || (compared == 0 && left > right);
             });
         }
@@ -152,7 +152,7 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
     placed.reserve(names.size());
     size_t next = 0;
     for (size_t i : order) {
-        while (next < existing && CompareInOrder(names[next], names[existing + i]) < 0)
+        while (next < existing && CompareInListOrder(names[next], names[existing + i]) < 0)
             placed.push_back(existingNames[next++]);
         LVITEMA item = {};
         item.mask = LVIF_TEXT;
@@ -228,6 +228,12 @@ CString CPrefixListCtrl::GetUrl(const char* prefix) const
     return item == -1 ? CString() : GetItemText(item, kUrlColumn);
 }
 
+bool CPrefixListCtrl::WouldChange(const char* prefix, const char* url) const
+{
+    int item = FindPrefix(prefix);
+    return item == -1 || GetItemText(item, kUrlColumn) != url;
+}
+
 bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 {
     int item = AddOrUpdateRow(prefix, url);
@@ -270,7 +276,7 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
         return;
 
     SetItemText(item, kPrefixColumn, upper);
-    // The control keeps a text it compares equal to the new one (CompareInOrder):
+    // The control keeps a text it compares equal to the new one (CompareInListOrder):
     // the index follows what the row holds.
     CString now = GetItemText(item, kPrefixColumn);
     if (now != old) {

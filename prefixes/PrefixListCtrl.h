@@ -26,6 +26,8 @@ public:
     // Exact comparison; the text is not upper-cased.
     int FindPrefix(const char* prefix) const;
     CString GetUrl(const char* prefix) const;
+    // Whether setting the prefix to the URL would add its row or change it.
+    bool WouldChange(const char* prefix, const char* url) const;
     using Row = PrefixRow;
     // The row at `item`, and every row in the table's order.
     Row GetRow(int item) const;

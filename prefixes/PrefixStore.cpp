@@ -23,6 +23,12 @@ CRegistryKey OpenSearchUrlKey()
     return CRegistryKey(HKEY_CURRENT_USER, CPrefixStore::kKeyPath, kAccess, nullptr);
 }
 
+CRegistryKey MakeSearchUrlKey()
+{
+    return CRegistryKey(HKEY_CURRENT_USER, "", kAccess, nullptr)
+        .CreateOrOpenKey(CPrefixStore::kKeyPath, nullptr, "", 0, kAccess, nullptr);
+}
+
 // The URL template of one prefix subkey; otherwise why it cannot be shown
 // as it is stored: the subkey cannot be opened, its default value is
 // missing or not text, or the process code page does not hold its name or
@@ -206,12 +212,12 @@ struct CPrefixStore::PendingRow {
     bool kept;  // not written over a subkey passed over, and reported so
 };
 
-CPrefixStore::Report CPrefixStore::Save()
+CPrefixStore::Report CPrefixStore::Save(bool makeKey)
 {
     // Rows first, removals after: a prefix renamed away leaves its subkey
     // only once it is written under its new name.
     Report report;
-    WriteRows(report);
+    WriteRows(report, makeKey);
     DeleteRemovedSubkeys(report);
     return report;
 }
@@ -238,14 +244,14 @@ std::vector<CPrefixStore::PendingRow> CPrefixStore::PendingRows(Report& report) 
     return pending;
 }
 
-void CPrefixStore::WriteRows(Report& report)
+void CPrefixStore::WriteRows(Report& report, bool makeKey)
 {
     std::vector<PendingRow> pending = PendingRows(report);
     if (pending.empty())
         return;  // nothing edited: the key is not even opened
     std::vector<size_t> order;
     try {
-        CRegistryKey searchUrl = OpenSearchUrlKey();
+        CRegistryKey searchUrl = makeKey ? MakeSearchUrlKey() : OpenSearchUrlKey();
         WriteInOrder(searchUrl, pending, order);
     } catch (const CRegistryKey::Exception& e) {
         for (PendingRow& row : pending) {

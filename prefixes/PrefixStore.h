@@ -67,8 +67,8 @@ public:
     // Writes the rows the user added, changed or renamed over their subkeys,
     // then deletes the subkeys of the prefixes removed or renamed away; no
     // other subkey is touched. Nothing failed when the key now holds every
-    // edit.
-    Report Save();
+    // edit. With `makeKey`, a key that is not there is made for the rows.
+    Report Save(bool makeKey = false);
 
     // The user's edits, for the table to record; and what the key held.
     CStoredPrefixes& Stored() { return m_stored; }
@@ -83,7 +83,7 @@ private:
     // report (those named exactly also into `kept`).
     Report ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const;
     std::vector<PendingRow> PendingRows(Report& report) const;
-    void WriteRows(Report& report);
+    void WriteRows(Report& report, bool makeKey);
     void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
                       std::vector<size_t>& order);
     CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row, DWORD& error);

@@ -2,10 +2,6 @@
 
 #include "prefixes/PrefixCase.h"
 #include "prefixes/SearchQuery.h"
-#include "registry/ProcessCodePage.h"
-#include "registry/RegistryKey.h"
-
-#include <algorithm>
 
 CPrefixStore::Report CPrefixTable::Load()
 {
@@ -26,44 +22,25 @@ void CPrefixTable::Show(const Row& stored)
 {
     // As the list takes a row: a name it would refuse is not shown.
     CString upper = UpperCasePrefix(stored.prefix);
-    if (!stored.prefix.IsEmpty() && CPrefixStore::IsValidPrefix(upper) &&
+    if (CPrefixStore::IsValidPrefix(upper) &&
         CSearchQuery::IsUsableTemplate(stored.url))
         m_rows[static_cast<const char*>(upper)] = stored.url;
 }
 
-std::vector<CPrefixTable::Row> CPrefixTable::GetRows() const
+std::vector<CPrefixTable::Row> CPrefixTable::InListOrder(const std::map<std::string, CString>& rows)
 {
-    std::vector<std::pair<std::wstring, Row>> listed;
-    listed.reserve(m_rows.size());
-    for (const auto& row : m_rows)
-        listed.push_back({Tessaly::Widen(row.first.c_str()), {row.first.c_str(), row.second}});
-    std::stable_sort(listed.begin(), listed.end(), [](const auto& left, const auto& right) {
-        return CompareInListOrder(left.first, right.first) < 0;
-    });
-    std::vector<Row> rows;
-    rows.reserve(listed.size());
-    for (const auto& row : listed)
-        rows.push_back(row.second);
-    return rows;
+    std::vector<Row> listed;
+    listed.reserve(rows.size());
+    for (const auto& row : rows)
+        listed.push_back({row.first.c_str(), row.second});
+    SortInListOrder(listed, [](const Row& row) { return row.prefix; });
+    return listed;
 }
 
-CPrefixStore::Report CPrefixTable::Save()
-{
-    if (m_bKeyMissing && !m_store.Stored().Writes().empty()) {
-        try {
-            Tessaly::CRegistryKey user(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, nullptr);
-            user.CreateOrOpenKey(CPrefixStore::kKeyPath, nullptr, "", 0, KEY_ALL_ACCESS, nullptr);
-        } catch (const Tessaly::CRegistryKey::Exception&) {
-            // The save names the rows it could not write.
-        }
-    }
-    return m_store.Save();
-}
-
-const CString* CPrefixTable::FindUrl(const char* prefix) const
+bool CPrefixTable::WouldChange(const char* prefix, const char* url) const
 {
     auto row = m_rows.find(static_cast<const char*>(UpperCasePrefix(prefix)));
-    return row == m_rows.end() ? nullptr : &row->second;
+    return row == m_rows.end() || row->second != url;
 }
 
 CPrefixTable::Result CPrefixTable::AddOrUpdatePrefix(const char* prefix, const char* url)

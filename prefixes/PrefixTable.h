@@ -23,12 +23,15 @@ public:
 
     CPrefixStore::Report Load();
     // Also makes the key, when none was there and there are rows to write.
-    CPrefixStore::Report Save();
+    CPrefixStore::Report Save() { return m_store.Save(m_bKeyMissing); }
 
-    // Every row, in the order the dialog's list shows them.
-    std::vector<Row> GetRows() const;
-    // The row's URL; null when the upper-cased prefix has no row.
-    const CString* FindUrl(const char* prefix) const;
+    // Every row, by its prefix; and in the order the dialog's list shows
+    // them.
+    const std::map<std::string, CString>& Rows() const { return m_rows; }
+    std::vector<Row> GetRows() const { return InListOrder(m_rows); }
+    static std::vector<Row> InListOrder(const std::map<std::string, CString>& rows);
+    // Whether setting the prefix to the URL would add its row or change it.
+    bool WouldChange(const char* prefix, const char* url) const;
 
     Result AddOrUpdatePrefix(const char* prefix, const char* url);
     Result RenamePrefix(const char* from, const char* to);

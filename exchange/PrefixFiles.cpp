@@ -1,0 +1,66 @@
+#include "exchange/PrefixFiles.h"
+
+#include "exchange/BookmarksFile.h"
+#include "exchange/ByteFile.h"
+#include "exchange/FileName.h"
+#include "exchange/PrefixFile.h"
+#include "res/resource.h"
+
+namespace {
+
+template <class File>
+bool Parse(const std::string& bytes, std::vector<PrefixRow>& rows, int& skipped)
+{
+    File file;
+    if (!file.Parse(bytes))
+        return false;
+    for (const CShortcut& entry : file.GetEntries())
+        rows.push_back({entry.prefix, entry.url});
+    skipped = file.GetSkippedCount();
+    return true;
+}
+
+template <class File>
+File Made(const std::vector<PrefixRow>& rows)
+{
+    File file;
+    for (const PrefixRow& row : rows)
+        file.Add(row.prefix, row.url);
+    return file;
+}
+
+} // namespace
+
+DWORD CPrefixFiles::Load(const std::string& path, std::vector<PrefixRow>& rows, int& skipped, bool& bookmarks)
+{
+    std::string bytes;
+    bookmarks = CFileName::IsHtml(path);
+    if (DWORD error = CByteFile::Read(path.c_str(), bytes))
+        return error;
+    bookmarks = bookmarks || CBookmarksFile::IsBookmarksFile(bytes);
+    rows.clear();
+    bool parsed = bookmarks ? Parse<CBookmarksFile>(bytes, rows, skipped) : Parse<CPrefixFile>(bytes, rows, skipped);
+    return parsed ? 0 : ERROR_BAD_FORMAT;
+}
+
+std::string CPrefixFiles::LoadError(const std::string& path, DWORD error, bool bookmarks)
+{
+    if (error == ERROR_BAD_FORMAT)
+        return FormattedText(bookmarks ? IDS_NOT_BOOKMARKS_FILE : IDS_NOT_REGISTRY_FILE, path.c_str());
+    return FormattedText(IDS_COULD_NOT_READ_FILE, path.c_str(), CByteFile::ErrorText(error).c_str());
+}
+
+std::string CPrefixFiles::Format(const std::vector<PrefixRow>& rows, bool bookmarks)
+{
+    return bookmarks ? Made<CBookmarksFile>(rows).Format() : Made<CPrefixFile>(rows).Format();
+}
+
+DWORD CPrefixFiles::Save(const std::string& path, const std::vector<PrefixRow>& rows, bool bookmarks)
+{
+    return CByteFile::Write(path.c_str(), Format(rows, bookmarks));
+}
+
+std::string CPrefixFiles::SaveError(const std::string& path, DWORD error)
+{
+    return FormattedText(IDS_COULD_NOT_WRITE_FILE, path.c_str(), CByteFile::ErrorText(error).c_str());
+}

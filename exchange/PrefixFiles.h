@@ -1,0 +1,26 @@
+#pragma once
+
+#include "prefixes/StoredPrefixes.h"
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+// The two files prefixes travel in, the Registry Editor's .reg file and the
+// bookmarks file, read into rows and written from them alike, with what a
+// person is told when that fails.
+class CPrefixFiles {
+public:
+    // The file's prefixes; a bookmarks file is known by its start or its
+    // name (.html, .htm), any other is taken for a .reg file. `skipped`
+    // counts what it held that is no prefix. 0, ERROR_BAD_FORMAT when the
+    // bytes are no file of that kind, or the error that stopped the read.
+    static DWORD Load(const std::string& path, std::vector<PrefixRow>& rows, int& skipped, bool& bookmarks);
+    static std::string LoadError(const std::string& path, DWORD error, bool bookmarks);
+
+    // The rows as the file holds them, and the file replaced whole by them.
+    static std::string Format(const std::vector<PrefixRow>& rows, bool bookmarks);
+    static DWORD Save(const std::string& path, const std::vector<PrefixRow>& rows, bool bookmarks);
+    static std::string SaveError(const std::string& path, DWORD error);
+};
