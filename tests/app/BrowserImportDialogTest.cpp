@@ -64,10 +64,7 @@ TEST_F(BrowserImport, NothingFoundSaysSoAndOffersNoImport)
 {
     Open();
     auto press = [](std::vector<int> buttons) {
-        return [buttons](HWND dialog, HWND) {
-            for (int button : buttons)
-                ::PostMessageA(dialog, WM_COMMAND, button, 0);
-        };
+        return [buttons](HWND dialog, HWND) { for (int id : buttons) ::PostMessageA(dialog, WM_COMMAND, id, 0); };
     };
     ImportDialogSeen none = ImportFromBrowser(press({IDCANCEL}));
     WriteWebData(m_root.Make(L"Local\\Microsoft\\Edge\\User Data\\Default") + L"\\Web Data",
@@ -75,10 +72,9 @@ TEST_F(BrowserImport, NothingFoundSaysSoAndOffersNoImport)
     WriteFileBytes(m_root.Make(L"Local\\Chromium\\User Data\\Default") + L"\\Web Data", "not a database");
     ImportDialogSeen builtIn = ImportFromBrowser(press({IDOK, IDCANCEL}));
     for (const wchar_t* browser : {L"Google\\Chrome", L"BraveSoftware\\Brave-Browser", L"Vivaldi"}) {
-        for (const wchar_t* profile : {L"Default", L"Profile 1", L"Profile 2"}) {
-            std::wstring folder = m_root.Make(L"Local\\" + std::wstring(browser) + L"\\User Data\\" + profile);
-            WriteFileBytes(folder + L"\\Web Data", "x");
-        }
+        for (const wchar_t* profile : {L"Default", L"Profile 1", L"Profile 2"})
+            WriteFileBytes(m_root.Make(L"Local\\" + std::wstring(browser) + L"\\User Data\\" + profile) +
+                               L"\\Web Data", "x");
     }
     ImportDialogSeen unread = ImportFromBrowser(press({IDCANCEL}));
     for (const ImportDialogSeen* seen : {&none, &builtIn, &unread}) {

@@ -96,27 +96,6 @@ DWORD FileDialogCall::TypeOf(const std::string& name) const
     return 0;
 }
 
-std::string FileDialogCall::TypeNotShowingItsPattern() const
-{
-    // Each of the patterns ("*.html;*.htm") as a file of its extension
-    // ("x.html") matches `pattern`.
-    auto examplesMatch = [](std::string patterns, const std::string& pattern) {
-        for (size_t end = 0; !patterns.empty(); patterns.erase(0, end == std::string::npos ? end : end + 1)) {
-            end = patterns.find(';');
-            if (!::PathMatchSpecA(("x" + patterns.substr(1, end - 1)).c_str(), pattern.c_str()))
-                return false;
-        }
-        return true;
-    };
-    for (const auto& type : types) {
-        size_t open = type.first.rfind('('), close = type.first.rfind(')');
-        std::string shown = open < close ? type.first.substr(open + 1, close - open - 1) : "";
-        if (shown.empty() || !examplesMatch(shown, type.second) || !examplesMatch(type.second, shown))
-            return type.first;
-    }
-    return "";
-}
-
 namespace {
 
 HWND s_main = nullptr;

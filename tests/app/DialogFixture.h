@@ -108,10 +108,6 @@ struct FileDialogCall {
     DWORD flags;
     // The first type, counted from 1, whose pattern matches a file's name; 0 if none.
     DWORD TypeOf(const std::string& name) const;
-    // A type whose name does not show its pattern, "" when each does: a file
-    // of each extension in the name's brackets matches the pattern, and the
-    // other way round.
-    std::string TypeNotShowingItsPattern() const;
 };
 inline std::vector<FileDialogCall> s_fileDialogs;
 inline std::string s_chosenFile, s_chosenType;

@@ -105,9 +105,8 @@ TEST(SingleInstance, TheMutexIsTheUsersInThisSession)
     {
         CSingleInstance first;
         for (const std::string& name : SessionMutexes())
-            made.insert(name);
-        for (const std::string& name : before)
-            made.erase(name);
+            if (before.count(name) == 0)
+                made.insert(name);
     }
     for (const std::string& name : SessionMutexes())
         made.erase(name);  // gone with the first start: not another process's
