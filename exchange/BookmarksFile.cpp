@@ -131,7 +131,8 @@ std::map<std::wstring, std::wstring> ParseAttributes(const std::wstring& text, s
         size_t end = text.find_first_of(L" \t\r\n\f=>", position);
         if (end == std::wstring::npos)
             end = text.size();
-        const std::wstring name = LowerCase(text.substr(position, end - position));
+        // Only a tag whose attributes are wanted pays for their names.
+        const std::wstring name = wanted.empty() ? std::wstring() : LowerCase(text.substr(position, end - position));
         position = text.find_first_not_of(kSpaces, end);
         size_t start = 0;
         end = 0;
