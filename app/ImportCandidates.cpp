@@ -2,11 +2,8 @@
 
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixStore.h"
-#include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
-#include <algorithm>
-#include <numeric>
 #include <set>
 #include <utility>
 

@@ -22,8 +22,7 @@ void CPrefixTable::Show(const Row& stored)
 {
     // As the list takes a row: a name it would refuse is not shown.
     CString upper = UpperCasePrefix(stored.prefix);
-    if (CPrefixStore::IsValidPrefix(upper) &&
-        CSearchQuery::IsUsableTemplate(stored.url))
+    if (CPrefixStore::IsValidPrefix(upper) && CSearchQuery::IsUsableTemplate(stored.url))
         m_rows[static_cast<const char*>(upper)] = stored.url;
 }
 
