@@ -38,7 +38,6 @@ TEST(ChromePolicy, LeavesOutWhatChromeWouldRefuseAndSaysWhy)
         {"ÄRGER", "http://a/%s", CChromePolicy::kAdded},
         {"ärger", "http://b/%s", CChromePolicy::kDuplicate},  // lower case beyond ASCII
         {"a b", "http://s/%s", CChromePolicy::kSpace},
-        {"a\tb", "http://s/%s", CChromePolicy::kSpace},
         {"@work", "http://w/%s", CChromePolicy::kAtSign},
         {"work@", "http://w/%s", CChromePolicy::kAdded},
         {"x", "http://x/?q=", CChromePolicy::kNoQuery},
@@ -89,11 +88,8 @@ TEST(ChromePolicy, SavedByTheNameAsJsonThatReadsBackOrAsReg)
 
     const std::string bytes = ReadFileBytes(json);
     ASSERT_EQ(bytes.substr(0, 1), "{");  // no byte-order mark
-    const nlohmann::json read = nlohmann::json::parse(bytes);
-    const nlohmann::json entries = {
-        {{"name", "Wiki"}, {"shortcut", "wiki"}, {"url", "http://w/\"q\"\\{searchTerms}?x={searchTerms}"},
-         {"allow_user_override", true}},
-        {{"name", "ÄRGER"}, {"shortcut", "ärger"}, {"url", "https://a/?q={searchTerms}"},
-         {"allow_user_override", true}}};
-    EXPECT_EQ(read, nlohmann::json({{"SiteSearchSettings", entries}}));
+    EXPECT_EQ(nlohmann::json::parse(bytes), nlohmann::json::parse(R"({"SiteSearchSettings": [
+        {"name": "Wiki", "shortcut": "wiki", "url": "http://w/\"q\"\\{searchTerms}?x={searchTerms}",
+         "allow_user_override": true},
+        {"name": "ÄRGER", "shortcut": "ärger", "url": "https://a/?q={searchTerms}", "allow_user_override": true}]})"));
 }

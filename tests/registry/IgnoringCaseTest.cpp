@@ -5,30 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-class NameCase : public RegistryTest {
-protected:
-    // Whether the registry opens `name` as the key just made as `made`.
-    static bool RegistryTakesForOne(const std::wstring& made, const std::wstring& name)
-    {
-        HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, made.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr) != ERROR_SUCCESS)
-            return false;
+using NameCase = RegistryTest;
+
+// Whether the registry opens `name` as the key just made as `made`.
+bool RegistryTakesForOne(const std::wstring& made, const std::wstring& name)
+{
+    CreateTestKey(Utf8(made).c_str());
+    HKEY key = nullptr;
+    const bool opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (opened)
         ::RegCloseKey(key);
-        bool opened = ::RegOpenKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (opened)
-            ::RegCloseKey(key);
-        ::RegDeleteKeyW(HKEY_CURRENT_USER, made.c_str());
-        return opened;
-    }
-};
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, made.c_str());
+    return opened;
+}
 
 } // namespace
 
@@ -42,12 +37,10 @@ TEST_F(NameCase, NamesAreOneWhereTheRegistryTakesThemForOneKey)
         {L"\xD801\xDC28", L"\xD801\xDC00"},      // a Deseret letter and its capital, compared unit by unit
     };
     const Tessaly::IgnoringCase less;
-    for (size_t i = 0; i < std::size(pairs); ++i) {
-        const std::wstring& left = pairs[i].first;
-        const std::wstring& right = pairs[i].second;
+    for (const auto& [left, right] : pairs) {
         const bool one = RegistryTakesForOne(left, right);
-        EXPECT_EQ(Tessaly::EqualIgnoringCase(left, right), one) << "pair " << i;
-        EXPECT_EQ(less(left, right) || less(right, left), !one) << "pair " << i;
+        EXPECT_EQ(Tessaly::EqualIgnoringCase(left, right), one) << Utf8(left) << " " << Utf8(right);
+        EXPECT_EQ(less(left, right) || less(right, left), !one) << Utf8(left) << " " << Utf8(right);
     }
 }
 

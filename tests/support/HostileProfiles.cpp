@@ -6,7 +6,6 @@ namespace {
 
 const char kForeign[] = "the database is not of a kind Quillory can read";
 const char kTooLarge[] = "the database is larger than 90 MB";
-const std::string kEndless = "WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r) ";
 const std::vector<ChromiumKeyword> kWiki = {{"wiki", "https://w/?q={searchTerms}"}};
 
 std::string Repeated(const std::string& text, int count)
@@ -24,8 +23,8 @@ const std::vector<HostileProfile>& HostileProfiles()
     static const std::vector<HostileProfile> profiles = {
         {"keywords, a view that never ends", true,
          [](const std::wstring& path, const std::wstring&) {
-             RunSql(path, "CREATE VIEW keywords AS " + kEndless +
-                              "SELECT 'k' || i AS keyword, 'https://k/{searchTerms}' AS url FROM r ORDER BY i DESC");
+             RunSql(path, "CREATE VIEW keywords AS WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r)"
+                          " SELECT 'k' || i AS keyword, 'https://k/{searchTerms}' AS url FROM r ORDER BY i DESC");
          }, kForeign},
         {"moz_keywords, a view of a cross join of 10^12 rows", false,
          [](const std::wstring& path, const std::wstring&) {
