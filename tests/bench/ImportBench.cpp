@@ -47,7 +47,8 @@ double PrintBrowserImport(int count, double load)
     double read = Median(runs, [] {}, [&] {
         CFoundShortcuts found;
         CProfileReader::Read(profile, found);
-        candidates = std::make_unique<CImportCandidates>(found, table);
+        candidates = std::make_unique<CImportCandidates>(
+            found, [&](const CString& prefix, const CString& url) { return table.WouldChange(prefix, url); });
     });
     for (const CImportCandidates::Row& row : candidates->Rows())
         checked.push_back({row.prefix, row.url});
