@@ -1,13 +1,13 @@
 #include "app/ExchangeCommands.h"
 
 #include "app/BrowserImportDlg.h"
-#include "app/ImportCandidates.h"
 #include "exchange/FileName.h"
+#include "exchange/ImportCandidates.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
+#include "app/PrefixListCtrl.h"
 #include "framework/FileDialog.h"
-#include "prefixes/PrefixListCtrl.h"
 #include "res/resource.h"
 
 #include <utility>
@@ -42,12 +42,7 @@ void CExchangeCommands::Import()
     }
     int imported = m_table.AddOrUpdatePrefixes(rows);
     skipped += static_cast<int>(rows.size()) - imported;
-    std::string text = FormattedText(
-        IDS_IMPORTED_FROM, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str());
-    if (skipped != 0)
-        text += FormattedText(IDS_SKIPPED,
-                              Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
-    ShowMessage(text, MB_ICONINFORMATION);
+    ShowMessage(CPrefixFiles::ImportedText(path, imported, skipped), MB_ICONINFORMATION);
 }
 
 void CExchangeCommands::Export()
@@ -58,8 +53,9 @@ void CExchangeCommands::Export()
         return;
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     // A name that says what it holds is taken at its word; otherwise the type.
-    bool bookmarks = CFileName::IsHtml(path) ||
-                     (!CFileName::HasExtension(path, ".reg") && dialog.GetFilterIndex() == kBookmarksType);
+    CFileName::Format format = CFileName::FormatOf(path);
+    bool bookmarks = format == CFileName::kHtml ||
+                     (format != CFileName::kReg && dialog.GetFilterIndex() == kBookmarksType);
     DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), bookmarks);
     if (error != 0)
         ShowMessage(CPrefixFiles::SaveError(path, error), MB_ICONERROR);
@@ -78,8 +74,7 @@ void CExchangeCommands::ImportFromBrowser()
     CBrowserImportDlg dialog(m_owner.m_hWnd, candidates);
     if (dialog.DoModal() != IDOK)
         return;
-    int imported = m_table.AddOrUpdatePrefixes(dialog.GetChosenRows());
-    ShowMessage(FormattedText(IDS_IMPORTED, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str()),
+    ShowMessage(CImportCandidates::ImportedText(m_table.AddOrUpdatePrefixes(dialog.GetChosenRows())),
                 MB_ICONINFORMATION);
 }
 

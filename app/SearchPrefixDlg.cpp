@@ -5,7 +5,6 @@
 #include "app/SingleInstance.h"
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
-#include "prefixes/SearchQuery.h"
 #include "res/resource.h"
 
 #include <shellapi.h>
@@ -34,6 +33,8 @@ BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_BN_CLICKED(IDC_ONLINE, OnOnlineResources)
     ON_EN_SETFOCUS(IDC_PREFIX_EDIT, OnFieldFocus)
     ON_EN_KILLFOCUS(IDC_PREFIX_EDIT, OnFieldFocus)
+    ON_EN_CHANGE(IDC_PREFIX_EDIT, OnChangePrefix)
+    ON_MESSAGE(WM_MOVE, OnMove)
     ON_CBN_SETFOCUS(IDC_URL_COMBO, OnFieldFocus)
     ON_CBN_KILLFOCUS(IDC_URL_COMBO, OnFieldFocus)
     ON_NOTIFY(LVN_ENDLABELEDIT, IDC_PREFIX_LIST, OnEndLabelEditPrefixList)
@@ -260,12 +261,9 @@ void CSearchPrefixDlg::OnUpdateAdd(CCmdUI* update)
 {
     CString prefix = PrefixText();
     CString url = UrlText();
-    // One lookup in the table's index: this runs before every message.
-    int row = m_prefixList.FindPrefix(prefix);
-    bool found = row != -1;
-    update->SetText(found && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
-    bool changes = !found || m_prefixList.GetItemText(row, CPrefixListCtrl::kUrlColumn) != url;
-    update->Enable(CPrefixListCtrl::IsValidPrefix(prefix) && CSearchQuery::IsUsableTemplate(url) && changes);
+    // Lookups in the table's index: this runs before every message.
+    update->SetText(m_prefixList.FindPrefix(prefix) != -1 && !prefix.IsEmpty() ? m_updateCaption : m_addCaption);
+    update->Enable(m_prefixList.Judge(prefix, url) == CPrefixRules::kPrefix && m_prefixList.WouldChange(prefix, url));
 }
 
 void CSearchPrefixDlg::OnUpdateRemove(CCmdUI* update)
@@ -299,7 +297,26 @@ void CSearchPrefixDlg::OnOnlineResources()
 
 void CSearchPrefixDlg::OnFieldFocus()
 {
+    if (CWnd::GetFocus().m_hWnd != m_prefixEdit.m_hWnd)
+        m_prefixRefused.Hide();
     UpdateDescription(0);
+}
+
+void CSearchPrefixDlg::OnChangePrefix()
+{
+    // An empty field or an empty URL needs no word; a name the rules refuse does.
+    const CString prefix = PrefixText();
+    const std::string why = prefix.IsEmpty() ? std::string() : CPrefixRules::Reason(m_prefixList.Judge(prefix, UrlText()));
+    if (why.empty())
+        m_prefixRefused.Hide();
+    else
+        m_prefixRefused.Show(m_prefixEdit, why.c_str());
+}
+
+LRESULT CSearchPrefixDlg::OnMove(WPARAM, LPARAM)
+{
+    m_prefixRefused.Hide();  // it would stay where the field was
+    return 0;
 }
 
 void CSearchPrefixDlg::OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result)

@@ -2,13 +2,14 @@
 
 #include "app/ExchangeCommands.h"
 #include "app/KeyFollower.h"
+#include "app/PrefixListCtrl.h"
 #include "app/PrefixMenu.h"
+#include "framework/BalloonTip.h"
 #include "framework/Button.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
 #include "framework/Icon.h"
-#include "prefixes/PrefixListCtrl.h"
 #include "prefixes/SearchUrlCatalog.h"
 
 // The main dialog: the prefix table, the fields to edit one prefix, the
@@ -47,6 +48,8 @@ protected:
     BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
     void OnOnlineResources();
     void OnFieldFocus();
+    void OnChangePrefix();
+    LRESULT OnMove(WPARAM, LPARAM);
     void OnEndLabelEditPrefixList(NMHDR* header, LRESULT* result);
     void OnKeyDownPrefixList(NMHDR* header, LRESULT* result);
     void OnContextMenu(CWnd* window, POINT point);
@@ -84,6 +87,7 @@ private:
     CComboBox m_urlCombo;
     CButton m_addButton;
     CButton m_removeButton;
+    CBalloonTip m_prefixRefused;  // why Add cannot take the prefix typed
     CPrefixMenu m_prefixMenu;
     CExchangeCommands m_exchange;
     CKeyFollower m_follower;

@@ -1,7 +1,8 @@
 #include "cli/Outcome.h"
 
-#include "registry/Win32Exception.h"
+#include "prefixes/ReportText.h"
 #include "res/resource.h"
+#include "text/SystemText.h"
 
 namespace {
 
@@ -11,38 +12,6 @@ int Rank(COutcome::Code code)
 {
     static const int kRanks[] = {0, 4, 3, 2, 1};
     return kRanks[code];
-}
-
-std::string OneLine(const std::string& text)
-{
-    std::string line;
-    for (char c : text) {
-        if (c != '\r' && c != '\n')
-            line += c;
-        else if (!line.empty() && line.back() != ' ')
-            line += ' ';
-    }
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
-// The step's message naming the subkey, and the system's words for why.
-std::string FailureText(const CPrefixStore::Failure& failure)
-{
-    using Failure = CPrefixStore::Failure;
-    const std::string why = Tessaly::CWin32Exception::ErrorText(failure.error);
-    switch (failure.step) {
-    case Failure::Read:
-        return failure.subkey.IsEmpty() ? std::string(LoadText(IDS_READ_FAILED)) + " " + why
-                                        : FormattedText(IDS_CLI_NOT_READ, failure.subkey, why.c_str());
-    case Failure::Keep:
-        return FormattedText(IDS_CLI_NOT_WRITTEN_OVER, failure.subkey);
-    case Failure::Write:
-        return FormattedText(IDS_CLI_NOT_WRITTEN, failure.subkey, why.c_str());
-    default:
-        return FormattedText(IDS_CLI_NOT_DELETED, failure.subkey, why.c_str());
-    }
 }
 
 // A row our own rules kept from the key; anything else the registry refused.
@@ -75,15 +44,18 @@ void COutcome::Fail(Code code, const std::string& text)
 
 void COutcome::Refused(CPrefixTable::Result result, const char* prefix)
 {
-    static const UINT kTexts[] = {0, IDS_CLI_INVALID_PREFIX, IDS_CLI_EMPTY_URL, IDS_CLI_NO_PREFIX,
-                                  IDS_CLI_PREFIX_TAKEN};
-    if (result != CPrefixTable::kDone)
-        Fail(kInPart, FormattedText(kTexts[result], prefix));
+    static const UINT kTexts[] = {0, IDS_CLI_INVALID_PREFIX, IDS_CLI_NO_PREFIX, IDS_CLI_PREFIX_TAKEN};
+    if (result.Done())
+        return;
+    if (result.why == CPrefixRules::kEmptyUrl)
+        Fail(kInPart, FormattedText(IDS_CLI_EMPTY_URL, prefix));
+    else
+        Fail(kInPart, FormattedText(kTexts[result.kind], prefix, CPrefixRules::Reason(result.why).c_str()));
 }
 
 bool COutcome::Report(const CPrefixStore::Report& report)
 {
     for (const CPrefixStore::Failure& failure : report.failures)
-        Fail(IsRefusal(failure) ? kInPart : kRegistry, FailureText(failure));
+        Fail(IsRefusal(failure) ? kInPart : kRegistry, CReportText::Line(failure));
     return report.walked;
 }

@@ -116,8 +116,9 @@ void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
     const std::vector<std::string>& words = line.Operands();
     CPrefixTable::Result result = table.RenamePrefix(words[0].c_str(), words[1].c_str());
     // Named as typed, but the row in the way as the list shows it.
-    const CString named = result == CPrefixTable::kNoSuchPrefix ? CString(words[0].c_str())
-                          : result == CPrefixTable::kPrefixTaken ? UpperCasePrefix(words[1].c_str())
+    using Result = CPrefixTable::Result;
+    const CString named = result.kind == Result::kNoSuchPrefix ? CString(words[0].c_str())
+                          : result.kind == Result::kPrefixTaken ? UpperCasePrefix(words[1].c_str())
                                                                   : CString(words[1].c_str());
     outcome.Refused(result, named);
     outcome.Report(table.Save());

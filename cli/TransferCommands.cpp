@@ -1,6 +1,6 @@
 #include "cli/TransferCommands.h"
 
-#include "app/ImportCandidates.h"
+#include "exchange/ImportCandidates.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
 #include "exchange/ChromePolicy.h"
@@ -57,7 +57,7 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
     for (const Row& row : rows) {
         CPrefixTable::Result result = table.AddOrUpdatePrefix(row.prefix, row.url);
         outcome.Refused(result, row.prefix);
-        if (result == CPrefixTable::kDone)
+        if (result.Done())
             taken.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
     }
     if (replaceBy != nullptr && taken.empty()) {
@@ -68,7 +68,7 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
     done.rows = static_cast<int>(taken.size());
     for (const auto& row : before) {
         if (replaceBy != nullptr && taken.count(row.first) == 0 &&
-            table.RemovePrefix(row.first.c_str()) == CPrefixTable::kDone)
+            table.RemovePrefix(row.first.c_str()).Done())
             ++done.removed;
     }
     if (!dryRun) {
@@ -91,15 +91,6 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
     return done;
 }
 
-// The imported count, with what was skipped and removed, on one line.
-void PrintImported(COutcome& outcome, std::string text, int skipped, int removed)
-{
-    if (skipped != 0)
-        text += FormattedText(IDS_SKIPPED, Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
-    if (removed != 0)
-        text += " " + FormattedText(IDS_CLI_REMOVED, Counted(removed, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
-    outcome.Print(text);
-}
 
 // The rows Chrome takes, each left out named with why.
 CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int& added, COutcome& outcome)
@@ -121,11 +112,8 @@ CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int
 // The format a file's name tells; empty when it tells none.
 std::string FormatOfName(const std::string& path)
 {
-    if (CFileName::HasExtension(path, ".reg"))
-        return "reg";
-    if (CFileName::IsHtml(path))
-        return "html";
-    return CFileName::HasExtension(path, ".json") ? "chrome-policy" : "";
+    static const char* const kNames[] = {"", "reg", "html", "chrome-policy"};
+    return kNames[CFileName::FormatOf(path)];
 }
 
 } // namespace
@@ -147,11 +135,12 @@ void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
     // What did not reach the key is named on standard error; no count of
     // it goes out as done.
     Taken done = Take(table, rows, line.Has("--replace") ? path.c_str() : nullptr, dryRun, outcome);
-    if (!dryRun && done.saved)
-        PrintImported(outcome,
-                      FormattedText(IDS_IMPORTED_FROM, Counted(done.rows, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
-                                    path.c_str()),
-                      skipped, done.removed);
+    if (dryRun || !done.saved)
+        return;
+    std::string text = CPrefixFiles::ImportedText(path, done.rows, skipped);
+    if (done.removed != 0)
+        text += " " + FormattedText(IDS_CLI_REMOVED, Counted(done.removed, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
+    outcome.Print(text);
 }
 
 void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcome)
@@ -194,7 +183,7 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
     const bool dryRun = line.Has("--dry-run");
     Taken done = Take(table, rows, nullptr, dryRun, outcome);
     if (!dryRun && done.saved)
-        outcome.Print(FormattedText(IDS_IMPORTED, Counted(done.rows, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str()));
+        outcome.Print(CImportCandidates::ImportedText(done.rows));
 }
 
 void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)

@@ -3,6 +3,7 @@
 #include "exchange/ByteFile.h"
 #include "exchange/KeywordUrl.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/PrefixRules.h"
 #include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
@@ -286,7 +287,7 @@ bool CBookmarksFile::Parse(const std::string& bytes)
         const std::wstring keyword = attributes[L"shortcuturl"];
         CFoundShortcuts::Reason reason = CFoundShortcuts::kReasonCount;
         CShortcut entry;
-        bool usable = CKeywordUrl::IsTypableKeyword(keyword) && attributes[L"postdata"].empty() &&
+        bool usable = CPrefixRules::IsTypable(keyword) && attributes[L"postdata"].empty() &&
                       attributes[L"post_data"].empty() && CKeywordUrl::FromFirefox(url, reason) &&
                       NarrowText(keyword, entry.prefix) && NarrowText(url, entry.url);
         if (usable)

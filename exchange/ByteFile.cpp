@@ -1,10 +1,10 @@
 #include "exchange/ByteFile.h"
 
 #include "exchange/FileHandle.h"
-#include "framework/String.h"
+#include "text/String.h"
 #include "registry/ProcessCodePage.h"
-#include "registry/Win32Exception.h"
 #include "res/resource.h"
+#include "text/SystemText.h"
 
 DWORD CByteFile::Read(const char* path, std::string& bytes)
 {
@@ -59,5 +59,5 @@ DWORD CByteFile::Write(const char* path, const std::string& bytes)
 std::string CByteFile::ErrorText(DWORD error)
 {
     return error == ERROR_FILE_TOO_LARGE ? std::string(LoadText(IDS_FILE_TOO_LARGE))
-                                         : Tessaly::CWin32Exception::ErrorText(error);
+                                         : SystemErrorText(error);
 }

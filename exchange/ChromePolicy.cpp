@@ -2,9 +2,9 @@
 
 #include "exchange/ByteFile.h"
 #include "exchange/FileName.h"
-#include "exchange/KeywordUrl.h"
 #include "exchange/PrefixFile.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/PrefixRules.h"
 #include "prefixes/SearchQuery.h"
 #include "registry/ProcessCodePage.h"
 
@@ -17,13 +17,6 @@ namespace {
 
 const char kPolicy[] = "SiteSearchSettings";
 
-std::wstring WithSearchTerms(std::wstring url)
-{
-    for (size_t at = url.find(L"%s"); at != std::wstring::npos; at = url.find(L"%s", at))
-        url.replace(at, 2, L"{searchTerms}");
-    return url;
-}
-
 } // namespace
 
 CChromePolicy::CChromePolicy(bool allowUserOverride) : m_allowUserOverride(allowUserOverride)
@@ -34,7 +27,7 @@ CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
 {
     const std::wstring name = Tessaly::Widen(prefix);
     const std::wstring address = Tessaly::Widen(url);
-    if (!CKeywordUrl::IsTypableKeyword(name))
+    if (!CPrefixRules::IsTypable(name))
         return kSpace;
     if (name[0] == L'@')
         return kAtSign;
@@ -42,7 +35,7 @@ CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
         return kNoQuery;
     if (!CSearchQuery::IsWebAddress(address))
         return kNotWebAddress;
-    Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(WithSearchTerms(address))};
+    Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(CSearchQuery::WithQuery(address, std::wstring(L"{searchTerms}")))};
     if (std::any_of(m_entries.begin(), m_entries.end(),
                     [&](const Entry& earlier) { return earlier.shortcut == entry.shortcut; }))
         return kDuplicate;

@@ -17,3 +17,12 @@ bool CFileName::IsHtml(const std::string& path)
 {
     return HasExtension(path, ".html") || HasExtension(path, ".htm");
 }
+
+CFileName::Format CFileName::FormatOf(const std::string& path)
+{
+    if (HasExtension(path, ".reg"))
+        return kReg;
+    if (IsHtml(path))
+        return kHtml;
+    return HasExtension(path, ".json") ? kJson : kUnknown;
+}

@@ -1,12 +1,12 @@
 #include "exchange/FoundShortcuts.h"
 
-#include "exchange/KeywordUrl.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/PrefixRules.h"
 
 void CFoundShortcuts::Add(const std::wstring& prefix, const std::wstring& url, const CString& source)
 {
     CShortcut shortcut = {CString(), CString(), source};
-    if (!CKeywordUrl::IsTypableKeyword(prefix))
+    if (!CPrefixRules::IsTypable(prefix))
         LeaveOut(kInvalidPrefix);
     else if (NarrowText(prefix, shortcut.prefix) && NarrowText(url, shortcut.url))
         Add(shortcut);

@@ -2,11 +2,6 @@
 
 #include "prefixes/SearchQuery.h"
 
-#include <algorithm>
-#include <vector>
-
-#include <windows.h>
-
 namespace {
 
 // Each parameter, a {name} with no brace inside, written as what it stands
@@ -30,7 +25,7 @@ bool ExpandChromium(const std::wstring& url, std::wstring& expanded)
         }
         const std::wstring name = url.substr(open + 1, end - open - 1);
         if (name == L"searchTerms" || name == L"google:unescapedSearchTerms") {
-            expanded += L"%s";
+            expanded += CSearchQuery::QueryPlace<std::wstring>();
             query = true;
         } else if (name == L"google:baseURL") {
             expanded += L"https://www.google.com/";
@@ -79,15 +74,4 @@ bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason
         return false;
     }
     return true;
-}
-
-bool CKeywordUrl::IsTypableKeyword(const std::wstring& keyword)
-{
-    if (keyword.empty())
-        return false;
-    std::vector<WORD> types(keyword.size());
-    if (!::GetStringTypeW(CT_CTYPE1, keyword.data(), static_cast<int>(keyword.size()), types.data()))
-        return false;
-    return std::none_of(types.begin(), types.end(),
-                        [](WORD type) { return (type & (C1_SPACE | C1_BLANK | C1_CNTRL)) != 0; });
 }

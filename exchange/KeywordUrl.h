@@ -17,9 +17,4 @@ public:
     static bool FromChromium(std::wstring& url, CFoundShortcuts::Reason& reason);
     // Firefox's %s, and %S, the query as typed.
     static bool FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason);
-
-    // Whether a keyword can be typed before a query: an address bar takes
-    // the word up to the first space, so one with a space, a tab or any
-    // other white space or control character never comes whole.
-    static bool IsTypableKeyword(const std::wstring& keyword);
 };

@@ -50,6 +50,15 @@ std::string CPrefixFiles::LoadError(const std::string& path, DWORD error, bool b
     return FormattedText(IDS_COULD_NOT_READ_FILE, path.c_str(), CByteFile::ErrorText(error).c_str());
 }
 
+std::string CPrefixFiles::ImportedText(const std::string& path, int imported, int skipped)
+{
+    std::string text = FormattedText(
+        IDS_IMPORTED_FROM, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str());
+    if (skipped != 0)
+        text += FormattedText(IDS_SKIPPED, Counted(skipped, IDS_NOT_PREFIXES_ONE, IDS_NOT_PREFIXES_MANY).c_str());
+    return text;
+}
+
 std::string CPrefixFiles::Format(const std::vector<PrefixRow>& rows, bool bookmarks)
 {
     return bookmarks ? Made<CBookmarksFile>(rows).Format() : Made<CPrefixFile>(rows).Format();

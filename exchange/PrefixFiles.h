@@ -18,6 +18,9 @@ public:
     // bytes are no file of that kind, or the error that stopped the read.
     static DWORD Load(const std::string& path, std::vector<PrefixRow>& rows, int& skipped, bool& bookmarks);
     static std::string LoadError(const std::string& path, DWORD error, bool bookmarks);
+    // What an import of the file tells: the prefixes the table took, and the
+    // entries that were no prefix.
+    static std::string ImportedText(const std::string& path, int imported, int skipped);
 
     // The rows as the file holds them, and the file replaced whole by them.
     static std::string Format(const std::vector<PrefixRow>& rows, bool bookmarks);

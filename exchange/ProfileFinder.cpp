@@ -2,16 +2,15 @@
 
 #include "exchange/ByteFile.h"
 #include "exchange/FileHandle.h"
+#include "exchange/KnownFolder.h"
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
-#include "framework/KnownFolder.h"
 #include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <set>
 
@@ -148,7 +147,7 @@ std::map<std::wstring, std::wstring> ChromiumProfileNames(const std::wstring& us
 
 struct IniSection {
     std::wstring name;
-    std::map<std::wstring, std::wstring> values;  // by lower-case key
+    std::map<std::wstring, std::wstring, IgnoringCase> values;
 };
 
 std::vector<IniSection> ParseIni(const std::wstring& text)
@@ -164,9 +163,7 @@ std::vector<IniSection> ParseIni(const std::wstring& text)
             size_t equals = line.find(L'=');
             if (equals == std::wstring::npos)
                 continue;
-            std::wstring key = Trimmed(line.substr(0, equals));
-            std::transform(key.begin(), key.end(), key.begin(), ::towlower);
-            sections.back().values[key] = Trimmed(line.substr(equals + 1));
+            sections.back().values[Trimmed(line.substr(0, equals))] = Trimmed(line.substr(equals + 1));
         }
     }
     return sections;

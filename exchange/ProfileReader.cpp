@@ -5,8 +5,8 @@
 #include "exchange/DatabaseCopy.h"
 #include "exchange/FirefoxKeywords.h"
 #include "exchange/SqliteDatabase.h"
-#include "registry/Win32Exception.h"
 #include "res/resource.h"
+#include "text/SystemText.h"
 
 #include <sqlite3.h>
 
@@ -14,16 +14,10 @@
 
 namespace {
 
-// The system's words for an error, without the line break and full stop
-// it ends with: the reason ends a sentence of the dialog's.
+// The reason ends a sentence of the dialog's.
 CString SystemText(DWORD error)
 {
-    if (error == ERROR_FILE_TOO_LARGE)
-        return LoadText(IDS_DATABASE_TOO_LARGE);
-    std::string message = Tessaly::CWin32Exception::ErrorText(error);
-    size_t end = message.find_last_not_of(" \r\n.");
-    message.resize(end == std::string::npos ? 0 : end + 1);
-    return message.c_str();
+    return error == ERROR_FILE_TOO_LARGE ? LoadText(IDS_DATABASE_TOO_LARGE) : CString(SystemErrorText(error).c_str());
 }
 
 int ReadDatabase(const CBrowserProfile& profile, const CDatabaseCopy& copy, int flags,

@@ -3,7 +3,7 @@
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixStore.h"
-#include "prefixes/SearchQuery.h"
+#include "prefixes/PrefixRules.h"
 #include "registry/IgnoringCase.h"
 
 #include <cstring>
@@ -207,7 +207,7 @@ public:
             CString name, url;
             // In the process code page exactly.
             if (key.value == DefaultValue::Text && !key.name.empty() && NarrowText(key.name, name) &&
-                NarrowText(key.url, url) && CSearchQuery::IsUsableTemplate(url))
+                NarrowText(key.url, url) && CPrefixRules::IsUsableUrl(url))
                 entries.push_back({name, url, CString()});
             else
                 ++m_skipped;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/String.h"
+#include "text/String.h"
 
 // One search shortcut as a file or a browser holds it: the word typed before
 // a query, as its source spells it; the URL template, %s marking the query;

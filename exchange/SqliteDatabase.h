@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/String.h"
+#include "text/String.h"
 
 #include <string>
 

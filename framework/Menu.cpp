@@ -1,6 +1,6 @@
 #include "framework/Menu.h"
 
-#include "framework/String.h"
+#include "text/String.h"
 
 CMenu::~CMenu()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/CmdTarget.h"
-#include "framework/String.h"
+#include "text/String.h"
 
 #include <windows.h>
 

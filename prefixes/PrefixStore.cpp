@@ -1,6 +1,6 @@
 #include "prefixes/PrefixStore.h"
 
-#include "prefixes/SearchQuery.h"
+#include "prefixes/PrefixRules.h"
 #include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
 
@@ -23,8 +23,16 @@ CRegistryKey OpenSearchUrlKey()
     return CRegistryKey(HKEY_CURRENT_USER, CPrefixStore::kKeyPath, kAccess, nullptr);
 }
 
-CRegistryKey MakeSearchUrlKey()
+// Made when not there: a new account has none, and another program may
+// have deleted it.
+CRegistryKey OpenOrMakeSearchUrlKey()
 {
+    try {
+        return OpenSearchUrlKey();
+    } catch (const CRegistryKey::Exception& e) {
+        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
+            throw;
+    }
     return CRegistryKey(HKEY_CURRENT_USER, "", kAccess, nullptr)
         .CreateOrOpenKey(CPrefixStore::kKeyPath, nullptr, "", 0, kAccess, nullptr);
 }
@@ -110,23 +118,11 @@ void WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url
 
 } // namespace
 
-bool CPrefixStore::IsValidPrefix(const char* prefix, UINT codePage)
+std::array<CPrefixStore::Value, CPrefixStore::kValueCount> CPrefixStore::ValuesOf(const char* url)
 {
-    if (prefix == nullptr || *prefix == '\0')
-        return false;
-    // Judged on the characters the registry will see: in a double-byte code
-    // page a trail byte may have the value of a backslash.
-    std::wstring wide = Tessaly::Widen(prefix, codePage);
-    return !wide.empty() && wide.size() <= CRegistryKey::kLongestKeyName &&
-           wide.find(L'\\') == std::wstring::npos;
-}
-
-std::array<CPrefixStore::Value, 5> CPrefixStore::ValuesOf(const char* url)
-{
-    const auto& replacements = CSearchQuery::kReplacements;
-    std::array<Value, 5> values = {Value{"", url}};
-    for (size_t i = 0; i < 4; ++i)
-        values[i + 1] = {replacements[i].character, replacements[i].text};
+    std::array<Value, kValueCount> values = {Value{"", url}};
+    for (size_t i = 1; i < kValueCount; ++i)
+        values[i] = {CSearchQuery::kReplacements[i - 1].character, CSearchQuery::kReplacements[i - 1].text};
     return values;
 }
 
@@ -152,8 +148,10 @@ std::vector<CString> CPrefixStore::Report::Subkeys(Failure::Step step) const
 CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const
 {
     Report report;
+    bool opened = false;
     try {
         CRegistryKey searchUrl = OpenSearchUrlKey();
+        opened = true;
         for (auto subkey = searchUrl.BeginSubkeyIteration();
              subkey != searchUrl.EndSubkeyIteration(); ++subkey) {
             // An unreadable prefix is passed over and kept; the rest are
@@ -166,11 +164,14 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
                 report.failures.push_back({Failure::Read, subkey.GetName(), reading.error});
                 if (reading.nameExact)
                     kept.Add(subkey.GetName());
-            } else if (CSearchQuery::IsUsableTemplate(url)) {  // a subkey's name is always a valid prefix
+            } else if (CPrefixRules::IsUsableUrl(url)) {  // a subkey's name is always a key name
                 rows.push_back({subkey.GetName(), url});
             }
         }
     } catch (const CRegistryKey::Exception& e) {
+        // A key not made yet (a new account's) holds no prefixes.
+        if (!opened && e.GetErrorCode() == ERROR_FILE_NOT_FOUND)
+            return report;
         report.failures.push_back({Failure::Read, CString(), e.GetErrorCode()});
         report.walked = false;
     }
@@ -192,10 +193,8 @@ bool CPrefixStore::Refresh(CStoredPrefixes::Update& update)
 {
     std::vector<PrefixRow> read;
     CSubkeyNames kept;
-    Report report = ReadKey(read, kept);
-    // A key that is gone holds no prefixes; one that could not be read
-    // through says nothing of those not read.
-    if (!report.walked && report.failures.back().error != ERROR_FILE_NOT_FOUND)
+    // A key that could not be read through says nothing of those not read.
+    if (!ReadKey(read, kept).walked)
         return false;
     m_keptSubkeys = std::move(kept);
     update = m_stored.Merge(read);
@@ -212,12 +211,12 @@ struct CPrefixStore::PendingRow {
     bool kept;  // not written over a subkey passed over, and reported so
 };
 
-CPrefixStore::Report CPrefixStore::Save(bool makeKey)
+CPrefixStore::Report CPrefixStore::Save()
 {
     // Rows first, removals after: a prefix renamed away leaves its subkey
     // only once it is written under its new name.
     Report report;
-    WriteRows(report, makeKey);
+    WriteRows(report);
     DeleteRemovedSubkeys(report);
     return report;
 }
@@ -244,14 +243,14 @@ std::vector<CPrefixStore::PendingRow> CPrefixStore::PendingRows(Report& report) 
     return pending;
 }
 
-void CPrefixStore::WriteRows(Report& report, bool makeKey)
+void CPrefixStore::WriteRows(Report& report)
 {
     std::vector<PendingRow> pending = PendingRows(report);
     if (pending.empty())
         return;  // nothing edited: the key is not even opened
     std::vector<size_t> order;
     try {
-        CRegistryKey searchUrl = makeKey ? MakeSearchUrlKey() : OpenSearchUrlKey();
+        CRegistryKey searchUrl = OpenOrMakeSearchUrlKey();
         WriteInOrder(searchUrl, pending, order);
     } catch (const CRegistryKey::Exception& e) {
         for (PendingRow& row : pending) {
@@ -344,7 +343,7 @@ CString CPrefixStore::SetAside(CRegistryKey& searchUrl, const PendingRow& row, D
     // Named after the prefix, so that a user who finds it after an
     // interruption knows what it is; never over a subkey of someone else's.
     error = ERROR_ALREADY_EXISTS;
-    for (std::string name = "~" + std::string(row.write.prefix); IsValidPrefix(name.c_str());
+    for (std::string name = "~" + std::string(row.write.prefix); CPrefixRules::IsKeyName(name.c_str());
          name = "~" + name) {
         try {
             CRegistryKey aside = searchUrl.CreateKey(name.c_str(), "", 0, kAccess, nullptr);

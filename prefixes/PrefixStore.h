@@ -1,6 +1,7 @@
 #pragma once
 
-#include "framework/String.h"
+#include "text/String.h"
+#include "prefixes/SearchQuery.h"
 #include "prefixes/StoredPrefixes.h"
 #include "prefixes/SubkeyNames.h"
 
@@ -21,10 +22,6 @@ public:
     // Below HKEY_CURRENT_USER.
     static constexpr const char* kKeyPath = "Software\\Microsoft\\Internet Explorer\\SearchUrl";
 
-    // A prefix is also a registry key name: it must not be empty, contain a
-    // backslash (a path separator there) or exceed the longest key name.
-    static bool IsValidPrefix(const char* prefix, UINT codePage = CP_ACP);
-
     // One value of a prefix's subkey.
     struct Value {
         const char* name;
@@ -33,7 +30,8 @@ public:
     // What a prefix's subkey holds, in the order written: the URL template
     // as the default value first, then the characters the browser replaces
     // in a query.
-    static std::array<Value, 5> ValuesOf(const char* url);
+    static constexpr size_t kValueCount = 1 + std::size(CSearchQuery::kReplacements);
+    static std::array<Value, kValueCount> ValuesOf(const char* url);
 
     struct Failure {
         enum Step {
@@ -58,17 +56,18 @@ public:
 
     // Reads the key afresh and forgets every edit. `rows` are the prefixes
     // it holds, as stored; a subkey that cannot be shown as it is stored is
-    // passed over, kept, and reported.
+    // passed over, kept, and reported. A key not there (a new account's)
+    // holds no prefixes.
     Report Load(std::vector<PrefixRow>& rows);
     // Reads the key again: what changed there in every row the user has not
     // edited. False, with nothing changed, when the key could not be read
-    // through (its absence is read as no prefixes).
+    // through.
     bool Refresh(CStoredPrefixes::Update& update);
     // Writes the rows the user added, changed or renamed over their subkeys,
     // then deletes the subkeys of the prefixes removed or renamed away; no
     // other subkey is touched. Nothing failed when the key now holds every
-    // edit. With `makeKey`, a key that is not there is made for the rows.
-    Report Save(bool makeKey = false);
+    // edit. A key not there, or gone since, is made for the rows.
+    Report Save();
 
     // The user's edits, for the table to record; and what the key held.
     CStoredPrefixes& Stored() { return m_stored; }
@@ -83,7 +82,7 @@ private:
     // report (those named exactly also into `kept`).
     Report ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const;
     std::vector<PendingRow> PendingRows(Report& report) const;
-    void WriteRows(Report& report, bool makeKey);
+    void WriteRows(Report& report);
     void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
                       std::vector<size_t>& order);
     CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row, DWORD& error);

@@ -1,17 +1,22 @@
 #include "prefixes/PrefixTable.h"
 
 #include "prefixes/PrefixCase.h"
-#include "prefixes/SearchQuery.h"
+
+namespace {
+
+using Result = CPrefixTable::Result;
+
+Result Judged(CPrefixRules::Verdict why)
+{
+    return {why == CPrefixRules::kPrefix ? Result::kDone : Result::kRefused, why};
+}
+
+} // namespace
 
 CPrefixStore::Report CPrefixTable::Load()
 {
     std::vector<Row> rows;
     CPrefixStore::Report report = m_store.Load(rows);
-    // No key yet holds no prefixes: a save makes it.
-    m_bKeyMissing = !report.walked && report.failures.size() == 1 &&
-                    report.failures[0].error == ERROR_FILE_NOT_FOUND;
-    if (m_bKeyMissing)
-        report = CPrefixStore::Report();
     m_rows.clear();
     for (const Row& row : rows)
         Show(row);
@@ -20,10 +25,9 @@ CPrefixStore::Report CPrefixTable::Load()
 
 void CPrefixTable::Show(const Row& stored)
 {
-    // As the list takes a row: a name it would refuse is not shown.
-    CString upper = UpperCasePrefix(stored.prefix);
-    if (CPrefixStore::IsValidPrefix(upper) && CSearchQuery::IsUsableTemplate(stored.url))
-        m_rows[static_cast<const char*>(upper)] = stored.url;
+    // A stored name is a key name already, shown as the list shows it.
+    if (!stored.prefix.IsEmpty())
+        m_rows[static_cast<const char*>(UpperCasePrefix(stored.prefix))] = stored.url;
 }
 
 std::vector<CPrefixTable::Row> CPrefixTable::InListOrder(const std::map<std::string, CString>& rows)
@@ -39,44 +43,47 @@ std::vector<CPrefixTable::Row> CPrefixTable::InListOrder(const std::map<std::str
 bool CPrefixTable::WouldChange(const char* prefix, const char* url) const
 {
     auto row = m_rows.find(static_cast<const char*>(UpperCasePrefix(prefix)));
-    return row == m_rows.end() || row->second != url;
+    return CPrefixRules::Changes(row == m_rows.end() ? nullptr : &row->second, url);
 }
 
-CPrefixTable::Result CPrefixTable::AddOrUpdatePrefix(const char* prefix, const char* url)
+Result CPrefixTable::AddOrUpdatePrefix(const char* prefix, const char* url)
 {
-    CString upper = UpperCasePrefix(prefix);
-    if (!CPrefixStore::IsValidPrefix(upper))
-        return kInvalidPrefix;
-    if (!CSearchQuery::IsUsableTemplate(url))
-        return kEmptyUrl;
+    CString upper;
+    auto holds = [this](const CString& name) { return m_rows.count(static_cast<const char*>(name)) != 0; };
+    Result result = Judged(CPrefixRules::MakeRow(prefix, url, holds, upper));
+    if (!result.Done())
+        return result;
     m_rows[static_cast<const char*>(upper)] = url;
     m_store.Stored().Set(upper, url);
-    return kDone;
+    return result;
 }
 
-CPrefixTable::Result CPrefixTable::RenamePrefix(const char* from, const char* to)
+Result CPrefixTable::RenamePrefix(const char* from, const char* to)
 {
     auto row = m_rows.find(static_cast<const char*>(UpperCasePrefix(from)));
     if (row == m_rows.end())
-        return kNoSuchPrefix;
-    CString upper = UpperCasePrefix(to);
-    if (!CPrefixStore::IsValidPrefix(upper))
-        return kInvalidPrefix;
+        return {Result::kNoSuchPrefix, CPrefixRules::kPrefix};
+    CString upper;
+    Result result = Judged(CPrefixRules::MakeName(to, upper));
+    if (row->first == static_cast<const char*>(upper))
+        return {Result::kDone, CPrefixRules::kPrefix};  // its own name: nothing to do
+    if (!result.Done())
+        return result;
     if (m_rows.count(static_cast<const char*>(upper)) != 0)
-        return row->first == static_cast<const char*>(upper) ? kDone : kPrefixTaken;
+        return {Result::kPrefixTaken, CPrefixRules::kPrefix};
     const CString old = row->first.c_str();
     const CString url = row->second;
     m_rows.erase(row);
     m_rows[static_cast<const char*>(upper)] = url;
     Show(m_store.Stored().Rename(old, upper, url));
-    return kDone;
+    return result;
 }
 
-CPrefixTable::Result CPrefixTable::RemovePrefix(const char* prefix)
+Result CPrefixTable::RemovePrefix(const char* prefix)
 {
     CString upper = UpperCasePrefix(prefix);
     if (m_rows.erase(static_cast<const char*>(upper)) == 0)
-        return kNoSuchPrefix;
+        return {Result::kNoSuchPrefix, CPrefixRules::kPrefix};
     Show(m_store.Stored().Remove(upper));
-    return kDone;
+    return {Result::kDone, CPrefixRules::kPrefix};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "prefixes/PrefixRules.h"
 #include "prefixes/PrefixStore.h"
 
 #include <map>
@@ -7,23 +8,21 @@
 #include <vector>
 
 // The prefix table without a window, for the command line: the rows the
-// dialog's list would show of the key, with its rules (prefixes upper-cased,
-// valid and unique; URLs not empty), and the user's edits kept by the store
-// so that a save writes exactly them.
+// dialog's list would show of the key, by the same rules, and the user's
+// edits kept by the store so that a save writes exactly them.
 class CPrefixTable {
 public:
     using Row = PrefixRow;
-    enum Result {
-        kDone,
-        kInvalidPrefix,  // empty, a backslash, or too long
-        kEmptyUrl,
-        kNoSuchPrefix,
-        kPrefixTaken,    // a rename onto a row that is there
+    // Done, or why not: the rules' verdict, or the table's own reason.
+    struct Result {
+        enum Kind { kDone, kRefused, kNoSuchPrefix, kPrefixTaken };
+        Kind kind;
+        CPrefixRules::Verdict why;
+        bool Done() const { return kind == kDone; }
     };
 
     CPrefixStore::Report Load();
-    // Also makes the key, when none was there and there are rows to write.
-    CPrefixStore::Report Save() { return m_store.Save(m_bKeyMissing); }
+    CPrefixStore::Report Save() { return m_store.Save(); }
 
     // Every row, by its prefix; and in the order the dialog's list shows
     // them.
@@ -42,6 +41,5 @@ private:
     void Show(const Row& stored);
 
     CPrefixStore m_store;
-    bool m_bKeyMissing = false;
     std::map<std::string, CString> m_rows;
 };

@@ -30,23 +30,12 @@ std::string Encode(const char* query)
 
 CString CSearchQuery::Expand(const char* urlTemplate, const char* query)
 {
-    const std::string encoded = Encode(query);
-    std::string url = urlTemplate;
-    for (size_t at = url.find("%s"); at != std::string::npos; at = url.find("%s", at)) {
-        url.replace(at, 2, encoded);
-        at += encoded.size();
-    }
-    return url.c_str();
+    return WithQuery<std::string>(urlTemplate, Encode(query)).c_str();
 }
 
 bool CSearchQuery::HasQueryPlace(const std::wstring& urlTemplate)
 {
-    return urlTemplate.find(L"%s") != std::wstring::npos;
-}
-
-bool CSearchQuery::IsUsableTemplate(const char* urlTemplate)
-{
-    return urlTemplate != nullptr && *urlTemplate != '\0';
+    return urlTemplate.find(QueryPlace<std::wstring>()) != std::wstring::npos;
 }
 
 bool CSearchQuery::IsWebAddress(const char* url)

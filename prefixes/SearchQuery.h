@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/String.h"
+#include "text/String.h"
 
 #include <string>
 
@@ -15,14 +15,22 @@ public:
     // Stored beside every URL template, where the browser reads them.
     static const Replacement kReplacements[4];
 
-    // The template with every %s replaced by the query, the replacements
-    // applied to it; a template without %s stands as it is.
+    // Where a template takes the query: %s, narrow or wide.
+    template <class Text>
+    static Text QueryPlace() { return Text{'%', 's'}; }
+    // The template with every query place replaced by `text`.
+    template <class Text>
+    static Text WithQuery(Text url, const Text& text)
+    {
+        const Text place = QueryPlace<Text>();
+        for (size_t at = url.find(place); at != Text::npos; at = url.find(place, at + text.size()))
+            url.replace(at, place.size(), text);
+        return url;
+    }
+    // The template with the query in its places, the replacements applied
+    // to it, as the browser opens it; a template without %s stands as it is.
     static CString Expand(const char* urlTemplate, const char* query);
-    // Whether the template has a place for the query, a %s.
     static bool HasQueryPlace(const std::wstring& urlTemplate);
-    // A template the table holds and the browser can use: any that is not
-    // empty.
-    static bool IsUsableTemplate(const char* urlTemplate);
     // Only these may be handed to the shell: anything else could start a
     // program or open a file. http:// or https://, in any case.
     static bool IsWebAddress(const char* url);

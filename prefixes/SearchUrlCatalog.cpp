@@ -1,6 +1,6 @@
 #include "prefixes/SearchUrlCatalog.h"
 
-#include "prefixes/SearchQuery.h"
+#include "prefixes/PrefixRules.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ CSearchUrlCatalog::CSearchUrlCatalog()
 
 void CSearchUrlCatalog::Add(const char* label, const char* url)
 {
-    if (label == nullptr || *label == '\0' || !CSearchQuery::IsUsableTemplate(url) ||
+    if (label == nullptr || *label == '\0' || !CPrefixRules::IsUsableUrl(url) ||
         !Lookup(label).IsEmpty())
         return;
     m_labels.Add(label);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/StringArray.h"
+#include "text/StringArray.h"
 
 // The built-in list of known search services: labels for the URL box's
 // drop-down list, each with the URL template of that service's search page.

@@ -214,7 +214,6 @@ MainDialog::MainDialog()
       m_shell("shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&RecordShellExecute))
 {
     ::InitCommonControls();
-    CreateTestKey(kSearchUrl);
     s_fileDialogs.clear();
     s_chosenFile.clear();
     s_chosenType = "x.reg";

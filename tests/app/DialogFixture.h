@@ -131,8 +131,8 @@ struct ImportDialogSeen {
 ImportDialogSeen ReadImportDialog(HWND dialog);
 
 // A live main dialog, made from the real template, driven through the same
-// message loop step that its modal loop runs, over a SearchUrl key that is
-// there and empty until a test stores prefixes. Its message boxes are
+// message loop step that its modal loop runs, for a user with no SearchUrl
+// key until a test stores prefixes, as on a new account. Its message boxes are
 // recorded; the shell and the file dialogs are answered here.
 class MainDialog : public RegistryTest {
 protected:

@@ -7,6 +7,7 @@
 // The registry as the user meets it through the dialog: what opening,
 // Apply, OK and Cancel store, and the key followed while the dialog is open.
 
+// A new account's first run: no key, no box; the defaults stored at once.
 TEST_F(MainDialog, AFirstRunStoresTheDefaultsBeforeAnyInput)
 {
     Open();
@@ -100,6 +101,7 @@ TEST_F(MainDialog, OkWritesTheUsersEditsBesideAnotherProgramsChanges)
 // not come back, and a deleted key takes every row the user has not edited.
 TEST_F(MainDialog, TheOpenDialogFollowsTheKey)
 {
+    CreateTestKey(kSearchUrl);  // watched from the start
     Open();
     Add("NEWS", "http://mine/%s");
     SelectRow(RowOf("MOVIE"));

@@ -130,7 +130,6 @@ TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
 
     for (const std::string& path : {unicode, regedit4}) {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrl);
-        CreateTestKey(kSearchUrl);
         MessageRecorder::Messages().clear();
         Open();
         SelectRow(RowOf("GOOGLE"));

@@ -7,7 +7,7 @@
 //                           started over N prefixes
 
 #include "app/SearchPrefixDlg.h"
-#include "prefixes/PrefixListCtrl.h"
+#include "app/PrefixListCtrl.h"
 #include "res/resource.h"
 
 #include "tests/bench/BenchSupport.h"

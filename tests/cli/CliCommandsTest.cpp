@@ -2,12 +2,15 @@
 #include "cli/Outcome.h"
 #include "exchange/BookmarksFile.h"
 #include "exchange/PrefixFile.h"
+#include "exchange/TextEncoding.h"
+#include "prefixes/PrefixRules.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
 #include "tests/support/UserFolders.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -66,8 +69,8 @@ std::string InFolder(std::string text, const std::string& folder)
     return text;
 }
 
-// "..." in `expected` stands for any text, such as the system's words for
-// an error.
+// "..." in `expected` stands for any text: the words of a message are the
+// string table's, what it names is the command's.
 bool Matches(const std::string& actual, const std::string& expected)
 {
     size_t dots = expected.find("...");
@@ -83,10 +86,29 @@ bool Matches(const std::string& actual, const std::string& expected)
     return false;
 }
 
-void ExpectText(const std::string& actual, const std::string& expected, const std::string& folder,
-                const char* what)
+// The text, its lines each matching one pattern in turn.
+void ExpectLines(const std::string& actual, const std::vector<std::string>& expected, const std::string& folder,
+                 const char* what)
 {
-    EXPECT_PRED2(Matches, actual, InFolder(expected, folder)) << what;
+    std::string patterns;
+    for (const std::string& line : expected)
+        patterns += InFolder(line, folder) + "\r\n";
+    EXPECT_PRED2(Matches, actual, patterns) << what;
+    EXPECT_EQ(std::count(actual.begin(), actual.end(), '\n'), static_cast<long>(expected.size())) << what;
+}
+
+// The version the program's file carries, as Windows shows it.
+std::string FileVersion()
+{
+    const std::wstring exe = L"" QUILLORY_CLI_EXE;
+    std::string data(::GetFileVersionInfoSizeW(exe.c_str(), nullptr), '\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT size = 0;
+    if (data.empty() || !::GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]) ||
+        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &size))
+        return "<none>";
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
 }
 
 const char kGoogle[] = "https://www.google.com/search?q=%s";
@@ -103,6 +125,7 @@ protected:
         CPrefixFile reg;
         reg.Add("GOOGLE", "https://www.google.de/search?q=%s");
         reg.Add("Über", "https://ü.example/%s");
+        reg.Add("two words", "https://two.example/%s");
         reg.Save((m_folder + "\\good.reg").c_str());
         CBookmarksFile bookmarks;
         bookmarks.Add("wiki", kWiki);
@@ -123,98 +146,81 @@ protected:
 
 TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
 {
+    using Lines = std::vector<std::string>;
+    const std::string blank = CPrefixRules::Reason(CPrefixRules::kBlank);
     struct Case {
         const char* what;
         Rows before;
         Words words;
         int exit;
         std::optional<Rows> after;  // none: the key exactly as it was
-        std::string out, err;
+        Lines out, err;
         const char* failCall = nullptr;  // fails with ERROR_ACCESS_DENIED
         std::string written = {};         // how the file an export names begins
     } cases[] = {
         {"list: the dialog's order and headings, any script", {{"zeta", "z/%s"}, {"ÄPFEL", "ä/%s"}, {"GOOGLE", kGoogle}},
-         {"list"}, 0, std::nullopt,
-         "Prefix  URL\r\nÄPFEL   ä/%s\r\nGOOGLE  " + std::string(kGoogle) + "\r\nZETA    z/%s\r\n", ""},
+         {"list"}, 0, std::nullopt, {"Prefix  URL", "ÄPFEL   ä/%s", "GOOGLE  " + std::string(kGoogle), "ZETA    z/%s"}, {}},
         {"list as JSON", {{"Ü\"1", "a\\b"}}, {"list", "--format", "json"}, 0, std::nullopt,
-         "[\r\n  {\r\n    \"prefix\": \"\\u00dc\\\"1\",\r\n    \"url\": \"a\\\\b\"\r\n  }\r\n]\r\n", ""},
-        {"list as .reg text", kTwo, {"list", "--format=reg"}, 0, std::nullopt,
-         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\...", ""},
-        {"no key lists nothing", kNoKey, {"list", "--format", "json"}, 0, std::nullopt, "[]\r\n", ""},
+         {"[", "  {", "    \"prefix\": \"\\u00dc\\\"1\",", "    \"url\": \"a\\\\b\"", "  }", "]"}, {}},
+        {"a new account lists nothing", kNoKey, {"list", "--format", "json"}, 0, std::nullopt, {"[]"}, {}},
+        {"a new account: add makes the key", kNoKey, {"add", "neu", kWiki}, 0, Rows{{"NEU", kWiki}}, {}, {}},
         {"a subkey that cannot be read is named and kept", {{"NUM", kNumber}, {"GOOGLE", kGoogle}},
-         {"add", "num", kWiki}, 4, std::nullopt, "",
-         "Could not read the prefix NUM; it is kept as it is. ...\r\nDid not write NUM: a prefix of that name "
-         "that could not be read is kept as it is.\r\n"},
+         {"add", "num", kWiki}, 4, std::nullopt, {}, {"...NUM...", "...NUM..."}},
         {"add: upper-cased, any script", kTwo, {"add", "über", "https://ü/%s"}, 0,
-         Rows{{"GOOGLE", kGoogle}, {"Wiki", kWiki}, {"ÜBER", "https://ü/%s"}}, "", ""},
-        {"add over a name in other case updates it", kTwo, {"add", "wiki", "https://w/%s"}, 0,
-         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://w/%s"}}, "", ""},
-        {"no key: add makes it", kNoKey, {"add", "neu", kWiki}, 0, Rows{{"NEU", kWiki}}, "", ""},
-        {"a prefix with a backslash", kTwo, {"add", "a\\b", kWiki}, 4, std::nullopt, "",
-         "a\\b cannot be a prefix: a prefix is not empty, holds no backslash and has at most 255 characters.\r\n"},
-        {"an empty URL", kTwo, {"add", "X", ""}, 4, std::nullopt, "", "The URL of X is empty.\r\n"},
-        {"the registry refuses", kTwo, {"add", "NEU", kWiki}, 3, std::nullopt, "",
-         "Could not write the prefix NEU to the registry. ...", "RegCreateKeyExA"},
+         Rows{{"GOOGLE", kGoogle}, {"Wiki", kWiki}, {"ÜBER", "https://ü/%s"}}, {}, {}},
+        {"a prefix the rules refuse, and why", kTwo, {"add", "two words", kWiki}, 4, std::nullopt, {},
+         {"two words..." + blank}},
+        {"an empty URL", kTwo, {"add", "X", ""}, 4, std::nullopt, {}, {"...X..."}},
+        {"the registry refuses", kTwo, {"add", "NEU", kWiki}, 3, std::nullopt, {}, {"...NEU..."},
+         "RegCreateKeyExA"},
         {"remove: the rest go, the missing one named", kTwo, {"remove", "NOPE", "google"}, 4,
-         Rows{{"Wiki", kWiki}}, "", "There is no prefix NOPE.\r\n"},
+         Rows{{"Wiki", kWiki}}, {}, {"...NOPE..."}},
         {"rename", kTwo, {"rename", "wiki", "--", "-SEARCH"}, 0,
-         Rows{{"GOOGLE", kGoogle}, {"-SEARCH", kWiki}}, "", ""},
-        {"rename onto a prefix there", kTwo, {"rename", "wiki", "google"}, 4, std::nullopt, "",
-         "There is a prefix GOOGLE already.\r\n"},
-        {"rename of none", kTwo, {"rename", "nope", "x"}, 4, std::nullopt, "", "There is no prefix nope.\r\n"},
-        {"unknown command", kTwo, {"frob"}, 1, std::nullopt, "",
-         "Unknown command: frob. quillory-cli --help lists the commands.\r\n"},
-        {"help for an unknown command", kTwo, {"frob", "--help"}, 1, std::nullopt, "",
-         "Unknown command: frob. quillory-cli --help lists the commands.\r\n"},
-        {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, "", "Usage: quillory-cli add PREFIX URL\r\n"},
-        {"unknown option", kTwo, {"remove", "X", "--force"}, 1, std::nullopt, "",
-         "Unknown option: --force. Usage: quillory-cli remove PREFIX...\r\n"},
-        {"option without its value", kTwo, {"list", "--format"}, 1, std::nullopt, "",
-         "The option --format needs a value. Usage: quillory-cli list [--format text|reg|html|json]\r\n"},
-        {"unknown format", kTwo, {"list", "--format", "xml"}, 1, std::nullopt, "", "Unknown value for --format: xml.\r\n"},
-        {"import a .reg", kTwo, {"import", "{D}\\good.reg"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"-SEARCH", kWiki}}, {}, {}},
+        {"rename onto a prefix there", kTwo, {"rename", "wiki", "google"}, 4, std::nullopt, {}, {"...GOOGLE..."}},
+        {"unknown command", kTwo, {"frob"}, 1, std::nullopt, {}, {"...frob...--help..."}},
+        {"help for an unknown command", kTwo, {"frob", "--help"}, 1, std::nullopt, {}, {"...frob...--help..."}},
+        {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, {}, {"...quillory-cli add PREFIX URL"}},
+        {"unknown option", kTwo, {"remove", "X", "--force"}, 1, std::nullopt, {}, {"...--force...remove PREFIX..."}},
+        {"option without its value", kTwo, {"list", "--format"}, 1, std::nullopt, {}, {"...--format...list..."}},
+        {"unknown format", kTwo, {"list", "--format", "xml"}, 1, std::nullopt, {}, {"...--format: xml."}},
+        {"import a .reg, what is no prefix skipped", kTwo, {"import", "{D}\\good.reg"}, 4,
          Rows{{"GOOGLE", "https://www.google.de/search?q=%s"}, {"Wiki", kWiki}, {"ÜBER", "https://ü.example/%s"}},
-         "Imported 2 prefixes from {D}\\good.reg.\r\n", ""},
-        {"import --replace", kTwo, {"import", "--replace", "{D}\\good.reg"}, 0,
-         Rows{{"GOOGLE", "https://www.google.de/search?q=%s"}, {"ÜBER", "https://ü.example/%s"}},
-         "Imported 2 prefixes from {D}\\good.reg. Removed 1 prefix.\r\n", ""},
+         {"...2...{D}\\good.reg."}, {"two words..." + blank}},
+        {"import --replace", kTwo, {"import", "--replace", "{D}\\good.html"}, 0,
+         Rows{{"MAPS", "https://maps.example/?q=%s"}, {"Wiki", kWiki}}, {"...2...{D}\\good.html. ...1..."}, {}},
         {"import --replace --dry-run", kTwo, {"import", "{D}\\good.html", "--replace", "--dry-run"}, 0, std::nullopt,
-         "Would add MAPS: https://maps.example/?q=%s\r\nWould remove GOOGLE\r\n", ""},
+         {"...MAPS: https://maps.example/?q=%s", "...GOOGLE"}, {}},
         {"--replace by a file with no prefix empties nothing", kTwo, {"import", "{D}\\plain.html", "--replace"}, 2,
-         std::nullopt, "",
-         "{D}\\plain.html holds no prefix that can be imported, so --replace would remove every prefix; nothing "
-         "was changed.\r\n"},
-        {"import of a missing file", kTwo, {"import", "{D}\\missing.reg"}, 2, std::nullopt, "",
-         "Could not read {D}\\missing.reg. ..."},
-        {"import of a file not ours", kTwo, {"import", "{D}\\notes.txt"}, 2, std::nullopt, "",
-         "{D}\\notes.txt is not a registry file. Quillory imports the .reg files ..."},
+         std::nullopt, {}, {"{D}\\plain.html...--replace..."}},
+        {"import of a missing file", kTwo, {"import", "{D}\\missing.reg"}, 2, std::nullopt, {},
+         {"...{D}\\missing.reg. ..."}},
+        {"import of a file not ours", kTwo, {"import", "{D}\\notes.txt"}, 2, std::nullopt, {}, {"{D}\\notes.txt..."}},
         {"the policy leaves out what Chrome refuses", {{"MY SITE", kWiki}, {"@AT", kWiki}, {"GOOGLE", kGoogle}},
-         {"export", "{D}\\policy.json"}, 4, std::nullopt, "Exported 1 prefix to {D}\\policy.json.\r\n",
-         "@AT is left out of the policy: Chrome takes no shortcut that starts with @.\r\n"
-         "MY SITE is left out of the policy: Chrome takes no shortcut that is empty or holds a space.\r\n"},
+         {"export", "{D}\\policy.json"}, 4, std::nullopt, {"...1...{D}\\policy.json."}, {"@AT...", "MY SITE..."}},
         {"export: the format by the name", kTwo, {"export", "{D}\\out.reg"}, 0, std::nullopt,
-         "Exported 2 prefixes to {D}\\out.reg.\r\n", "", nullptr, std::string("\xFF\xFEW\0i\0n\0", 8)},
+         {"...2...{D}\\out.reg."}, {}, nullptr, std::string("\xFF\xFEW\0i\0n\0", 8)},
         {"export: the format given", kTwo, {"export", "{D}\\out.txt", "--format", "html"}, 0, std::nullopt,
-         "Exported 2 prefixes to {D}\\out.txt.\r\n", "", nullptr, "<!DOCTYPE NETSCAPE-Bookmark-file-1>"},
-        {"export where no folder is", kTwo, {"export", "{D}\\none\\out.reg"}, 2, std::nullopt, "",
-         "Could not write {D}\\none\\out.reg. ..."},
-        {"a name that tells no format", kTwo, {"export", "{D}\\prefixes.txt"}, 1, std::nullopt, "",
-         "The name {D}\\prefixes.txt does not tell the format; give --format reg, html or chrome-policy.\r\n"},
-        {"--locked outside the policy", kTwo, {"export", "{D}\\x.reg", "--locked"}, 1, std::nullopt, "",
-         "--locked is for --format chrome-policy only.\r\n"},
+         {"...2...{D}\\out.txt."}, {}, nullptr, "<!DOCTYPE NETSCAPE-Bookmark-file-1>"},
+        {"export where no folder is", kTwo, {"export", "{D}\\none\\out.reg"}, 2, std::nullopt, {},
+         {"...{D}\\none\\out.reg. ..."}},
+        {"a name that tells no format", kTwo, {"export", "{D}\\prefixes.txt"}, 1, std::nullopt, {},
+         {"...{D}\\prefixes.txt...--format..."}},
+        {"--locked outside the policy", kTwo, {"export", "{D}\\x.reg", "--locked"}, 1, std::nullopt, {},
+         {"--locked..."}},
         {"browsers: the first profile wins, what is left out counted", kTwo, {"import-browser", "--dry-run"}, 0,
-         std::nullopt,
-         "Not shown: 1 built-in search engine.\r\nWould add GH: https://github.com/search?q=%s\r\n"
-         "Would change WIKI: https://en.wikipedia.org/?search=%s\r\n", ""},
+         std::nullopt, {"...1...", "...GH: https://github.com/search?q=%s", "...WIKI: https://en.wikipedia.org/?search=%s"},
+         {}},
         {"browsers: only those named", kTwo, {"import-browser", "--from", "firefox", "--from=edge"}, 0,
-         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://wiki.example/%s"}}, "Imported 1 prefix.\r\n", ""},
-        {"browsers: one unknown", kTwo, {"import-browser", "--from", "opera"}, 1, std::nullopt, "",
-         "Unknown value for --from: opera.\r\n"},
-        {"version", kTwo, {"--version"}, 0, std::nullopt, "Quillory command line ...\r\n", ""},
-        {"help for a command", kTwo, {"help", "rename"}, 0, std::nullopt, "Usage: quillory-cli rename OLD NEW\r\n\r\n...", ""},
+         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://wiki.example/%s"}}, {"...1..."}, {}},
+        {"browsers: one unknown", kTwo, {"import-browser", "--from", "opera"}, 1, std::nullopt, {},
+         {"...--from: opera."}},
+        {"version, as the file's", kTwo, {"--version"}, 0, std::nullopt, {"... " + FileVersion()}, {}},
+        {"help for a command", kTwo, {"help", "rename"}, 0, std::nullopt,
+         {"...quillory-cli rename OLD NEW", "", "..."}, {}},
     };
     for (const Case& c : cases) {
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kSearchUrlPath);
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software");
         if (c.before != kNoKey) {
             CreateTestKey(kSearchUrlPath);
             for (const auto& row : c.before) {
@@ -241,12 +247,26 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         if (!c.written.empty()) {
             EXPECT_EQ(ReadFileBytes(InFolder(c.words[1], m_folder)).substr(0, c.written.size()), c.written) << c.what;
         }
-        ExpectText(result.out, c.out, m_folder, c.what);
-        ExpectText(result.err, c.err, m_folder, c.what);
+        ExpectLines(result.out, c.out, m_folder, c.what);
+        ExpectLines(result.err, c.err, m_folder, c.what);
         if (!c.after)
             EXPECT_EQ(KeyState(), before) << c.what;
         else
             EXPECT_EQ(KeyRows(), *c.after) << c.what;
+    }
+}
+
+// The two files list prints are exactly those export writes.
+TEST_F(CommandLine, ListPrintsTheFilesExportWrites)
+{
+    for (const auto& row : kTwo)
+        StorePrefix(row.first, row.second.c_str());
+    for (const std::string format : {"reg", "html"}) {
+        const std::string file = m_folder + "\\out." + format;
+        ASSERT_EQ(RunInProcess({"export", file}).exit, 0) << format;
+        std::wstring text;
+        ASSERT_TRUE(DecodeText(ReadFileBytes(file), text));
+        EXPECT_EQ(RunInProcess({"list", "--format", format}).out, Utf8(text)) << format;
     }
 }
 

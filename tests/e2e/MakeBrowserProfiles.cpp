@@ -2,7 +2,7 @@
 // those browsers would after a user made a few search shortcuts, for the
 // end-to-end test to import. Prints nothing; exits 1 on failure.
 
-#include "framework/KnownFolder.h"
+#include "exchange/KnownFolder.h"
 #include "tests/support/BrowserProfiles.h"
 
 #include <exception>

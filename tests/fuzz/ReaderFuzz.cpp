@@ -9,11 +9,11 @@
 
 #include "exchange/BookmarksFile.h"
 #include "exchange/FileHandle.h"
-#include "exchange/KeywordUrl.h"
 #include "exchange/PrefixFile.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/PrefixRules.h"
 #include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
 
@@ -91,7 +91,7 @@ std::string CheckShortcuts(const std::vector<CShortcut>& shortcuts)
 {
     for (const CShortcut& shortcut : shortcuts) {
         const std::wstring address = Tessaly::Widen(shortcut.url);
-        if (!CKeywordUrl::IsTypableKeyword(Tessaly::Widen(shortcut.prefix)))
+        if (!CPrefixRules::IsTypable(Tessaly::Widen(shortcut.prefix)))
             return "a keyword no one can type: " + std::string(shortcut.prefix);
         if ((!Tessaly::StartsWithIgnoringCase(address, L"http://") &&
              !Tessaly::StartsWithIgnoringCase(address, L"https://")) ||

@@ -6,66 +6,48 @@
 
 CPrefixStore::Report StoreTest::Load()
 {
-    m_store = CPrefixStore();
-    m_shown.clear();
+    m_table = CPrefixTable();
     m_edited.clear();
-    std::vector<PrefixRow> rows;
-    CPrefixStore::Report report = m_store.Load(rows);
-    for (const PrefixRow& row : rows)
-        Show(row);
-    return report;
-}
-
-void StoreTest::Show(const PrefixRow& row)
-{
-    if (!row.prefix.IsEmpty())
-        m_shown[std::string(UpperCasePrefix(row.prefix))] = std::string(row.url);
+    return m_table.Load();
 }
 
 void StoreTest::Set(const char* prefix, const char* url)
 {
-    std::string upper(UpperCasePrefix(prefix));
-    m_store.Stored().Set(upper.c_str(), url);
-    m_shown[upper] = url;
-    m_edited.insert(upper);
+    EXPECT_TRUE(m_table.AddOrUpdatePrefix(prefix, url).Done()) << prefix;
+    m_edited.insert(std::string(UpperCasePrefix(prefix)));
 }
 
 void StoreTest::Rename(const char* from, const char* to)
 {
-    std::string url = m_shown.at(from);
-    PrefixRow uncovered = m_store.Stored().Rename(from, to, url.c_str());
-    m_shown.erase(from);
+    EXPECT_TRUE(m_table.RenamePrefix(from, to).Done()) << from;
     m_edited.erase(from);
-    m_shown[to] = url;
-    m_edited.insert(to);
-    Show(uncovered);
+    m_edited.insert(std::string(UpperCasePrefix(to)));
 }
 
 void StoreTest::Remove(const char* prefix)
 {
-    m_shown.erase(prefix);
+    EXPECT_TRUE(m_table.RemovePrefix(prefix).Done()) << prefix;
     m_edited.erase(prefix);
-    Show(m_store.Stored().Remove(prefix));
 }
 
 StoreTest::Rows StoreTest::Shown() const
 {
     Rows rows;
-    for (const auto& row : m_shown)
-        rows[Utf8FromProcessCodePage(row.first.c_str())] = Utf8FromProcessCodePage(row.second.c_str());
+    for (const auto& row : m_table.Rows())
+        rows[Utf8FromProcessCodePage(row.first.c_str())] = Utf8FromProcessCodePage(row.second);
     return rows;
 }
 
 void StoreTest::ExpectKeyHoldsTheRows(const std::vector<std::string>& others) const
 {
     auto stored = StoredPrefixes();
-    for (const auto& row : m_shown) {
+    for (const auto& row : m_table.Rows()) {
         std::string prefix = Utf8FromProcessCodePage(row.first.c_str());
         auto entry = std::find_if(stored.begin(), stored.end(), [&](const auto& subkey) {
             return SameKeyName(subkey.first, prefix);
         });
         ASSERT_NE(entry, stored.end()) << prefix;
-        EXPECT_EQ(entry->second.url, Utf8FromProcessCodePage(row.second.c_str())) << prefix;
+        EXPECT_EQ(entry->second.url, Utf8FromProcessCodePage(row.second)) << prefix;
         if (m_edited.count(row.first) != 0)
             EXPECT_TRUE(entry->second.hasTheFiveValues) << prefix;
         else

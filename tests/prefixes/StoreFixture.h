@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prefixes/PrefixStore.h"
+#include "prefixes/PrefixTable.h"
 
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
@@ -10,21 +10,20 @@
 #include <string>
 #include <vector>
 
-// The store without a window: the rows a table would show are kept here as
-// the table keeps them (upper-cased, a stored prefix shown again when a
-// rename or removal uncovers it), so that the key can be checked against
-// them after a save.
+// The table without a window over the store, as the command line uses it,
+// with the rows each test edited noted, so that the key can be checked
+// against the table after a save.
 class StoreTest : public RegistryTest {
 protected:
     using Rows = std::map<std::string, std::string>;  // UTF-8, by prefix
     using Failure = CPrefixStore::Failure;
 
-    // A fresh store, as a new dialog's, that loads the key.
+    // A fresh table, as a new dialog's, that loads the key.
     CPrefixStore::Report Load();
     void Set(const char* prefix, const char* url);
     void Rename(const char* from, const char* to);
     void Remove(const char* prefix);
-    CPrefixStore::Report Save() { return m_store.Save(); }
+    CPrefixStore::Report Save() { return m_table.Save(); }
 
     // The rows shown, as UTF-8.
     Rows Shown() const;
@@ -39,11 +38,8 @@ protected:
     static std::vector<std::string> Described(const CPrefixStore::Report& report);
     static std::string Describe(Failure::Step step, const std::string& subkey, DWORD error);
 
-    CPrefixStore m_store;
+    CPrefixTable m_table;
 
 private:
-    void Show(const PrefixRow& row);
-
-    std::map<std::string, std::string> m_shown;  // in the process code page
-    std::set<std::string> m_edited;
+    std::set<std::string> m_edited;  // in the process code page
 };

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 // The search shortcuts found in browser profiles as the rows an import
 // offers: each keyword made a prefix as the table makes it, those the table
 // refuses left out and counted. Checked at first, for each prefix, its first
@@ -33,6 +32,8 @@ public:
     // be read; or that nothing was found, and where it was looked for.
     std::string Summary(bool withUnread = true) const;
     const std::vector<CFoundShortcuts::Unread>& UnreadProfiles() const { return m_found.UnreadProfiles(); }
+    // What the import tells once the table has taken the rows chosen.
+    static std::string ImportedText(int imported);
 
 private:
     std::vector<Row> m_rows;

@@ -1,5 +1,5 @@
-#include "framework/String.h"
-#include "framework/StringArray.h"
+#include "text/String.h"
+#include "text/StringArray.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "framework/String.h"
+#include "text/String.h"
 
 #include "registry/ProcessCodePage.h"
 

@@ -1,7 +1,6 @@
-#include "app/ImportCandidates.h"
+#include "exchange/ImportCandidates.h"
 
-#include "prefixes/PrefixCase.h"
-#include "prefixes/PrefixStore.h"
+#include "prefixes/PrefixRules.h"
 #include "res/resource.h"
 
 #include <set>
@@ -31,8 +30,8 @@ CImportCandidates::CImportCandidates(CFoundShortcuts found, const Changes& chang
 {
     std::set<std::string> seen;
     for (const CShortcut& shortcut : m_found.Shortcuts()) {
-        CString prefix = UpperCasePrefix(shortcut.prefix);
-        if (!CPrefixStore::IsValidPrefix(prefix)) {
+        CString prefix;
+        if (CPrefixRules::MakeName(shortcut.prefix, prefix) != CPrefixRules::kPrefix) {
             m_found.LeaveOut(CFoundShortcuts::kInvalidPrefix);
             continue;
         }
@@ -64,4 +63,9 @@ std::string CImportCandidates::Summary(bool withUnread) const
             text += (text.empty() ? "" : " ") + FormattedText(IDS_COULD_NOT_READ_PROFILE, unread.source, unread.reason);
     }
     return text;
+}
+
+std::string CImportCandidates::ImportedText(int imported)
+{
+    return FormattedText(IDS_IMPORTED, Counted(imported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
 }

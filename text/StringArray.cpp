@@ -1,4 +1,4 @@
-#include "framework/StringArray.h"
+#include "text/StringArray.h"
 
 void CStringArray::SetSize(int newSize, int growBy)
 {

@@ -1,4 +1,4 @@
-#include "framework/KnownFolder.h"
+#include "exchange/KnownFolder.h"
 
 std::wstring CKnownFolder::GetPath(REFKNOWNFOLDERID id)
 {

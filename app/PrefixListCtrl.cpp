@@ -1,7 +1,7 @@
-#include "prefixes/PrefixListCtrl.h"
+#include "app/PrefixListCtrl.h"
 
 #include "prefixes/PrefixCase.h"
-#include "prefixes/SearchQuery.h"
+#include "prefixes/ReportText.h"
 #include "prefixes/SearchUrlCatalog.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
@@ -31,23 +31,6 @@ const DefaultPrefix kDefaults[] = {
     {"NEWS", "News: Google - News"},
     {"USENET", "Usenet Groups: Google - Groups"},
 };
-
-const size_t kKeptNamesListed = 10;
-
-// The message, naming the prefixes kept as they are, when there are any.
-CString FailureText(UINT failure, const std::vector<CString>& kept)
-{
-    CString text = LoadText(failure);
-    if (kept.empty())
-        return text;
-    size_t listed = std::min(kept.size(), kKeptNamesListed);
-    std::string names;
-    for (size_t i = 0; i < listed; ++i)
-        names += (i == 0 ? "" : ", ") + std::string(kept[i]);
-    if (kept.size() > listed)
-        names = FormattedText(IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
-    return (std::string(text) + FormattedText(IDS_KEPT, names.c_str())).c_str();
-}
 
 } // namespace
 
@@ -120,7 +103,7 @@ void CPrefixListCtrl::InsertInOrder(const std::vector<Row>& rows)
         inOrder = CompareInListOrder(names[i - 1], names[i]) <= 0;
     if (!inOrder) {
         for (const Row& row : rows)
-            AddOrUpdateRow(row.prefix, row.url);
+            SetRow(row.prefix, row.url);
         return;
     }
     std::vector<size_t> order(rows.size());
@@ -185,8 +168,11 @@ int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, bool byUser)
     std::unordered_map<std::string, size_t> addedAt;
     int taken = 0;
     for (const Row& row : rows) {
-        CString upper = UpperCasePrefix(row.prefix);
-        if (!IsValidPrefix(upper) || !CSearchQuery::IsUsableTemplate(row.url))
+        // A stored name is a key name already, shown as it is stored.
+        CString upper;
+        if (!byUser)
+            upper = UpperCasePrefix(row.prefix);
+        else if (MakeRow(row.prefix, row.url, upper) != CPrefixRules::kPrefix)
             continue;
         ++taken;
         if (byUser)
@@ -231,7 +217,20 @@ CString CPrefixListCtrl::GetUrl(const char* prefix) const
 bool CPrefixListCtrl::WouldChange(const char* prefix, const char* url) const
 {
     int item = FindPrefix(prefix);
-    return item == -1 || GetItemText(item, kUrlColumn) != url;
+    const CString now = item == -1 ? CString() : GetItemText(item, kUrlColumn);
+    return CPrefixRules::Changes(item == -1 ? nullptr : &now, url);
+}
+
+CPrefixRules::Verdict CPrefixListCtrl::Judge(const char* prefix, const char* url) const
+{
+    CString upper;
+    return MakeRow(prefix, url, upper);
+}
+
+CPrefixRules::Verdict CPrefixListCtrl::MakeRow(const char* prefix, const char* url, CString& upper) const
+{
+    return CPrefixRules::MakeRow(prefix, url, [this](const CString& name) { return FindPrefix(name) != -1; },
+                                 upper);
 }
 
 bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
@@ -244,10 +243,12 @@ bool CPrefixListCtrl::AddOrUpdatePrefix(const char* prefix, const char* url)
 
 int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)
 {
-    CString upper = UpperCasePrefix(prefix);
-    if (!IsValidPrefix(upper) || !CSearchQuery::IsUsableTemplate(url))
-        return -1;
+    CString upper;
+    return MakeRow(prefix, url, upper) == CPrefixRules::kPrefix ? SetRow(upper, url) : -1;
+}
 
+int CPrefixListCtrl::SetRow(const char* upper, const char* url)
+{
     int item = FindPrefix(upper);
     if (item == -1) {
         LVITEMA row = {};
@@ -255,7 +256,7 @@ int CPrefixListCtrl::AddOrUpdateRow(const char* prefix, const char* url)
         row.iItem = 0;  // the sorted control moves it to its place
         row.state = 0;
         row.stateMask = LVIS_SELECTED;
-        row.pszText = const_cast<char*>(static_cast<const char*>(upper));  // only read
+        row.pszText = const_cast<char*>(upper);  // only read
         item = InsertItem(row);
         if (item == -1)
             return -1;
@@ -270,9 +271,10 @@ void CPrefixListCtrl::RenamePrefix(int item, const char* newPrefix)
 {
     if (item < 0 || item >= GetItemCount())
         return;
-    CString upper = UpperCasePrefix(newPrefix);
+    CString upper;
+    CPrefixRules::Verdict verdict = CPrefixRules::MakeName(newPrefix, upper);
     CString old = GetItemText(item, kPrefixColumn);
-    if (!IsValidPrefix(upper) || upper == old || FindPrefix(upper) != -1)
+    if (verdict != CPrefixRules::kPrefix || upper == old || FindPrefix(upper) != -1)
         return;
 
     SetItemText(item, kPrefixColumn, upper);
@@ -318,22 +320,8 @@ bool CPrefixListCtrl::RemoveRow(const char* prefix)
 
 void CPrefixListCtrl::ShowReport(const CPrefixStore::Report& report) const
 {
-    using Failure = CPrefixStore::Failure;
-    // Named: the subkeys passed over, and the rows not written over them.
-    const struct {
-        UINT text;
-        bool failed;
-        std::vector<CString> named;
-    } kinds[] = {
-        {IDS_READ_FAILED, report.Failed(Failure::Read), report.Subkeys(Failure::Read)},
-        {IDS_ADD_FAILED, report.Failed(Failure::Keep) || report.Failed(Failure::Write),
-         report.Subkeys(Failure::Keep)},
-        {IDS_DELETE_FAILED, report.Failed(Failure::Delete), {}},
-    };
-    for (const auto& kind : kinds) {
-        if (kind.failed)
-            MessageBox(FailureText(kind.text, kind.named), LoadText(IDS_ERROR), MB_OK | MB_ICONHAND);
-    }
+    for (const std::string& message : CReportText::Messages(report))
+        MessageBox(message.c_str(), LoadText(IDS_ERROR), MB_OK | MB_ICONHAND);
 }
 
 void CPrefixListCtrl::ApplyUpdate(const CStoredPrefixes::Update& update)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/ListCtrl.h"
+#include "prefixes/PrefixRules.h"
 #include "prefixes/PrefixStore.h"
 
 #include <string>
@@ -17,17 +18,15 @@ class CPrefixListCtrl : public CListCtrl {
 public:
     static constexpr int kPrefixColumn = 0;
     static constexpr int kUrlColumn = 1;
-    static bool IsValidPrefix(const char* prefix, UINT codePage = CP_ACP)
-    {
-        return CPrefixStore::IsValidPrefix(prefix, codePage);
-    }
 
     void InitColumns();
     // Exact comparison; the text is not upper-cased.
     int FindPrefix(const char* prefix) const;
     CString GetUrl(const char* prefix) const;
-    // Whether setting the prefix to the URL would add its row or change it.
+    // Whether setting the prefix to the URL would add its row or change it,
+    // and what the rules say of it.
     bool WouldChange(const char* prefix, const char* url) const;
+    CPrefixRules::Verdict Judge(const char* prefix, const char* url) const;
     using Row = PrefixRow;
     // The row at `item`, and every row in the table's order.
     Row GetRow(int item) const;
@@ -59,8 +58,12 @@ protected:
     bool m_bModified = false;
 
 private:
-    // The row of the prefix, added or updated; -1 when refused.
+    // The rules' verdict, with the prefix upper-cased.
+    CPrefixRules::Verdict MakeRow(const char* prefix, const char* url, CString& upper) const;
+    // The row of the prefix, added or updated; -1 when refused. SetRow
+    // takes an upper-cased prefix the rules have judged, or a stored one.
     int AddOrUpdateRow(const char* prefix, const char* url);
+    int SetRow(const char* upper, const char* url);
     // AddOrUpdatePrefixes, noting the rows as the user's edits or not.
     int AddOrUpdateRows(const std::vector<Row>& rows, bool byUser);
     // Removes the row of an upper-cased prefix; false when there is none.
@@ -75,8 +78,6 @@ private:
     void InsertInOrder(const std::vector<Row>& rows);
     void IndexInsertedRow(int item, const char* prefix);
     void IndexRemovedRow(int item, const char* prefix);
-    // One message for each kind of failure in the report, in the order of
-    // the steps.
     void ShowReport(const CPrefixStore::Report& report) const;
 
     CPrefixStore m_store;

@@ -1,4 +1,4 @@
-#include "prefixes/PrefixListCtrl.h"
+#include "app/PrefixListCtrl.h"
 
 #include "tests/support/ListViewHost.h"
 
@@ -110,12 +110,14 @@ TEST_F(PrefixTable, AnExistingPrefixHasItsUrlReplacedAndTheFlagSetEvenBySameUrl)
     EXPECT_TRUE(m_table.IsModified());
 }
 
-TEST_F(PrefixTable, AnEmptyPrefixOrUrlChangesNothing)
+// The rules' refusals reach the table: nothing changes, the flag neither.
+TEST_F(PrefixTable, WhatTheRulesRefuseChangesNothing)
 {
     m_table.AddOrUpdatePrefix("GOOGLE", "http://one/%s");
     m_table.ClearModified();
     m_table.AddOrUpdatePrefix("GOOGLE", "");
-    m_table.AddOrUpdatePrefix("", "http://x/%s");
+    for (const char* refused : {"", "A\\B", "TWO WORDS"})
+        m_table.AddOrUpdatePrefix(refused, "http://x/%s");
     m_table.AddOrUpdatePrefix(nullptr, "http://x/%s");
     EXPECT_EQ(Prefixes(), (Strings{"GOOGLE"}));
     EXPECT_EQ(m_table.GetUrl("GOOGLE"), "http://one/%s");
@@ -167,7 +169,7 @@ TEST_F(PrefixTable, RefusedRenamesChangeNothingAndNotifyNothing)
 {
     MovieSelectedBesideNews();
 
-    for (const char* refused : {"news", "movie", "", "a\\b"})
+    for (const char* refused : {"news", "movie", "", "a\\b", "two words"})
         m_table.RenamePrefix(0, refused);
     m_table.RenamePrefix(5, "OTHER");
     m_table.RenamePrefix(-1, "OTHER");
@@ -175,41 +177,6 @@ TEST_F(PrefixTable, RefusedRenamesChangeNothingAndNotifyNothing)
     EXPECT_EQ(Prefixes(), (Strings{"MOVIE", "NEWS"}));
     EXPECT_TRUE(m_host.StateChanges().empty());
     EXPECT_FALSE(m_table.IsModified());
-}
-
-// A prefix becomes a registry key name: a backslash would nest keys and a
-// name over 255 characters could never be saved.
-TEST_F(PrefixTable, PrefixesThatCannotBeKeyNamesAreRefused)
-{
-    const std::string longest(255, 'L');
-    m_table.AddOrUpdatePrefix("A\\B", "http://x/%s");
-    m_table.AddOrUpdatePrefix((longest + "L").c_str(), "http://x/%s");
-    EXPECT_EQ(m_table.GetItemCount(), 0);
-    EXPECT_FALSE(m_table.IsModified());
-
-    m_table.AddOrUpdatePrefix(longest.c_str(), "http://x/%s");
-    EXPECT_EQ(m_table.GetItemCount(), 1);
-}
-
-TEST(PrefixValidity, JudgesCharactersNotBytes)
-{
-    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix("GOOGLE", 1252));
-    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix("", 1252));
-    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix(nullptr, 1252));
-    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix("\\", 1252));
-    // In code page 932, 0x95 0x5C is one character whose trail byte has the
-    // value of a backslash; 255 such characters are 510 bytes.
-    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix("\x95\x5C", 932));
-    std::string wide;
-    for (int i = 0; i < 255; ++i)
-        wide += "\x95\x5C";
-    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix(wide.c_str(), 932));
-    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix((wide + "A").c_str(), 932));
-    std::string cyrillic;
-    for (int i = 0; i < 255; ++i)
-        cyrillic += "Ж";
-    EXPECT_TRUE(CPrefixListCtrl::IsValidPrefix(cyrillic.c_str(), CP_UTF8));
-    EXPECT_FALSE(CPrefixListCtrl::IsValidPrefix((cyrillic + "Ж").c_str(), CP_UTF8));
 }
 
 TEST(PrefixListRuntimeClass, IsAListControlByName)

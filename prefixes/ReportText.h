@@ -1,0 +1,16 @@
+#pragma once
+
+#include "prefixes/PrefixStore.h"
+
+#include <string>
+#include <vector>
+
+// What a store's report tells the user, in the program's words: a message
+// for each kind of failure, in the order of the steps, as a box shows them;
+// or a line for each failure, naming its prefix and the system's reason, as
+// the command line prints them.
+class CReportText {
+public:
+    static std::vector<std::string> Messages(const CPrefixStore::Report& report);
+    static std::string Line(const CPrefixStore::Failure& failure);
+};
