@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/PrefixListCtrl.h"
 #include "exchange/ImportCandidates.h"
 #include "framework/Dialog.h"
 #include "framework/ListCtrl.h"
-#include "app/PrefixListCtrl.h"
 
 #include <map>
 #include <string>

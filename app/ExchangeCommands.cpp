@@ -1,12 +1,12 @@
 #include "app/ExchangeCommands.h"
 
 #include "app/BrowserImportDlg.h"
+#include "app/PrefixListCtrl.h"
 #include "exchange/FileName.h"
 #include "exchange/ImportCandidates.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
-#include "app/PrefixListCtrl.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"
 

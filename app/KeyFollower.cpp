@@ -1,7 +1,7 @@
 #include "app/KeyFollower.h"
 
-#include "framework/Wnd.h"
 #include "app/PrefixListCtrl.h"
+#include "framework/Wnd.h"
 
 #include <algorithm>
 #include <cstddef>

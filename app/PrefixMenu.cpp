@@ -1,7 +1,7 @@
 #include "app/PrefixMenu.h"
 
-#include "framework/Menu.h"
 #include "app/PrefixListCtrl.h"
+#include "framework/Menu.h"
 #include "prefixes/SearchQuery.h"
 #include "res/resource.h"
 

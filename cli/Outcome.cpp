@@ -2,7 +2,7 @@
 
 #include "prefixes/ReportText.h"
 #include "res/resource.h"
-#include "text/SystemText.h"
+#include "text/String.h"
 
 namespace {
 

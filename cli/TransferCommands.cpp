@@ -1,10 +1,10 @@
 #include "cli/TransferCommands.h"
 
-#include "exchange/ImportCandidates.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
 #include "exchange/ChromePolicy.h"
 #include "exchange/FileName.h"
+#include "exchange/ImportCandidates.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"

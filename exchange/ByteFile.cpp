@@ -1,10 +1,9 @@
 #include "exchange/ByteFile.h"
 
 #include "exchange/FileHandle.h"
-#include "text/String.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
-#include "text/SystemText.h"
+#include "text/String.h"
 
 DWORD CByteFile::Read(const char* path, std::string& bytes)
 {

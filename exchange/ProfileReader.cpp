@@ -6,7 +6,7 @@
 #include "exchange/FirefoxKeywords.h"
 #include "exchange/SqliteDatabase.h"
 #include "res/resource.h"
-#include "text/SystemText.h"
+#include "text/String.h"
 
 #include <sqlite3.h>
 

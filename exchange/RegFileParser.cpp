@@ -2,8 +2,8 @@
 
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
-#include "prefixes/PrefixStore.h"
 #include "prefixes/PrefixRules.h"
+#include "prefixes/PrefixStore.h"
 #include "registry/IgnoringCase.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "text/String.h"
 #include "prefixes/SearchQuery.h"
 #include "prefixes/StoredPrefixes.h"
 #include "prefixes/SubkeyNames.h"
+#include "text/String.h"
 
 #include <array>
 #include <vector>

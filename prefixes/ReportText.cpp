@@ -1,7 +1,7 @@
 #include "prefixes/ReportText.h"
 
 #include "res/resource.h"
-#include "text/SystemText.h"
+#include "text/String.h"
 
 #include <algorithm>
 

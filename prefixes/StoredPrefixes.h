@@ -1,7 +1,7 @@
 #pragma once
 
-#include "text/String.h"
 #include "prefixes/SubkeyNames.h"
+#include "text/String.h"
 
 #include <map>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "text/String.h"
 #include "registry/IgnoringCase.h"
+#include "text/String.h"
 
 #include <map>
 #include <string>

@@ -1,6 +1,7 @@
 #include "text/String.h"
 
 #include "registry/ProcessCodePage.h"
+#include "registry/Win32Exception.h"
 
 #include <cstring>
 
@@ -83,6 +84,28 @@ std::string FormattedText(UINT id, const char* insert1, const char* insert2)
 std::string Counted(int count, UINT one, UINT many)
 {
     return FormattedText(count == 1 ? one : many, std::to_string(count).c_str());
+}
+
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    for (char c : text) {
+        if (c != '\r' && c != '\n')
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+std::string SystemErrorText(DWORD error)
+{
+    std::string text = OneLine(Tessaly::CWin32Exception::ErrorText(error));
+    while (!text.empty() && (text.back() == '.' || text.back() == ' '))
+        text.pop_back();
+    return text;
 }
 
 int CompareInListOrder(const std::wstring& left, const std::wstring& right)

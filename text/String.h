@@ -62,6 +62,12 @@ std::string FormattedText(UINT id, const char* insert1, const char* insert2 = nu
 // otherwise `many` with the number for its %1.
 std::string Counted(int count, UINT one, UINT many);
 
+// A message written for a box, its lines joined by single spaces, as a
+// console prints it; and the system's text for an error, on one line and
+// without its full stop, to end a sentence of the program's.
+std::string OneLine(const std::string& text);
+std::string SystemErrorText(DWORD error);
+
 // The order of a sorted list view, which compares texts as lstrcmpW does:
 // less than, equal to or greater than 0.
 int CompareInListOrder(const std::wstring& left, const std::wstring& right);

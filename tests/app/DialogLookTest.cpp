@@ -1,5 +1,7 @@
 #include "tests/app/DialogFixture.h"
 
+#include <algorithm>
+
 // How the dialog looks and reads: the description, the DPI, German, the
 // keyboard, the About box, the web page and the icon.
 
@@ -106,7 +108,9 @@ TEST_F(MainDialog, SystemMenuIdsSixteenToThirtyOneOpenTheAboutBox)
             ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, id, 0);
     });
     ASSERT_EQ(seen.size(), 16u);
-    EXPECT_EQ(seen[0].text, "Quillory Version 1.0\nCopyright (C) 2026 The Quillory authors\nwww.quillory.org");
+    // Three lines, the first the version's.
+    EXPECT_EQ(seen[0].text.substr(0, seen[0].text.find('\n')), "Quillory Version 1.0");
+    EXPECT_EQ(std::count(seen[0].text.begin(), seen[0].text.end(), '\n'), 2);
     for (const AboutSeen& about : seen) {
         EXPECT_TRUE(about.visible);
         EXPECT_TRUE(about.ownedByMain);
@@ -126,18 +130,33 @@ TEST_F(MainDialog, OnlineResourcesAsksTheShellToOpenTheWebPage)
     ASSERT_EQ(s_shellCalls.size(), 1u);
     EXPECT_EQ(s_shellCalls[0].owner, m_dialog->m_hWnd);
     EXPECT_EQ(s_shellCalls[0].verb, "open");
-    EXPECT_EQ(s_shellCalls[0].file, "http://www.quillory.org/index.php?version=1.0");
+    const std::string page = s_shellCalls[0].file, query = "/index.php?version=1.0";
+    EXPECT_EQ(page.rfind("http://", 0), 0u) << page;
+    EXPECT_EQ(page.find(query), page.size() - query.size()) << page;
     EXPECT_TRUE(s_shellCalls[0].noParameters && s_shellCalls[0].noDirectory);
     EXPECT_EQ(s_shellCalls[0].show, SW_SHOW);
 }
 
+// Minimised, the dialog draws its icon centred in what is left of it.
 TEST_F(MainDialog, TheIconServesWhenMinimised)
 {
+    static std::vector<std::pair<POINT, HICON>> drawn;
+    ImportSwap drawIcon("user32.dll", "DrawIcon", reinterpret_cast<void*>(+[](HDC, int x, int y, HICON icon) -> BOOL {
+        drawn.push_back({{x, y}, icon});
+        return TRUE;
+    }));
     Open();
-    LRESULT dragIcon = ::SendMessageA(m_dialog->m_hWnd, WM_QUERYDRAGICON, 0, 0);
-    EXPECT_EQ(dragIcon, ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    const LRESULT icon = ::SendMessageA(m_dialog->m_hWnd, WM_GETICON, ICON_BIG, 0);
+    EXPECT_EQ(::SendMessageA(m_dialog->m_hWnd, WM_QUERYDRAGICON, 0, 0), icon);
     ::ShowWindow(m_dialog->m_hWnd, SW_MINIMIZE);
-    ::RedrawWindow(m_dialog->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump();
-    EXPECT_TRUE(::IsIconic(m_dialog->m_hWnd));
+    ASSERT_TRUE(::IsIconic(m_dialog->m_hWnd));
+    drawn.clear();
+    ::InvalidateRect(m_dialog->m_hWnd, nullptr, TRUE);
+    ::SendMessageA(m_dialog->m_hWnd, WM_PAINT, 0, 0);  // Wine paints no minimised window itself
+    RECT client;
+    ::GetClientRect(m_dialog->m_hWnd, &client);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].first.x, (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2);
+    EXPECT_EQ(drawn[0].first.y, (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(drawn[0].second), icon);
 }

@@ -21,14 +21,8 @@ TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
     ASSERT_GE(std::distance(at, ids.end()), 5);
     EXPECT_EQ(std::vector<UINT>(at, at + 5),
               (std::vector<UINT>{IDM_IMPORT, IDM_EXPORT, IDM_IMPORT_BROWSER, 0, IDM_ABOUTBOX}));
-    const std::pair<UINT, const char*> items[] = {{IDM_IMPORT, "&Import prefixes..."},
-                                                  {IDM_EXPORT, "&Export prefixes..."},
-                                                  {IDM_IMPORT_BROWSER, "Import from &browser..."}};
-    for (const auto& item : items) {
-        char text[64] = {};
-        ::GetMenuStringA(systemMenu, item.first, text, sizeof text, MF_BYCOMMAND);
-        EXPECT_STREQ(text, item.second);
-    }
+    for (UINT id : {IDM_IMPORT, IDM_EXPORT, IDM_IMPORT_BROWSER})
+        EXPECT_GT(::GetMenuStringA(systemMenu, id, nullptr, 0, MF_BYCOMMAND), 0) << id;
 
     ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, IDM_IMPORT, 0);
     ::SendMessageA(m_dialog->m_hWnd, WM_SYSCOMMAND, IDM_EXPORT, 0);
@@ -181,7 +175,8 @@ TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
         if (c.bookmarks)
             bookmarks = bytes;
     }
-    EXPECT_EQ(bookmarks.find("\r\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"), 35u);
+    EXPECT_EQ(bookmarks.rfind("<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<META HTTP-EQUIV=\"Content-Type\" "
+                              "CONTENT=\"text/html; charset=UTF-8\">", 0), 0u);
     for (const char* line :
          {"<DT><H3>Search prefixes</H3>", "<DT><A HREF=\"http://x/?a=&quot;b&quot;&amp;c=\\d\\%s\" SHORTCUTURL=\"quote&quot;s\">QUOTE&quot;S</A>\r\n",
           "<DT><A HREF=\"http://x/?q=%s&amp;lt=&lt;&gt;\" SHORTCUTURL=\"a&lt;b&gt;\">A&lt;B&gt;</A>\r\n",

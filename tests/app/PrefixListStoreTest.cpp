@@ -2,7 +2,6 @@
 // and the modified flag; what the store itself does is tested on its own.
 
 #include "app/PrefixListCtrl.h"
-#include "prefixes/SearchUrlCatalog.h"
 
 #include "tests/support/ListViewHost.h"
 #include "tests/support/MessageRecorder.h"
@@ -11,8 +10,6 @@
 #include "tests/support/SearchUrlKey.h"
 
 #include <functional>
-#include <iterator>
-#include <utility>
 #include <string>
 #include <vector>
 
@@ -32,23 +29,6 @@ void Store(const std::vector<std::string>& names, const char* url = "http://x/%s
         StorePrefix(name, url);
 }
 
-// The defaults the dialog shows are its catalogue's, and saved whole.
-void ExpectTheDefaultsStored()
-{
-    const std::pair<const char*, const char*> defaults[] = {
-        {"ALBUM", "Music: All Music Guide - Album"}, {"ARTIST", "Music: All Music Guide - Artist"},
-        {"GOOGLE", "Web Search: Google"},            {"IMAGE", "Images: Google Images"},
-        {"MOVIE", "Movies: Internet Movie Database"}, {"NEWS", "News: Google - News"},
-        {"USENET", "Usenet Groups: Google - Groups"}};
-    CSearchUrlCatalog catalog;
-    auto stored = StoredPrefixes();
-    EXPECT_EQ(stored.size(), std::size(defaults));
-    for (const auto& entry : defaults) {
-        EXPECT_EQ(stored[entry.first].url, std::string(catalog.Lookup(entry.second))) << entry.first;
-        EXPECT_TRUE(stored[entry.first].hasTheFiveValues) << entry.first;
-    }
-}
-
 using PrefixListStore = RegistryTest;
 
 } // namespace
@@ -62,14 +42,6 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
     Strings unread;
     for (int i = 1; i <= 11; ++i)
         unread.push_back("N" + std::to_string(100 + i).substr(1));
-    auto defaultsSaved = [](CPrefixListCtrl& table) {
-        table.LoadPrefixes();
-        EXPECT_EQ(table.GetItemCount(), 0);
-        table.AddDefaultPrefixes();
-        EXPECT_TRUE(table.IsModified());
-        EXPECT_TRUE(table.SavePrefixes());
-        ExpectTheDefaultsStored();
-    };
     struct Case {
         const char* what;
         std::function<void()> prepare;
@@ -78,8 +50,6 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
         bool modified;
         bool clean;
     } cases[] = {
-        {"an empty key, the defaults saved", [] { Store({}); }, defaultsSaved, {}, false, true},
-        {"a new account's, with no key, the same", [] {}, defaultsSaved, {}, false, true},
         {"subkeys passed over", [&] { Store(unread, nullptr); Store({"A"}); },
          [](CPrefixListCtrl& table) { table.LoadPrefixes(); },
          {kReadFailed + kKeptIntro + "N01, N02, N03, N04, N05, N06, N07, N08, N09, N10 and 1 more"},

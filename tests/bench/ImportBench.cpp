@@ -1,11 +1,11 @@
 #include "tests/bench/ImportBench.h"
 
 #include "app/BrowserImportDlg.h"
-#include "exchange/ImportCandidates.h"
+#include "app/PrefixListCtrl.h"
 #include "exchange/BookmarksFile.h"
+#include "exchange/ImportCandidates.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
-#include "app/PrefixListCtrl.h"
 
 #include "tests/bench/BenchSupport.h"
 #include "tests/support/BrowserProfiles.h"

@@ -6,8 +6,8 @@
 //   prefix_bench --memory N prints the peak working set of the dialog
 //                           started over N prefixes
 
-#include "app/SearchPrefixDlg.h"
 #include "app/PrefixListCtrl.h"
+#include "app/SearchPrefixDlg.h"
 #include "res/resource.h"
 
 #include "tests/bench/BenchSupport.h"

@@ -3,6 +3,7 @@
 #include "exchange/ProfileReader.h"
 #include "exchange/SqliteDatabase.h"
 #include "exchange/SqliteStatement.h"
+#include "text/String.h"
 
 #include "tests/support/BrowserProfiles.h"
 #include "tests/support/HostileProfiles.h"
@@ -170,26 +171,26 @@ TEST(ProfileReader, ReadsPastABrowserAndSkipsWhatItCannotRead)
         CBrowserProfile::Kind kind;
         std::function<void()> write, hold;
         size_t shortcuts;
-        const char* reason;  // null: read
+        std::optional<std::string> reason;  // none: read
     };
     const Case cases[] = {
         {"exclusive lock after a write", CBrowserProfile::kChromium, chromium,
          [&] { hold(webData, "PRAGMA locking_mode = EXCLUSIVE; INSERT INTO keywords (short_name, keyword,"
                              " favicon_url, url) VALUES ('n', 'new', '', 'https://n/?q={searchTerms}')"); },
-         2, nullptr},
+         2, std::nullopt},
         {"in the middle of a transaction", CBrowserProfile::kChromium, chromium,
          [&] { hold(webData, "PRAGMA cache_size = 1; BEGIN; DELETE FROM keywords;"
                              " UPDATE meta SET value = hex(randomblob(3000));"); },
-         1, nullptr},
+         1, std::nullopt},
         {"exclusive lock, the newest rows only in the log", CBrowserProfile::kFirefox, firefox,
          [&] { hold(places, "PRAGMA locking_mode = EXCLUSIVE; PRAGMA wal_autocheckpoint = 0;"
                             " INSERT INTO moz_places (id, url) VALUES (99, 'https://n/%s');"
                             " INSERT INTO moz_keywords (keyword, place_id) VALUES ('new', 99);"); },
-         2, nullptr},
+         2, std::nullopt},
         {"open with no sharing at all", CBrowserProfile::kChromium, chromium,
          [&] { locked = ::CreateFileW(webData.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                                       nullptr); },
-         0, "Sharing violation"},  // the system's words (Wine's), ending the dialog's sentence
+         0, SystemErrorText(ERROR_SHARING_VIOLATION)},  // the system's words, ending the dialog's sentence
         {"cut off", CBrowserProfile::kChromium,
          [&] { chromium(); WriteFileBytes(webData, ReadFileBytes(webData).substr(0, 5000)); }, [] {}, 0,
          "the file is damaged or is not a database"},
@@ -209,9 +210,9 @@ TEST(ProfileReader, ReadsPastABrowserAndSkipsWhatItCannotRead)
         const std::string before = bytes();
         CFoundShortcuts found = Read(c.kind, database);
         EXPECT_EQ(found.Shortcuts().size(), c.shortcuts) << c.what;
-        EXPECT_EQ(found.UnreadProfiles().size(), c.reason != nullptr ? 1u : 0u) << c.what;
-        if (c.reason != nullptr && !found.UnreadProfiles().empty()) {
-            EXPECT_STREQ(found.UnreadProfiles()[0].reason, c.reason) << c.what;
+        EXPECT_EQ(found.UnreadProfiles().size(), c.reason ? 1u : 0u) << c.what;
+        if (c.reason && !found.UnreadProfiles().empty()) {
+            EXPECT_EQ(std::string(found.UnreadProfiles()[0].reason), *c.reason) << c.what;
         }
         EXPECT_FALSE(CopiesLeft()) << c.what;
         EXPECT_EQ(bytes(), before) << c.what;

@@ -23,6 +23,21 @@ void AddTwo(CChromePolicy& policy)
     policy.Add(Local("ÄRGER").c_str(), "https://a/?q=%s");
 }
 
+// The two as the Registry Editor writes them: the JSON's own escapes,
+// escaped again for the .reg string.
+std::string TwoAsReg(const std::string& override)
+{
+    const std::string text =
+        std::string("Windows Registry Editor Version 5.00\r\n\r\n"
+                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Google\\Chrome]\r\n") +
+        R"("SiteSearchSettings"="[{\"name\":\"Wiki\",\"shortcut\":\"wiki\",)"
+        R"(\"url\":\"http://w/\\\"q\\\"\\\\{searchTerms}?x={searchTerms}\",\"allow_user_override\":)" +
+        override + R"(},{\"name\":\"ÄRGER\",\"shortcut\":\"ärger\",)"
+        R"(\"url\":\"https://a/?q={searchTerms}\",\"allow_user_override\":)" + override + "}]\"\r\n\r\n";
+    const std::wstring wide = Wide(text);
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+
 } // namespace
 
 TEST(ChromePolicy, LeavesOutWhatChromeWouldRefuseAndSaysWhy)
@@ -55,25 +70,13 @@ TEST(ChromePolicy, LeavesOutWhatChromeWouldRefuseAndSaysWhy)
     EXPECT_EQ(policy.Add("last", "http://k/%s"), CChromePolicy::kTooMany);
 }
 
-// The JSON's own escapes, escaped again for the .reg string.
 TEST(ChromePolicy, RegFileIsWhatTheRegistryEditorWrites)
 {
-    const auto expected = [](const std::string& override) {
-        const std::string text =
-            std::string("Windows Registry Editor Version 5.00\r\n\r\n"
-                        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Google\\Chrome]\r\n") +
-            R"("SiteSearchSettings"="[{\"name\":\"Wiki\",\"shortcut\":\"wiki\",)"
-            R"(\"url\":\"http://w/\\\"q\\\"\\\\{searchTerms}?x={searchTerms}\",\"allow_user_override\":)" +
-            override + R"(},{\"name\":\"ÄRGER\",\"shortcut\":\"ärger\",)"
-            R"(\"url\":\"https://a/?q={searchTerms}\",\"allow_user_override\":)" + override + "}]\"\r\n\r\n";
-        const std::wstring wide = Wide(text);
-        return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
-    };
     CChromePolicy open, locked(false);
     AddTwo(open);
     AddTwo(locked);
-    EXPECT_EQ(open.FormatReg(), expected("true"));
-    EXPECT_EQ(locked.FormatReg(), expected("false"));
+    EXPECT_EQ(open.FormatReg(), TwoAsReg("true"));
+    EXPECT_EQ(locked.FormatReg(), TwoAsReg("false"));
 }
 
 TEST(ChromePolicy, SavedByTheNameAsJsonThatReadsBackOrAsReg)
@@ -84,7 +87,7 @@ TEST(ChromePolicy, SavedByTheNameAsJsonThatReadsBackOrAsReg)
     const std::wstring json = folder.Path() + L"\\chrome.JSON", reg = folder.Path() + L"\\chrome.policy";
     ASSERT_EQ(policy.Save(Tessaly::Narrow(json).c_str()), 0u);
     ASSERT_EQ(policy.Save(Tessaly::Narrow(reg).c_str()), 0u);
-    EXPECT_EQ(ReadFileBytes(reg), policy.FormatReg());
+    EXPECT_EQ(ReadFileBytes(reg), TwoAsReg("true"));
 
     const std::string bytes = ReadFileBytes(json);
     ASSERT_EQ(bytes.substr(0, 1), "{");  // no byte-order mark

@@ -1,4 +1,5 @@
 #include "framework/CmdUI.h"
+#include "framework/ListCtrl.h"
 #include "framework/Wnd.h"
 
 #include <gtest/gtest.h>
@@ -114,4 +115,15 @@ TEST(CommandUpdate, EnablesAndCaptionsItsControl)
     ::GetWindowTextA(button, caption, sizeof caption);
     EXPECT_STREQ(caption, "Update");
     ::DestroyWindow(button);
+}
+
+// A window class knows its name and its base, as MFC's runtime classes do.
+TEST(RuntimeClass, NamesTheClassAndItsBase)
+{
+    CListCtrl list;
+    const CRuntimeClass* runtimeClass = list.GetRuntimeClass();
+    EXPECT_STREQ(runtimeClass->m_lpszClassName, "CListCtrl");
+    EXPECT_EQ(runtimeClass->m_pBaseClass, RUNTIME_CLASS(CWnd));
+    EXPECT_TRUE(list.IsKindOf(RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(CWnd().IsKindOf(RUNTIME_CLASS(CListCtrl)));
 }
