@@ -2,8 +2,8 @@
 # `make run`: starts quillory.exe under Wine.
 #   run-quillory.sh EXE BUILD_DIR
 # Uses $WINEPREFIX when set (and prepares nothing there); otherwise a prefix
-# of its own under the build folder, whose SearchUrl key exists as it does
-# where the browser has been used. With a display the program runs until it
+# of its own under the build folder, which starts as a new account's, with no
+# SearchUrl key. With a display the program runs until it
 # is closed; without one it runs under Xvfb, a screenshot goes to
 # BUILD_DIR/quillory.png, and the dialog is closed with Cancel.
 set -eu

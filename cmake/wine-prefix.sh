@@ -4,7 +4,7 @@
 #   wine-prefix.sh stop PREFIX    shut that wineserver (and its services) down
 #   wine-prefix.sh prepare-run PREFIX
 #                                 create a prefix for running the program on a
-#                                 display, with the browser's SearchUrl key
+#                                 display, as a new account: no SearchUrl key
 #
 # Every Wine process started here has its standard streams detached: Wine's
 # background services inherit them and live on, and a test runner would wait
@@ -50,12 +50,11 @@ create_prefix() {
 }
 
 # A prefix for the program on a real (or virtual X) display: the usual
-# graphics driver, and the SearchUrl key that a used browser leaves behind.
+# graphics driver, and no SearchUrl key, as on a new account.
 prepare_run() {
   [ -f "$WINEPREFIX/.quillory-ready" ] && return
   mkdir -p "$WINEPREFIX"
   detached wine wineboot --init
-  detached wine reg add 'HKCU\Software\Microsoft\Internet Explorer\SearchUrl' /f
   copy_fonts
   detached wineserver -w || true
   touch "$WINEPREFIX/.quillory-ready"

@@ -177,6 +177,8 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         {"rename", kTwo, {"rename", "wiki", "--", "-SEARCH"}, 0,
          Rows{{"GOOGLE", kGoogle}, {"-SEARCH", kWiki}}, {}, {}},
         {"rename onto a prefix there", kTwo, {"rename", "wiki", "google"}, 4, std::nullopt, {}, {"...GOOGLE..."}},
+        {"rename to a name the rules refuse", kTwo, {"rename", "wiki", "my wiki"}, 4, std::nullopt, {},
+         {"my wiki..." + blank}},
         {"unknown command", kTwo, {"frob"}, 1, std::nullopt, {}, {"...frob...--help..."}},
         {"help for an unknown command", kTwo, {"frob", "--help"}, 1, std::nullopt, {}, {"...frob...--help..."}},
         {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, {}, {"...quillory-cli add PREFIX URL"}},

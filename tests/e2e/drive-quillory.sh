@@ -51,10 +51,9 @@ wait_for_exit() {  # wait_for_exit WHAT
   fail "$1 did not close the dialog"
 }
 
-# A first run over an empty SearchUrl key, as a browser that has been used
-# leaves it: the defaults are stored at once, even when the user cancels.
+# A first run on a new account, where nothing has made the SearchUrl key: no
+# box, and the defaults are stored at once, even when the user cancels.
 wine reg delete "$key" /f >/dev/null 2>&1 || true
-wine reg add "$key" /f >/dev/null 2>&1
 start_quillory
 press Escape
 wait_for_exit "Escape"
