@@ -306,7 +306,8 @@ void CSearchPrefixDlg::OnChangePrefix()
 {
     // An empty field or an empty URL needs no word; a name the rules refuse does.
     const CString prefix = PrefixText();
-    const std::string why = prefix.IsEmpty() ? std::string() : CPrefixRules::Reason(m_prefixList.Judge(prefix, UrlText()));
+    const std::string why =
+        prefix.IsEmpty() ? std::string() : CPrefixRules::Reason(m_prefixList.Judge(prefix, UrlText()));
     if (why.empty())
         m_prefixRefused.Hide();
     else

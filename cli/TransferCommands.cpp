@@ -91,7 +91,6 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
     return done;
 }
 
-
 // The rows Chrome takes, each left out named with why.
 CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int& added, COutcome& outcome)
 {

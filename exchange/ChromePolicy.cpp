@@ -35,7 +35,8 @@ CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
         return kNoQuery;
     if (!CSearchQuery::IsWebAddress(address))
         return kNotWebAddress;
-    Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(CSearchQuery::WithQuery(address, std::wstring(L"{searchTerms}")))};
+    const std::wstring withTerms = CSearchQuery::WithQuery(address, std::wstring(L"{searchTerms}"));
+    Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(withTerms)};
     if (std::any_of(m_entries.begin(), m_entries.end(),
                     [&](const Entry& earlier) { return earlier.shortcut == entry.shortcut; }))
         return kDuplicate;

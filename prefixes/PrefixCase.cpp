@@ -61,6 +61,12 @@ CString UpperCasePrefix(const char* text, UINT codePage)
     int length = result.GetLength();
     char* bytes = result.GetBuffer(length);
     for (int i = 0; i < length;) {
+        // ASCII is ASCII in every code page, and a to z its only letters: no
+        // call to the system for the names most prefixes have.
+        if (static_cast<BYTE>(bytes[i]) < 0x80) {
+            UpperCaseAscii(bytes + i++, 1);
+            continue;
+        }
         int characterLength = CharacterLength(bytes + i, length - i, codePage);
         if (!UpperCaseCharacter(bytes + i, characterLength, codePage)) {
             // Not a character of the code page, or no tables for it: only a
