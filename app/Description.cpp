@@ -15,3 +15,9 @@ CString CDescription::For(HWND focus, HWND prefixEdit, HWND urlCombo, int code)
         id = IDS_DESCRIPTION_URL;
     return LoadText(id);
 }
+
+void CDescription::Show(CWnd box, const CString& text)
+{
+    if (box.m_hWnd != nullptr && box.GetWindowText() != text)
+        box.SetWindowText(text);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Wnd.h"
 #include "text/String.h"
 
 #include <windows.h>
@@ -15,4 +16,7 @@ public:
     // For the window with the focus (null: none), given the two fields;
     // code kOnlineButton wins over the focus.
     static CString For(HWND focus, HWND prefixEdit, HWND urlCombo, int code);
+    // In the box, when it is there; a text equal to the one shown is not
+    // written again, so that it does not flicker.
+    static void Show(CWnd box, const CString& text);
 };

@@ -168,10 +168,9 @@ int CPrefixListCtrl::AddOrUpdateRows(const std::vector<Row>& rows, bool byUser)
     std::unordered_map<std::string, size_t> addedAt;
     int taken = 0;
     for (const Row& row : rows) {
-        // A stored name is a key name already, shown as it is stored.
         CString upper;
         if (!byUser)
-            upper = UpperCasePrefix(row.prefix);
+            upper = CPrefixRules::Shown(row.prefix);
         else if (MakeRow(row.prefix, row.url, upper) != CPrefixRules::kPrefix)
             continue;
         ++taken;

@@ -147,11 +147,9 @@ LRESULT CSearchPrefixDlg::OnCatalogueChoice(WPARAM, LPARAM)
 void CSearchPrefixDlg::OnSysCommand(UINT id, LPARAM)
 {
     switch (id & 0xFFF0) {
-    case IDM_ABOUTBOX: {
-        CAboutDlg about(m_hWnd);
-        about.DoModal();
+    case IDM_ABOUTBOX:
+        CAboutDlg(m_hWnd).DoModal();
         break;
-    }
     case IDM_IMPORT:
         OnImport();
         break;
@@ -228,12 +226,7 @@ void CSearchPrefixDlg::OnAdd()
 
 void CSearchPrefixDlg::OnRemove()
 {
-    RemoveAndClearFields(PrefixText());
-}
-
-void CSearchPrefixDlg::RemoveAndClearFields(const char* prefix)
-{
-    m_prefixList.RemovePrefix(prefix);
+    m_prefixList.RemovePrefix(PrefixText());
     ClearFields();
 }
 
@@ -298,25 +291,18 @@ void CSearchPrefixDlg::OnOnlineResources()
 void CSearchPrefixDlg::OnFieldFocus()
 {
     if (CWnd::GetFocus().m_hWnd != m_prefixEdit.m_hWnd)
-        m_prefixRefused.Hide();
+        m_prefixEdit.HideRefusal();
     UpdateDescription(0);
 }
 
 void CSearchPrefixDlg::OnChangePrefix()
 {
-    // An empty field or an empty URL needs no word; a name the rules refuse does.
-    const CString prefix = PrefixText();
-    const std::string why =
-        prefix.IsEmpty() ? std::string() : CPrefixRules::Reason(m_prefixList.Judge(prefix, UrlText()));
-    if (why.empty())
-        m_prefixRefused.Hide();
-    else
-        m_prefixRefused.Show(m_prefixEdit, why.c_str());
+    m_prefixEdit.ExplainRefusal(m_prefixList, UrlText());
 }
 
 LRESULT CSearchPrefixDlg::OnMove(WPARAM, LPARAM)
 {
-    m_prefixRefused.Hide();  // it would stay where the field was
+    m_prefixEdit.HideRefusal();  // it would stay where the field was
     return 0;
 }
 
@@ -366,7 +352,8 @@ void CSearchPrefixDlg::OnRemoveSelected()
     int row = RowToChange();
     if (row == -1)
         return;
-    RemoveAndClearFields(m_prefixList.GetRow(row).prefix);
+    m_prefixList.RemovePrefix(m_prefixList.GetRow(row).prefix);
+    ClearFields();
     // As in a file list, the row now there (or the new last one) is chosen,
     // so that Delete and F2 go on working.
     int next = std::min(row, m_prefixList.GetItemCount() - 1);
@@ -406,13 +393,6 @@ void CSearchPrefixDlg::ShowSelectedRowInFields()
 
 void CSearchPrefixDlg::UpdateDescription(int code)
 {
-    CString text = CDescription::For(CWnd::GetFocus().m_hWnd, m_prefixEdit.m_hWnd,
-                                     m_urlCombo.m_hWnd, code);
-    CWnd description = GetDlgItem(IDC_INFOTEXT);
-    if (description.m_hWnd == nullptr)
-        return;
-    CString current;
-    description.GetWindowText(current);
-    if (current != text)
-        description.SetWindowText(text);
+    CDescription::Show(GetDlgItem(IDC_INFOTEXT),
+                       CDescription::For(CWnd::GetFocus().m_hWnd, m_prefixEdit.m_hWnd, m_urlCombo.m_hWnd, code));
 }

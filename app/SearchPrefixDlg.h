@@ -2,13 +2,12 @@
 
 #include "app/ExchangeCommands.h"
 #include "app/KeyFollower.h"
+#include "app/PrefixEdit.h"
 #include "app/PrefixListCtrl.h"
 #include "app/PrefixMenu.h"
-#include "framework/BalloonTip.h"
 #include "framework/Button.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
-#include "framework/Edit.h"
 #include "framework/Icon.h"
 #include "prefixes/SearchUrlCatalog.h"
 
@@ -76,18 +75,15 @@ private:
     int RowToChange() const;
     // After an import, which may have changed the selected row's URL.
     void ShowSelectedRowInFields();
-    // What Remove does, and Delete in the list.
-    void RemoveAndClearFields(const char* prefix);
 
     CIcon m_icon;       // at the size the system asks for a window's icon
     CIcon m_smallIcon;  // and for its small icon
     CSearchUrlCatalog m_catalog;
     CPrefixListCtrl m_prefixList;
-    CEdit m_prefixEdit;
+    CPrefixEdit m_prefixEdit;
     CComboBox m_urlCombo;
     CButton m_addButton;
     CButton m_removeButton;
-    CBalloonTip m_prefixRefused;  // why Add cannot take the prefix typed
     CPrefixMenu m_prefixMenu;
     CExchangeCommands m_exchange;
     CKeyFollower m_follower;

@@ -111,7 +111,7 @@ CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int
 // The format a file's name tells; empty when it tells none.
 std::string FormatOfName(const std::string& path)
 {
-    static const char* const kNames[] = {"", "reg", "html", "chrome-policy"};
+    static const char* const kNames[] = {"", "reg", "html", "chrome-policy"};  // as CFileName::Format
     return kNames[CFileName::FormatOf(path)];
 }
 

@@ -64,7 +64,7 @@ bool CKeywordUrl::FromChromium(std::wstring& url, CFoundShortcuts::Reason& reaso
 bool CKeywordUrl::FromFirefox(std::wstring& url, CFoundShortcuts::Reason& reason)
 {
     for (size_t at = url.find(L"%S"); at != std::wstring::npos; at = url.find(L"%S", at + 2))
-        url[at + 1] = L's';
+        url.replace(at, 2, CSearchQuery::QueryPlace<std::wstring>());
     if (!CSearchQuery::HasQueryPlace(url)) {
         reason = CFoundShortcuts::kNoSearchTerm;
         return false;

@@ -25,11 +25,11 @@ CBalloonTip::~CBalloonTip()
 
 void CBalloonTip::Show(const CWnd& field, const char* text)
 {
-    if (m_text == text)
-        return;
     TTTOOLINFOA tool = ToolOf(field.m_hWnd, text);
-    if (m_hWnd == nullptr) {
-        // Owned by the field's dialog, which takes it along when it goes.
+    if (!::IsWindow(m_hWnd)) {
+        // Owned by the field's dialog, which takes it along when it goes;
+        // made again for a dialog made again.
+        m_text.clear();
         m_hWnd = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                    WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                    field.m_hWnd, nullptr, nullptr, nullptr);
@@ -37,6 +37,8 @@ void CBalloonTip::Show(const CWnd& field, const char* text)
         // Long reasons wrap, as wide on every screen.
         ::SendMessageA(m_hWnd, TTM_SETMAXTIPWIDTH, 0, ::MulDiv(300, field.GetDpi(), 96));
         m_field = field.m_hWnd;
+    } else if (m_text == text) {
+        return;
     }
     ::SendMessageA(m_hWnd, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
     RECT box = {};
@@ -48,7 +50,7 @@ void CBalloonTip::Show(const CWnd& field, const char* text)
 
 void CBalloonTip::Hide()
 {
-    if (m_text.empty())
+    if (m_text.empty() || !::IsWindow(m_hWnd))
         return;
     TTTOOLINFOA tool = ToolOf(m_field, "");
     ::SendMessageA(m_hWnd, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));

@@ -17,7 +17,6 @@ public:
     // Below the field, until hidden; one field only.
     void Show(const CWnd& field, const char* text);
     void Hide();
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
 private:
     HWND m_hWnd = nullptr;

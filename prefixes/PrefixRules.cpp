@@ -16,6 +16,11 @@ CPrefixRules::Verdict CPrefixRules::MakeRow(const char* typed, const char* url, 
     return verdict == kPrefix && !IsUsableUrl(url) ? kEmptyUrl : verdict;
 }
 
+CString CPrefixRules::Shown(const char* stored)
+{
+    return UpperCasePrefix(stored);
+}
+
 CPrefixRules::Verdict CPrefixRules::MakeName(const char* typed, CString& prefix)
 {
     prefix = UpperCasePrefix(typed);

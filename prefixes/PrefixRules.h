@@ -28,6 +28,9 @@ public:
     // holds is not new, so only its URL is judged; another program may have
     // stored it under a name that could not be made now.
     static Verdict MakeRow(const char* typed, const char* url, const Holds& holds, CString& prefix);
+    // A stored name as the table shows it: upper-cased, never judged, for
+    // the registry held it.
+    static CString Shown(const char* stored);
     // A new name for a row, upper-cased into `prefix`.
     static Verdict MakeName(const char* typed, CString& prefix);
     // Whether a name, as it stands, can be a new prefix; judged on the

@@ -23,6 +23,17 @@ CRegistryKey OpenSearchUrlKey()
     return CRegistryKey(HKEY_CURRENT_USER, CPrefixStore::kKeyPath, kAccess, nullptr);
 }
 
+// Whether the key is there; a failure other than its absence says it may be.
+bool IsSearchUrlKeyThere()
+{
+    try {
+        OpenSearchUrlKey();
+        return true;
+    } catch (const CRegistryKey::Exception& e) {
+        return e.GetErrorCode() != ERROR_FILE_NOT_FOUND;
+    }
+}
+
 // Made when not there: a new account has none, and another program may
 // have deleted it.
 CRegistryKey OpenOrMakeSearchUrlKey()
@@ -382,7 +393,13 @@ void CPrefixStore::DeleteRemovedSubkeys(Report& report)
             }
         }
     } catch (const CRegistryKey::Exception& e) {
-        for (const CString& name : removed)
-            report.failures.push_back({Failure::Delete, name, e.GetErrorCode()});
+        // With the key gone, as a second look confirms, so are its subkeys.
+        bool gone = e.GetErrorCode() == ERROR_FILE_NOT_FOUND && !IsSearchUrlKeyThere();
+        for (const CString& name : removed) {
+            if (gone)
+                m_stored.Deleted(name);
+            else
+                report.failures.push_back({Failure::Delete, name, e.GetErrorCode()});
+        }
     }
 }

@@ -25,9 +25,8 @@ CPrefixStore::Report CPrefixTable::Load()
 
 void CPrefixTable::Show(const Row& stored)
 {
-    // A stored name is a key name already, shown as the list shows it.
     if (!stored.prefix.IsEmpty())
-        m_rows[static_cast<const char*>(UpperCasePrefix(stored.prefix))] = stored.url;
+        m_rows[static_cast<const char*>(CPrefixRules::Shown(stored.prefix))] = stored.url;
 }
 
 std::vector<CPrefixTable::Row> CPrefixTable::InListOrder(const std::map<std::string, CString>& rows)

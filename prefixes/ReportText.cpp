@@ -46,7 +46,7 @@ std::string CReportText::Line(const CPrefixStore::Failure& failure)
     const std::string why = SystemErrorText(failure.error);
     switch (failure.step) {
     case Failure::Read:
-        return failure.subkey.IsEmpty() ? std::string(LoadText(IDS_READ_FAILED)) + " " + why + "."
+        return failure.subkey.IsEmpty() ? FormattedText(IDS_CLI_KEY_NOT_READ, why.c_str())
                                         : FormattedText(IDS_CLI_NOT_READ, failure.subkey, why.c_str());
     case Failure::Keep:
         return FormattedText(IDS_CLI_NOT_WRITTEN_OVER, failure.subkey);

@@ -33,15 +33,11 @@ using PrefixListStore = RegistryTest;
 
 } // namespace
 
-// One message for each kind of failure, in the order of the steps, with
-// the subkeys kept named (ten, then a count), and none without one; the
-// flag says whether the key holds the table.
+// One message for each kind of failure, in the order of the steps, and
+// none without one; the flag says whether the key holds the table.
 TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
 {
     MessageRecorder messages;
-    Strings unread;
-    for (int i = 1; i <= 11; ++i)
-        unread.push_back("N" + std::to_string(100 + i).substr(1));
     struct Case {
         const char* what;
         std::function<void()> prepare;
@@ -50,10 +46,8 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
         bool modified;
         bool clean;
     } cases[] = {
-        {"subkeys passed over", [&] { Store(unread, nullptr); Store({"A"}); },
-         [](CPrefixListCtrl& table) { table.LoadPrefixes(); },
-         {kReadFailed + kKeptIntro + "N01, N02, N03, N04, N05, N06, N07, N08, N09, N10 and 1 more"},
-         false, false},
+        {"subkeys passed over", [&] { Store({"N01", "N02"}, nullptr); Store({"A"}); },
+         [](CPrefixListCtrl& table) { table.LoadPrefixes(); }, {kReadFailed + kKeptIntro + "N01, N02"}, false, false},
         {"a walk cut short", [] { Store({"A", "B"}); },
          [](CPrefixListCtrl& table) {
              RegistryCallLayer calls;

@@ -15,7 +15,8 @@ const DWORD kNotText = ERROR_INVALID_DATA;
 } // namespace
 
 // A new account has no key, nor the browser's key above it: no prefixes,
-// and a save makes it, again after another program deleted it.
+// and a save makes it, again after another program deleted it; removals
+// from a key that is gone are done. Any other failure to open it is told.
 TEST_F(PrefixStore, AMissingKeyHoldsNoPrefixesAndASaveMakesIt)
 {
     EXPECT_TRUE(Load().failures.empty());
@@ -24,11 +25,19 @@ TEST_F(PrefixStore, AMissingKeyHoldsNoPrefixesAndASaveMakesIt)
     EXPECT_TRUE(Save().failures.empty());
     ExpectKeyHoldsTheRows();
 
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer");
+    const char browserKey[] = "Software\\Microsoft\\Internet Explorer";
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, browserKey);
     Remove("NEWS");
     Set("ALBUM", "http://a/%s");
     EXPECT_TRUE(Save().failures.empty());
     ExpectKeyHoldsTheRows();
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, browserKey);
+    Remove("ALBUM");
+    EXPECT_TRUE(Save().failures.empty());
+
+    RegistryCallLayer calls;
+    calls.FailNthCallTo("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Described(Load()), (Strings{Describe(Failure::Read, "", ERROR_ACCESS_DENIED)}));
 }
 
 TEST_F(PrefixStore, NamesAreUpperCasedAndTextsKeptAsStored)
