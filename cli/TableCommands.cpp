@@ -119,7 +119,7 @@ void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
     using Result = CPrefixTable::Result;
     const CString named = result.kind == Result::kNoSuchPrefix ? CString(words[0].c_str())
                           : result.kind == Result::kPrefixTaken ? UpperCasePrefix(words[1].c_str())
-                                                                  : CString(words[1].c_str());
+                                                                : CString(words[1].c_str());
     outcome.Refused(result, named);
     outcome.Report(table.Save());
 }
