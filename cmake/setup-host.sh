@@ -4,11 +4,13 @@
 # Tahoma and Marlett, which dialogs and window captions are drawn with; zip
 # and unzip pack and check the release; nlohmann-json3-dev is the JSON library
 # that the browser import reads Chromium's profile list with (header only, so
-# the Windows build takes it as it is).
+# the Windows build takes it as it is); npm, where the machine has none,
+# fetches the package SQLite is taken from.
 set -eu
 
 packages="ca-certificates cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine \
 xvfb xauth xdotool imagemagick googletest fonts-wine zip unzip nlohmann-json3-dev"
+command -v npm >/dev/null 2>&1 || packages="$packages npm"
 
 missing=""
 for p in $packages; do

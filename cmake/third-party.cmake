@@ -1,26 +1,34 @@
 # The two libraries the browser import reads profiles with, built here for
 # the Windows target.
 #
-# SQLite: the official amalgamation, as the npm registry's better-sqlite3
-# package carries it (deps/sqlite3). The archive is pinned by version and
-# SHA-256; a download that does not match stops the configuration. To build
-# without the network, put the archive at QUILLORY_SQLITE_ARCHIVE first.
+# SQLite: the official amalgamation, as npm's better-sqlite3 package carries
+# it (deps/sqlite3), fetched by name with `npm pack`. The archive is pinned
+# by version and SHA-256; one that does not match stops the configuration.
+# To build without the network, put the archive at QUILLORY_SQLITE_ARCHIVE
+# first.
 set(QUILLORY_SQLITE_PACKAGE better-sqlite3-12.9.0)  # SQLite 3.53.0
+set(QUILLORY_SQLITE_SPEC better-sqlite3@12.9.0)
 set(QUILLORY_SQLITE_SHA256 ad0e29650140c49d0335b1d356596aa8166f12b758f418a98446130e3278f250)
-set(QUILLORY_SQLITE_URL
-    https://registry.npmjs.org/better-sqlite3/-/${QUILLORY_SQLITE_PACKAGE}.tgz)
 set(QUILLORY_SQLITE_ARCHIVE ${CMAKE_BINARY_DIR}/_deps/${QUILLORY_SQLITE_PACKAGE}.tgz
     CACHE FILEPATH "The better-sqlite3 archive that SQLite is taken from")
 set(sqlite_source ${CMAKE_BINARY_DIR}/_deps/${QUILLORY_SQLITE_PACKAGE})
 
 if(NOT EXISTS ${sqlite_source}/sqlite3.c)
-  # Downloads only when the file is missing or differs from the pinned hash.
-  file(DOWNLOAD ${QUILLORY_SQLITE_URL} ${QUILLORY_SQLITE_ARCHIVE}
-       EXPECTED_HASH SHA256=${QUILLORY_SQLITE_SHA256} TLS_VERIFY ON STATUS status)
-  list(GET status 0 status_code)
-  if(NOT status_code EQUAL 0)
-    list(GET status 1 status_text)
-    message(FATAL_ERROR "Could not fetch SQLite from ${QUILLORY_SQLITE_URL}: ${status_text}")
+  # Fetched only when the archive is not there already.
+  if(NOT EXISTS ${QUILLORY_SQLITE_ARCHIVE})
+    get_filename_component(archive_folder ${QUILLORY_SQLITE_ARCHIVE} DIRECTORY)
+    file(MAKE_DIRECTORY ${archive_folder})
+    execute_process(COMMAND npm pack ${QUILLORY_SQLITE_SPEC} --pack-destination ${archive_folder} --silent
+                    RESULT_VARIABLE npm_result ERROR_VARIABLE npm_error OUTPUT_QUIET)
+    if(NOT npm_result EQUAL 0 OR NOT EXISTS ${archive_folder}/${QUILLORY_SQLITE_PACKAGE}.tgz)
+      message(FATAL_ERROR "npm pack ${QUILLORY_SQLITE_SPEC} failed: ${npm_error}")
+    endif()
+    file(RENAME ${archive_folder}/${QUILLORY_SQLITE_PACKAGE}.tgz ${QUILLORY_SQLITE_ARCHIVE})
+  endif()
+  file(SHA256 ${QUILLORY_SQLITE_ARCHIVE} archive_hash)
+  if(NOT archive_hash STREQUAL QUILLORY_SQLITE_SHA256)
+    message(FATAL_ERROR "${QUILLORY_SQLITE_ARCHIVE} is not ${QUILLORY_SQLITE_SPEC} (SHA-256 ${archive_hash}); "
+                        "remove it to fetch the package again")
   endif()
   file(ARCHIVE_EXTRACT INPUT ${QUILLORY_SQLITE_ARCHIVE} DESTINATION ${sqlite_source}/unpacked
        PATTERNS package/deps/sqlite3/sqlite3.c package/deps/sqlite3/sqlite3.h)
