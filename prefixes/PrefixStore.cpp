@@ -1,6 +1,7 @@
 #include "prefixes/PrefixStore.h"
 
 #include "prefixes/PrefixRules.h"
+#include "prefixes/SearchUrlKey.h"
 #include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
 
@@ -9,125 +10,6 @@
 #include <utility>
 
 using Tessaly::CRegistryKey;
-
-namespace {
-
-const REGSAM kAccess = KEY_ALL_ACCESS;
-
-// A value that is not text, or text the process code page cannot hold
-// exactly (a save would alter it).
-const DWORD kNotExactText = ERROR_INVALID_DATA;
-
-CRegistryKey OpenSearchUrlKey()
-{
-    return CRegistryKey(HKEY_CURRENT_USER, CPrefixStore::kKeyPath, kAccess, nullptr);
-}
-
-// Whether the key is there; a failure other than its absence says it may be.
-bool IsSearchUrlKeyThere()
-{
-    try {
-        OpenSearchUrlKey();
-        return true;
-    } catch (const CRegistryKey::Exception& e) {
-        return e.GetErrorCode() != ERROR_FILE_NOT_FOUND;
-    }
-}
-
-// Made when not there: a new account has none, and another program may
-// have deleted it.
-CRegistryKey OpenOrMakeSearchUrlKey()
-{
-    try {
-        return OpenSearchUrlKey();
-    } catch (const CRegistryKey::Exception& e) {
-        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
-            throw;
-    }
-    return CRegistryKey(HKEY_CURRENT_USER, "", kAccess, nullptr)
-        .CreateOrOpenKey(CPrefixStore::kKeyPath, nullptr, "", 0, kAccess, nullptr);
-}
-
-// The URL template of one prefix subkey; otherwise why it cannot be shown
-// as it is stored: the subkey cannot be opened, its default value is
-// missing or not text, or the process code page does not hold its name or
-// URL exactly. A subkey whose narrow name is not its own (it may open
-// another subkey or none) names no row's subkey and is not kept.
-struct Reading {
-    DWORD error;
-    bool nameExact;
-};
-Reading ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
-{
-    Reading reading = {ERROR_SUCCESS, true};
-    try {
-        reading.nameExact = subkey.IsNameExact();
-        std::string text;
-        if (!reading.nameExact)
-            reading.error = ERROR_NO_UNICODE_TRANSLATION;
-        else if (!subkey.OpenKey(kAccess).QueryExactText("", text))
-            reading.error = kNotExactText;
-        else
-            url = text.c_str();
-    } catch (const CRegistryKey::Exception& e) {
-        reading.error = e.GetErrorCode();
-    }
-    return reading;
-}
-
-void WriteValues(CRegistryKey& subkey, const char* url)
-{
-    for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url))
-        subkey.SetValue(value.name, value.text, REG_SZ);
-}
-
-// Deletes a prefix subkey; one that is gone already is fine.
-void DeleteSubkey(CRegistryKey& searchUrl, const char* name)
-{
-    try {
-        searchUrl.DeleteKeyAndSubkeys(name);
-    } catch (const CRegistryKey::Exception& e) {
-        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
-            throw;
-        try {
-            searchUrl.OpenKey(name, kAccess);
-        } catch (const CRegistryKey::Exception& gone) {
-            if (gone.GetErrorCode() == ERROR_FILE_NOT_FOUND)
-                return;
-        }
-        throw;  // something below it was missing, not the subkey itself
-    }
-}
-
-// Whatever else another program left in a prefix subkey.
-void RemoveOtherContent(CRegistryKey& subkey)
-{
-    static const std::vector<std::string> prefixValues = [] {
-        std::vector<std::string> names;
-        for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(""))
-            names.push_back(value.name);
-        return names;
-    }();
-    CRegistryKey::Counts counts = subkey.GetCounts();
-    if (counts.values > prefixValues.size())
-        subkey.DeleteValuesExcept(prefixValues);
-    if (counts.subkeys != 0)
-        subkey.DeleteSubkeys();
-}
-
-// Writes a row over its subkey, which keeps the spelling it is stored in:
-// the browser tells prefixes apart without regard to letter case.
-void WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url)
-{
-    DWORD disposition = 0;
-    CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
-    // Written over the old values, so that the key never lacks the URL.
-    WriteValues(subkey, url);
-    if (disposition == REG_OPENED_EXISTING_KEY)
-        RemoveOtherContent(subkey);
-}
-
-} // namespace
 
 std::array<CPrefixStore::Value, CPrefixStore::kValueCount> CPrefixStore::ValuesOf(const char* url)
 {
@@ -161,7 +43,7 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
     Report report;
     bool opened = false;
     try {
-        CRegistryKey searchUrl = OpenSearchUrlKey();
+        CRegistryKey searchUrl = CSearchUrlKey::Open();
         opened = true;
         for (auto subkey = searchUrl.BeginSubkeyIteration();
              subkey != searchUrl.EndSubkeyIteration(); ++subkey) {
@@ -170,7 +52,7 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
             // process code page cannot hold it) may open another subkey or
             // none, and names no row's subkey.
             CString url;
-            Reading reading = ReadUrl(subkey, url);
+            CSearchUrlKey::Reading reading = CSearchUrlKey::ReadUrl(subkey, url);
             if (reading.error != ERROR_SUCCESS) {
                 report.failures.push_back({Failure::Read, subkey.GetName(), reading.error});
                 if (reading.nameExact)
@@ -261,7 +143,7 @@ void CPrefixStore::WriteRows(Report& report)
         return;  // nothing edited: the key is not even opened
     std::vector<size_t> order;
     try {
-        CRegistryKey searchUrl = OpenOrMakeSearchUrlKey();
+        CRegistryKey searchUrl = CSearchUrlKey::OpenOrMake();
         WriteInOrder(searchUrl, pending, order);
     } catch (const CRegistryKey::Exception& e) {
         for (PendingRow& row : pending) {
@@ -301,7 +183,7 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
     };
     auto write = [&](PendingRow& row) {
         try {
-            WriteRow(searchUrl, row.write.prefix, row.write.url);
+            CSearchUrlKey::WriteRow(searchUrl, row.write.prefix, row.write.url);
             return PendingRow::Written;
         } catch (const CRegistryKey::Exception& e) {
             row.error = e.GetErrorCode();
@@ -357,10 +239,10 @@ CString CPrefixStore::SetAside(CRegistryKey& searchUrl, const PendingRow& row, D
     for (std::string name = "~" + std::string(row.write.prefix); CPrefixRules::IsKeyName(name.c_str());
          name = "~" + name) {
         try {
-            CRegistryKey aside = searchUrl.CreateKey(name.c_str(), "", 0, kAccess, nullptr);
+            CRegistryKey aside = searchUrl.CreateKey(name.c_str(), "", 0, CSearchUrlKey::kAccess, nullptr);
             // Shown from now on, so that a later save deletes it.
             m_stored.SetAside(name.c_str(), row.write.url, nullptr);
-            WriteValues(aside, row.write.url);
+            CSearchUrlKey::WriteValues(aside, row.write.url);
             m_stored.SetAside(name.c_str(), row.write.url, row.write.prefix);
             return name.c_str();
         } catch (const CRegistryKey::Exception& e) {
@@ -383,10 +265,10 @@ void CPrefixStore::DeleteRemovedSubkeys(Report& report)
         return;
     // Every subkey that can be deleted is, even when another cannot be.
     try {
-        CRegistryKey searchUrl = OpenSearchUrlKey();
+        CRegistryKey searchUrl = CSearchUrlKey::Open();
         for (const CString& name : removed) {
             try {
-                DeleteSubkey(searchUrl, name);
+                CSearchUrlKey::DeleteSubkey(searchUrl, name);
                 m_stored.Deleted(name);
             } catch (const CRegistryKey::Exception& e) {
                 report.failures.push_back({Failure::Delete, name, e.GetErrorCode()});
@@ -394,7 +276,7 @@ void CPrefixStore::DeleteRemovedSubkeys(Report& report)
         }
     } catch (const CRegistryKey::Exception& e) {
         // With the key gone, as a second look confirms, so are its subkeys.
-        bool gone = e.GetErrorCode() == ERROR_FILE_NOT_FOUND && !IsSearchUrlKeyThere();
+        bool gone = e.GetErrorCode() == ERROR_FILE_NOT_FOUND && !CSearchUrlKey::IsThere();
         for (const CString& name : removed) {
             if (gone)
                 m_stored.Deleted(name);
