@@ -56,9 +56,22 @@ void CExchangeCommands::Export()
     CFileName::Format format = CFileName::FormatOf(path);
     bool bookmarks = format == CFileName::kHtml ||
                      (format != CFileName::kReg && dialog.GetFilterIndex() == kBookmarksType);
-    DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), bookmarks);
-    if (error != 0)
+    std::vector<CPrefixFiles::LeftOut> leftOut;
+    DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), bookmarks, leftOut);
+    if (error != 0) {
         ShowMessage(CPrefixFiles::SaveError(path, error), MB_ICONERROR);
+        return;
+    }
+    if (leftOut.empty())
+        return;
+    // A box of a size to read: the first few, and how many more.
+    const size_t kListed = 10;
+    std::string text = FormattedText(IDS_EXPORT_LEFT_OUT, path.c_str()) + "\n";
+    for (size_t i = 0; i < leftOut.size() && i < kListed; ++i)
+        text += "\n" + CPrefixFiles::LeftOutText(leftOut[i]);
+    if (leftOut.size() > kListed)
+        text += "\n" + FormattedText(IDS_AND_MORE, "...", std::to_string(leftOut.size() - kListed).c_str());
+    ShowMessage(text, MB_ICONWARNING);
 }
 
 void CExchangeCommands::ImportFromBrowser()

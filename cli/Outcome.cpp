@@ -1,6 +1,7 @@
 #include "cli/Outcome.h"
 
 #include "prefixes/ReportText.h"
+#include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 #include "text/String.h"
 
@@ -24,6 +25,13 @@ bool IsRefusal(const CPrefixStore::Failure& failure)
            failure.error == ERROR_INVALID_DATA;
 }
 
+// A message on one line; a name in it that holds control characters shows
+// them escaped.
+std::wstring Line(const std::string& text)
+{
+    return ControlsEscaped(Tessaly::Widen(OneLine(text).c_str())) + L"\r\n";
+}
+
 } // namespace
 
 COutcome::COutcome() : m_out(STD_OUTPUT_HANDLE), m_err(STD_ERROR_HANDLE)
@@ -32,12 +40,15 @@ COutcome::COutcome() : m_out(STD_OUTPUT_HANDLE), m_err(STD_ERROR_HANDLE)
 
 void COutcome::Print(const std::string& text, bool oneLine) const
 {
-    m_out.WriteLine(oneLine ? OneLine(text) : text);
+    if (oneLine)
+        m_out.Write(Line(text));
+    else
+        m_out.WriteLine(text);
 }
 
 void COutcome::Fail(Code code, const std::string& text)
 {
-    m_err.WriteLine(OneLine(text));
+    m_err.Write(Line(text));
     if (Rank(code) > Rank(m_code))
         m_code = code;
 }

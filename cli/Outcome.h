@@ -21,9 +21,11 @@ public:
     COutcome();
 
     const CConsoleStream& Out() const { return m_out; }
-    // A line of output; or with `oneLine` false, a text as it is.
+    // A line of output, its control characters escaped; or with `oneLine`
+    // false, a text of the program's own as it is.
     void Print(const std::string& text, bool oneLine = true) const;
-    // The text made one line: a message written for a box may hold breaks.
+    // The text made one line, as Print makes it: a message written for a
+    // box may hold breaks.
     void Fail(Code code, const std::string& text);
     // Names the prefix the table refused, and why.
     void Refused(CPrefixTable::Result result, const char* prefix);

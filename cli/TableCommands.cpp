@@ -19,13 +19,14 @@ using Row = CPrefixTable::Row;
 
 namespace {
 
-// Aligned columns under the list's headings, for a person to read.
-std::wstring TextList(const std::vector<Row>& rows)
+// Aligned columns under the list's headings, for a person to read; what
+// another program stored cannot move the cursor or start a line.
+std::wstring TextList(const std::vector<Row>& rows, COutcome&)
 {
     std::vector<std::pair<std::wstring, std::wstring>> lines = {
         {Widen(LoadText(IDS_COLUMN_PREFIX)), Widen(LoadText(IDS_COLUMN_URL))}};
     for (const Row& row : rows)
-        lines.push_back({Widen(row.prefix), Widen(row.url)});
+        lines.push_back({ControlsEscaped(Widen(row.prefix)), ControlsEscaped(Widen(row.url))});
     size_t width = 0;
     for (const auto& line : lines)
         width = std::max(width, line.first.size());
@@ -39,7 +40,7 @@ std::wstring TextList(const std::vector<Row>& rows)
 // and every other JSON reader take it. In ASCII, every other character
 // escaped: PowerShell decodes a program's output in the console's code
 // page, not as UTF-8.
-std::wstring JsonList(const std::vector<Row>& rows)
+std::wstring JsonList(const std::vector<Row>& rows, COutcome&)
 {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Row& row : rows)
@@ -48,11 +49,14 @@ std::wstring JsonList(const std::vector<Row>& rows)
     return CConsoleStream::WithWindowsLineEnds(WideFromUtf8(text) + L"\n");
 }
 
-// The file an export writes, as text.
-std::wstring FileList(const std::vector<Row>& rows, bool bookmarks)
+// The file an export writes, as text, each row it leaves out named.
+std::wstring FileList(const std::vector<Row>& rows, bool bookmarks, COutcome& outcome)
 {
+    std::vector<CPrefixFiles::LeftOut> leftOut;
     std::wstring text;
-    DecodeText(CPrefixFiles::Format(rows, bookmarks), text);
+    DecodeText(CPrefixFiles::Format(rows, bookmarks, leftOut), text);
+    for (const CPrefixFiles::LeftOut& row : leftOut)
+        outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
     return text;
 }
 
@@ -69,11 +73,11 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
 {
     const struct {
         const char* name;
-        std::wstring (*format)(const std::vector<Row>&);
+        std::wstring (*format)(const std::vector<Row>&, COutcome&);
     } kFormats[] = {
         {"text", TextList},
-        {"reg", [](const std::vector<Row>& rows) { return FileList(rows, false); }},
-        {"html", [](const std::vector<Row>& rows) { return FileList(rows, true); }},
+        {"reg", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, false, outcome); }},
+        {"html", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, true, outcome); }},
         {"json", JsonList},
     };
     const std::string format = line.Has("--format") ? line.Value("--format") : "text";
@@ -85,7 +89,7 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
     }
     CPrefixTable table;
     if (Load(table, outcome))
-        outcome.Out().Write(found->format(table.GetRows()));
+        outcome.Out().Write(found->format(table.GetRows(), outcome));
 }
 
 void CTableCommands::Add(const CCommandLine& line, COutcome& outcome)

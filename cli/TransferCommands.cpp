@@ -206,14 +206,19 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
     if (!outcome.Report(table.Load()))
         return;
     const std::vector<Row> rows = table.GetRows();
-    int exported = static_cast<int>(rows.size());
+    int exported = 0;
+    std::vector<CPrefixFiles::LeftOut> leftOut;
     DWORD error = format == "chrome-policy"
                       ? PolicyOf(rows, !line.Has("--locked"), exported, outcome).Save(path.c_str())
-                      : CPrefixFiles::Save(path, rows, format == "html");
+                      : CPrefixFiles::Save(path, rows, format == "html", leftOut);
     if (error != 0) {
         outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(path, error));
         return;
     }
+    for (const CPrefixFiles::LeftOut& row : leftOut)
+        outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
+    if (format != "chrome-policy")
+        exported = static_cast<int>(rows.size() - leftOut.size());
     outcome.Print(FormattedText(IDS_CLI_EXPORTED, Counted(exported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
                                 path.c_str()));
 }

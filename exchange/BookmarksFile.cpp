@@ -3,6 +3,7 @@
 #include "exchange/ByteFile.h"
 #include "exchange/KeywordUrl.h"
 #include "exchange/TextEncoding.h"
+#include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixRules.h"
 #include "registry/IgnoringCase.h"
 #include "registry/ProcessCodePage.h"
@@ -231,9 +232,22 @@ size_t FindIgnoringCase(const std::wstring& text, const wchar_t* what, size_t fr
 
 } // namespace
 
-void CBookmarksFile::Add(const char* prefix, const char* url)
+CBookmarksFile::Reason CBookmarksFile::Add(const char* prefix, const char* url)
 {
+    const std::wstring keyword = LowerCase(Tessaly::Widen(prefix));
+    std::wstring address = Tessaly::Widen(url);
+    CFoundShortcuts::Reason why = CFoundShortcuts::kReasonCount;
+    if (!CPrefixRules::IsTypable(keyword))
+        return kNotTypable;
+    if (!CKeywordUrl::FromFirefox(address, why))
+        return why == CFoundShortcuts::kNotWebAddress ? kNotWebAddress : kNoQuery;
+    // Read back, the keyword is upper-cased as every prefix typed is; one
+    // that comes back as itself is no other prefix's keyword.
+    CString back;
+    if (!NarrowText(keyword, back) || UpperCasePrefix(back) != prefix)
+        return kFolded;
     m_entries.push_back({prefix, url, CString()});
+    return kAdded;
 }
 
 std::string CBookmarksFile::Format() const

@@ -15,7 +15,17 @@
 // out, texts in the process code page.
 class CBookmarksFile {
 public:
-    void Add(const char* prefix, const char* url);
+    // Whether an entry is in, or why it is left out: a file read back, here
+    // or by a browser, gives exactly the entries added.
+    enum Reason {
+        kAdded,
+        kNotTypable,     // a keyword no one can type: white space, a control character, nothing
+        kNoQuery,        // no %s for the search terms
+        kNotWebAddress,  // not http or https, which a keyword opens only
+        kFolded,         // its keyword, in lower case as browsers keep keywords, is another prefix's
+    };
+
+    Reason Add(const char* prefix, const char* url);
     const std::vector<CShortcut>& GetEntries() const { return m_entries; }
     // Bookmarks read that are no keyword search: without a keyword, sent by
     // POST, without %s, not http or https, or with text the process cannot

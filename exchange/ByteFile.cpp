@@ -35,6 +35,11 @@ DWORD CByteFile::Read(const std::wstring& path, std::string& bytes, DWORD maxByt
 
 DWORD CByteFile::Write(const char* path, const std::string& bytes)
 {
+    // Replacing by a move would take a read-only file away; Windows' own
+    // replace refuses it.
+    DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return ERROR_ACCESS_DENIED;
     const std::string temporary =
         std::string(path) + ".quillory-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
     CFileHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -15,7 +15,8 @@ public:
     static DWORD Read(const char* path, std::string& bytes);
     static DWORD Read(const std::wstring& path, std::string& bytes, DWORD maxBytes = kMaxBytes);
     // Writes a temporary file beside `path` and then puts it in its place,
-    // so that a failure leaves no part of a file behind. 0 or the error.
+    // so that a failure leaves no part of a file behind; a read-only file
+    // is left as it is. 0 or the error.
     static DWORD Write(const char* path, const std::string& bytes);
     // Why a read or write failed, for a person: the system's words, or that
     // the file is over the size a read takes.

@@ -6,6 +6,8 @@
 #include "prefixes/PrefixStore.h"
 #include "registry/ProcessCodePage.h"
 
+#include <cstring>
+
 using Tessaly::Widen;
 
 namespace {
@@ -51,9 +53,12 @@ std::string CPrefixFile::FileBytes(const std::wstring& sections)
     return bytes;
 }
 
-void CPrefixFile::Add(const char* prefix, const char* url)
+bool CPrefixFile::Add(const char* prefix, const char* url)
 {
+    if (std::strpbrk(prefix, "\r\n") != nullptr)
+        return false;
     m_entries.push_back({prefix, url, CString()});
+    return true;
 }
 
 std::string CPrefixFile::Format() const

@@ -16,7 +16,9 @@ class CPrefixFile {
 public:
     using Entry = CShortcut;
 
-    void Add(const char* prefix, const char* url);
+    // False, with nothing added, for a name the file cannot hold: a line
+    // break in a key's name would end its section and start another key.
+    bool Add(const char* prefix, const char* url);
     const std::vector<Entry>& GetEntries() const { return m_entries; }
     // What a read met that is no search prefix: other keys, deletions,
     // prefixes without a text URL or with a name this process cannot hold,

@@ -20,13 +20,27 @@ bool Parse(const std::string& bytes, std::vector<PrefixRow>& rows, int& skipped)
     return true;
 }
 
-template <class File>
-File Made(const std::vector<PrefixRow>& rows)
+std::string Formatted(const std::vector<PrefixRow>& rows, std::vector<CPrefixFiles::LeftOut>& leftOut)
 {
-    File file;
-    for (const PrefixRow& row : rows)
-        file.Add(row.prefix, row.url);
-    return file;
+    CPrefixFile file;
+    for (const PrefixRow& row : rows) {
+        if (!file.Add(row.prefix, row.url))
+            leftOut.push_back({row.prefix, IDS_LEFT_OUT_LINE_BREAK});
+    }
+    return file.Format();
+}
+
+std::string FormattedBookmarks(const std::vector<PrefixRow>& rows, std::vector<CPrefixFiles::LeftOut>& leftOut)
+{
+    static const UINT kWhy[] = {0, IDS_LEFT_OUT_NOT_TYPABLE, IDS_CLI_POLICY_NO_QUERY, IDS_LEFT_OUT_NOT_WEB,
+                                IDS_LEFT_OUT_FOLDED};
+    CBookmarksFile file;
+    for (const PrefixRow& row : rows) {
+        CBookmarksFile::Reason reason = file.Add(row.prefix, row.url);
+        if (reason != CBookmarksFile::kAdded)
+            leftOut.push_back({row.prefix, kWhy[reason]});
+    }
+    return file.Format();
 }
 
 } // namespace
@@ -59,17 +73,24 @@ std::string CPrefixFiles::ImportedText(const std::string& path, int imported, in
     return text;
 }
 
-std::string CPrefixFiles::Format(const std::vector<PrefixRow>& rows, bool bookmarks)
+std::string CPrefixFiles::Format(const std::vector<PrefixRow>& rows, bool bookmarks, std::vector<LeftOut>& leftOut)
 {
-    return bookmarks ? Made<CBookmarksFile>(rows).Format() : Made<CPrefixFile>(rows).Format();
+    leftOut.clear();
+    return bookmarks ? FormattedBookmarks(rows, leftOut) : Formatted(rows, leftOut);
 }
 
-DWORD CPrefixFiles::Save(const std::string& path, const std::vector<PrefixRow>& rows, bool bookmarks)
+DWORD CPrefixFiles::Save(const std::string& path, const std::vector<PrefixRow>& rows, bool bookmarks,
+                         std::vector<LeftOut>& leftOut)
 {
-    return CByteFile::Write(path.c_str(), Format(rows, bookmarks));
+    return CByteFile::Write(path.c_str(), Format(rows, bookmarks, leftOut));
 }
 
 std::string CPrefixFiles::SaveError(const std::string& path, DWORD error)
 {
     return FormattedText(IDS_COULD_NOT_WRITE_FILE, path.c_str(), CByteFile::ErrorText(error).c_str());
+}
+
+std::string CPrefixFiles::LeftOutText(const LeftOut& row)
+{
+    return FormattedText(IDS_LEFT_OUT_OF_FILE, row.prefix, LoadText(row.why));
 }

@@ -22,8 +22,17 @@ public:
     // entries that were no prefix.
     static std::string ImportedText(const std::string& path, int imported, int skipped);
 
-    // The rows as the file holds them, and the file replaced whole by them.
-    static std::string Format(const std::vector<PrefixRow>& rows, bool bookmarks);
-    static DWORD Save(const std::string& path, const std::vector<PrefixRow>& rows, bool bookmarks);
+    // A row the file cannot carry as it is, and why (a text's id).
+    struct LeftOut {
+        CString prefix;
+        UINT why;
+    };
+
+    // The rows as the file holds them, and the file replaced whole by them;
+    // a row the file cannot carry is left out, into `leftOut`.
+    static std::string Format(const std::vector<PrefixRow>& rows, bool bookmarks, std::vector<LeftOut>& leftOut);
+    static DWORD Save(const std::string& path, const std::vector<PrefixRow>& rows, bool bookmarks,
+                      std::vector<LeftOut>& leftOut);
     static std::string SaveError(const std::string& path, DWORD error);
+    static std::string LeftOutText(const LeftOut& row);
 };

@@ -100,7 +100,8 @@ std::wstring LowerCase(const std::wstring& text)
 {
     std::wstring lower = text;
     if (!lower.empty())
-        ::LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.c_str(), static_cast<int>(text.size()),
-                       &lower[0], static_cast<int>(lower.size()));
+        ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING, text.c_str(),
+                        static_cast<int>(text.size()), &lower[0], static_cast<int>(lower.size()), nullptr,
+                        nullptr, 0);
     return lower;
 }

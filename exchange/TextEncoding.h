@@ -35,7 +35,8 @@ bool DecodeText(const std::string& bytes, std::wstring& text);
 bool NarrowText(const std::wstring& wide, CString& text);
 
 // In lower case by the invariant mapping, the same on every machine (in
-// Turkish, I would lower to a dotless i).
+// Turkish, I would lower to a dotless i), with Unicode's casing as browsers
+// apply it: the Kelvin sign is a k.
 std::wstring LowerCase(const std::wstring& text);
 
 // Without the spaces and tabs at the start, at the end, or both.

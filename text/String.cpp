@@ -100,6 +100,26 @@ std::string OneLine(const std::string& text)
     return line;
 }
 
+std::wstring ControlsEscaped(const std::wstring& text)
+{
+    static const wchar_t kShort[] = L"btnvfr";  // 8 to 13, as JSON has them (no \v)
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t c : text) {
+        if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c <= 0x9F) && c != 0x2028 && c != 0x2029) {
+            escaped += c;
+        } else if (c >= 8 && c <= 13 && c != 11) {
+            escaped += L'\\';
+            escaped += kShort[c - 8];
+        } else {
+            wchar_t code[8];
+            ::wsprintfW(code, L"\\u%04x", static_cast<unsigned>(c));
+            escaped += code;
+        }
+    }
+    return escaped;
+}
+
 std::string SystemErrorText(DWORD error)
 {
     std::string text = OneLine(Tessaly::CWin32Exception::ErrorText(error));

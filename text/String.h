@@ -68,6 +68,11 @@ std::string Counted(int count, UINT one, UINT many);
 std::string OneLine(const std::string& text);
 std::string SystemErrorText(DWORD error);
 
+// Control characters written as a JSON string writes them (\n, \u001b),
+// and the line and paragraph separators too: text for a console, where
+// they would move the cursor, colour the screen or fake another line.
+std::wstring ControlsEscaped(const std::wstring& text);
+
 // The order of a sorted list view, which compares texts as lstrcmpW does:
 // less than, equal to or greater than 0.
 int CompareInListOrder(const std::wstring& left, const std::wstring& right);

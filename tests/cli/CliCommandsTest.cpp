@@ -128,8 +128,8 @@ protected:
         reg.Add("two words", "https://two.example/%s");
         reg.Save((m_folder + "\\good.reg").c_str());
         CBookmarksFile bookmarks;
-        bookmarks.Add("wiki", kWiki);
-        bookmarks.Add("maps", "https://maps.example/?q=%s");
+        bookmarks.Add("WIKI", kWiki);
+        bookmarks.Add("MAPS", "https://maps.example/?q=%s");
         bookmarks.Save((m_folder + "\\good.html").c_str());
         WriteFileBytes(m_folder + "\\notes.txt", std::string("hello"));
         WriteFileBytes(m_folder + "\\plain.html",
@@ -163,6 +163,8 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          {"Prefix  URL", "ÄPFEL   ä/%s", "GOOGLE  " + std::string(kGoogle), "ZETA    z/%s"}, {}},
         {"list as JSON", {{"Ü\"1", "a\\b"}}, {"list", "--format", "json"}, 0, std::nullopt,
          {"[", "  {", "    \"prefix\": \"\\u00dc\\\"1\",", "    \"url\": \"a\\\\b\"", "  }", "]"}, {}},
+        {"list escapes what would drive the terminal", {{"ESC\x1B[31M", "https://x/?q=%s\r\nFAKE  x"}}, {"list"}, 0,
+         std::nullopt, {"Prefix...", "ESC\\u001b[31M  https://x/?q=%s\\r\\nFAKE  x"}, {}},
         {"a new account lists nothing", kNoKey, {"list", "--format", "json"}, 0, std::nullopt, {"[]"}, {}},
         {"a new account: add makes the key, upper-cased in any script", kNoKey, {"add", "über", kWiki}, 0,
          Rows{{"ÜBER", kWiki}}, {}, {}},
@@ -200,6 +202,9 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         {"import of a file not ours", kTwo, {"import", "{D}\\notes.txt"}, 2, std::nullopt, {}, {"{D}\\notes.txt..."}},
         {"the policy leaves out what Chrome refuses", {{"MY SITE", kWiki}, {"@AT", kWiki}, {"GOOGLE", kGoogle}},
          {"export", "{D}\\policy.json"}, 4, std::nullopt, {"...1...{D}\\policy.json."}, {"@AT...", "MY SITE..."}},
+        {"export: what bookmarks cannot carry is named",
+         {{"K", kWiki}, {"\xE2\x84\xAA", "https://kelvin.example/%s"}, {"JS", "javascript:x//%s"}},
+         {"export", "{D}\\out.html"}, 4, std::nullopt, {"...1...{D}\\out.html."}, {"JS...", "\xE2\x84\xAA..."}},
         {"export: the format by the name", kTwo, {"export", "{D}\\out.reg"}, 0, std::nullopt,
          {"...2...{D}\\out.reg."}, {}, nullptr, std::string("\xFF\xFEW\0i\0n\0", 8)},
         {"export: the format given", kTwo, {"export", "{D}\\out.txt", "--format", "html"}, 0, std::nullopt,

@@ -1,5 +1,9 @@
 #include "exchange/PrefixFile.h"
 
+#include "exchange/BookmarksFile.h"
+#include "exchange/PrefixFiles.h"
+#include "prefixes/PrefixCase.h"
+#include "res/resource.h"
 #include "tests/support/BrowserProfiles.h"
 
 #include <gtest/gtest.h>
@@ -224,6 +228,49 @@ TEST(PrefixFile, DamagedFilesAreRefusedOrSkippedInPart)
     }
 }
 
+// Names and addresses another program planted: each file leaves out what
+// it cannot carry, naming why, and reads back as exactly the rest.
+TEST(PrefixFiles, EachFileLeavesOutWhatItCannotCarryAndReadsBackTheRest)
+{
+    const std::vector<PrefixRow> rows = {
+        {"PWN]\r\n[HKEY_CURRENT_USER]\r\n\"INJECTED\"=\"1\"\r\n;", "https://e/?q=%s"},
+        {"A]B", "https://a/?q=%s&b=\"<c>\""}, {"\xC4PFEL", "https://x/?q=%s\r\nz"},
+        {"ESC\x1B[31M", "https://x/?q=%s"}, {"TWO WORDS", "https://t/%s"},
+        {"JS", "javascript:alert(1)//%s"}, {"FILE", "file:///c:/%s"}, {"NOQUERY", "https://n/"},
+        {"lower", "https://l/%s"},
+    };
+    const struct {
+        bool bookmarks;
+        std::vector<std::pair<size_t, UINT>> leftOut;  // by the row's index
+    } cases[] = {
+        {false, {{0, IDS_LEFT_OUT_LINE_BREAK}}},
+        {true, {{0, IDS_LEFT_OUT_NOT_TYPABLE}, {3, IDS_LEFT_OUT_NOT_TYPABLE}, {4, IDS_LEFT_OUT_NOT_TYPABLE},
+                {5, IDS_LEFT_OUT_NOT_WEB}, {6, IDS_LEFT_OUT_NOT_WEB}, {7, IDS_CLI_POLICY_NO_QUERY},
+                {8, IDS_LEFT_OUT_FOLDED}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<CPrefixFiles::LeftOut> leftOut;
+        const std::string bytes = CPrefixFiles::Format(rows, c.bookmarks, leftOut);
+        Entries carried, named, expected;
+        for (size_t i = 0, next = 0; i < rows.size(); ++i) {
+            bool out = next < c.leftOut.size() && c.leftOut[next].first == i;
+            (out ? named : carried)
+                .emplace_back(rows[i].prefix, out ? std::to_string(c.leftOut[next++].second) : std::string(rows[i].url));
+        }
+        for (const auto& row : leftOut)
+            expected.emplace_back(row.prefix, std::to_string(row.why));
+        EXPECT_EQ(expected, named) << c.bookmarks;
+        CPrefixFile reg;
+        CBookmarksFile html;
+        ASSERT_TRUE(c.bookmarks ? html.Parse(bytes) : reg.Parse(bytes)) << c.bookmarks;
+        Entries read;
+        for (const CShortcut& entry : c.bookmarks ? html.GetEntries() : reg.GetEntries())
+            read.emplace_back(static_cast<const char*>(c.bookmarks ? UpperCasePrefix(entry.prefix) : entry.prefix),
+                              static_cast<const char*>(entry.url));
+        EXPECT_EQ(read, carried) << c.bookmarks;
+    }
+}
+
 TEST(PrefixFile, SavingReplacesTheFileWholeOrLeavesNothing)
 {
     const std::string directory = TempDirectory() + "quillory-file-" +
@@ -249,6 +296,12 @@ TEST(PrefixFile, SavingReplacesTheFileWholeOrLeavesNothing)
     EXPECT_EQ(FilesIn(directory), (std::vector<std::string>{"SearchUrl.reg", "folder.reg"}));
     EXPECT_TRUE(FilesIn(folder).empty());
     ::RemoveDirectoryA(folder.c_str());
+
+    // A read-only file stays as it is, as Windows' own replace leaves it.
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(CPrefixFile().Save(path.c_str()), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadFileBytes(path), file.Format());
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_EQ(file.Save((directory + "\\missing\\SearchUrl.reg").c_str()), ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(read.Load((directory + "\\missing.reg").c_str()), ERROR_FILE_NOT_FOUND);
