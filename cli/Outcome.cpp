@@ -19,7 +19,8 @@ int Rank(COutcome::Code code)
 bool IsRefusal(const CPrefixStore::Failure& failure)
 {
     using Failure = CPrefixStore::Failure;
-    return failure.step == Failure::Keep ||
+    return failure.step == Failure::Keep || failure.step == Failure::Incomplete ||
+           failure.step == Failure::Changed ||
            (failure.step == Failure::Read && !failure.subkey.IsEmpty()) ||
            failure.error == ERROR_ALREADY_EXISTS || failure.error == ERROR_NO_UNICODE_TRANSLATION ||
            failure.error == ERROR_INVALID_DATA;

@@ -5,6 +5,7 @@
 #include "registry/ProcessCodePage.h"
 #include "registry/RegistryKey.h"
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <utility>
@@ -38,29 +39,84 @@ std::vector<CString> CPrefixStore::Report::Subkeys(Failure::Step step) const
     return names;
 }
 
+namespace {
+
+// A walk the key changed under is walked again, after a pause for the
+// change to end, a few times at most.
+const int kWalks = 4;
+const DWORD kPauseBetweenWalks = 20;
+
+bool operator!=(const FILETIME& left, const FILETIME& right)
+{
+    return left.dwLowDateTime != right.dwLowDateTime || left.dwHighDateTime != right.dwHighDateTime;
+}
+
+} // namespace
+
 CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const
 {
+    // Another process adding, deleting or moving subkeys meanwhile shifts
+    // the positions the walk goes by, so that it may pass over a prefix.
+    for (int walk = 1;; ++walk) {
+        rows.clear();
+        kept.RemoveAll();
+        bool settled = true;
+        Report report = WalkKey(rows, kept, settled);
+        if (settled || walk == kWalks)
+            return report;
+        ::Sleep(kPauseBetweenWalks);
+    }
+}
+
+CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept, bool& settled) const
+{
+    using State = CSearchUrlKey::Reading::State;
     Report report;
     bool opened = false;
     try {
         CRegistryKey searchUrl = CSearchUrlKey::Open();
         opened = true;
+        const CRegistryKey::Counts before = searchUrl.GetCounts();
         for (auto subkey = searchUrl.BeginSubkeyIteration();
              subkey != searchUrl.EndSubkeyIteration(); ++subkey) {
             // An unreadable prefix is passed over and kept; the rest are
             // still read. A narrow name that is not the stored one (the
             // process code page cannot hold it) may open another subkey or
             // none, and names no row's subkey.
+            const char* name = subkey.GetName();
+            if (std::strlen(name) > CRegistryKey::kLongestKeyName && !CPrefixRules::IsKeyName(name)) {
+                report.failures.push_back({Failure::Read, name, ERROR_FILENAME_EXCED_RANGE});
+                kept.Add(name);
+                continue;
+            }
             CString url;
             CSearchUrlKey::Reading reading = CSearchUrlKey::ReadUrl(subkey, url);
-            if (reading.error != ERROR_SUCCESS) {
-                report.failures.push_back({Failure::Read, subkey.GetName(), reading.error});
+            switch (reading.state) {
+            case State::kRead:
+            case State::kIncomplete:
+                if (!CPrefixRules::IsUsableUrl(url))  // a subkey's name is always a key name
+                    break;
+                rows.push_back({name, url, reading.state == State::kIncomplete});
+                if (reading.state == State::kIncomplete)
+                    report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
+                break;
+            case State::kHalfMade:  // perhaps being made now; a save of its name makes it whole
+                settled = false;
+                report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
+                break;
+            case State::kGone:
+                settled = false;
+                break;
+            case State::kUnreadable:
+                report.failures.push_back({Failure::Read, name, reading.error});
                 if (reading.nameExact)
-                    kept.Add(subkey.GetName());
-            } else if (CPrefixRules::IsUsableUrl(url)) {  // a subkey's name is always a key name
-                rows.push_back({subkey.GetName(), url});
+                    kept.Add(name);
+                break;
             }
         }
+        const CRegistryKey::Counts after = searchUrl.GetCounts();
+        if (after.lastWrite != before.lastWrite || after.subkeys != before.subkeys)
+            settled = false;
     } catch (const CRegistryKey::Exception& e) {
         // A key not made yet (a new account's) holds no prefixes.
         if (!opened && e.GetErrorCode() == ERROR_FILE_NOT_FOUND)
@@ -78,8 +134,19 @@ CPrefixStore::Report CPrefixStore::Load(std::vector<PrefixRow>& rows)
     std::vector<PrefixRow> read;
     Report report = ReadKey(read, m_keptSubkeys);
     rows = m_stored.Merge(read).set;
-    m_bLoadClean = report.failures.empty();
+    m_bLoadClean = !report.Failed(Failure::Read);
     return report;
+}
+
+bool CPrefixStore::LookUp(const char* name, PrefixRow& row)
+{
+    CString url;
+    if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr || !CSearchUrlKey::ReadNamed(name, url) ||
+        !CPrefixRules::IsUsableUrl(url))
+        return false;
+    row = {name, url};
+    m_stored.Found(row);
+    return true;
 }
 
 bool CPrefixStore::Refresh(CStoredPrefixes::Update& update)
@@ -102,6 +169,7 @@ struct CPrefixStore::PendingRow {
     State state;
     DWORD error;
     bool kept;  // not written over a subkey passed over, and reported so
+    bool changed = false;  // renamed out of a subkey another process changed since
 };
 
 CPrefixStore::Report CPrefixStore::Save()
@@ -156,7 +224,9 @@ void CPrefixStore::WriteRows(Report& report)
     for (size_t i : order)
         m_stored.Written(pending[i].write);
     for (const PendingRow& row : pending) {
-        if (row.state != PendingRow::Written && !row.kept)
+        if (row.changed)
+            report.failures.push_back({Failure::Changed, row.write.from, ERROR_SUCCESS});
+        else if (row.state != PendingRow::Written && !row.kept)
             report.failures.push_back({Failure::Write, row.write.prefix,
                                        row.error != ERROR_SUCCESS ? row.error : ERROR_ALREADY_EXISTS});
     }
@@ -181,15 +251,7 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
         auto held = heldBy.find(Tessaly::Widen(pending[i].write.prefix));
         return held == heldBy.end() || held->second == i ? nullptr : &pending[held->second];
     };
-    auto write = [&](PendingRow& row) {
-        try {
-            CSearchUrlKey::WriteRow(searchUrl, row.write.prefix, row.write.url);
-            return PendingRow::Written;
-        } catch (const CRegistryKey::Exception& e) {
-            row.error = e.GetErrorCode();
-            return PendingRow::Failed;
-        }
-    };
+    auto write = [&](PendingRow& row) { return WriteRow(searchUrl, row) ? PendingRow::Written : PendingRow::Failed; };
     for (bool progress = true; progress;) {
         progress = false;
         for (size_t i = 0; i < pending.size(); ++i) {
@@ -231,6 +293,25 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
     }
 }
 
+// A prefix leaves its old subkey only as it was read: a change another
+// process made there since would be lost under the new name. That subkey
+// and the row stay as they are, reported.
+bool CPrefixStore::WriteRow(CRegistryKey& searchUrl, PendingRow& row)
+{
+    try {
+        const PrefixRow* from = row.write.from.IsEmpty() ? nullptr : m_stored.Find(row.write.from);
+        if (from != nullptr && !CSearchUrlKey::StillHolds(searchUrl, row.write.from, from->url)) {
+            row.changed = true;
+            return false;
+        }
+        CSearchUrlKey::WriteRow(searchUrl, row.write.prefix, row.write.url);
+        return true;
+    } catch (const CRegistryKey::Exception& e) {
+        row.error = e.GetErrorCode();
+        return false;
+    }
+}
+
 CString CPrefixStore::SetAside(CRegistryKey& searchUrl, const PendingRow& row, DWORD& error)
 {
     // Named after the prefix, so that a user who finds it after an
@@ -268,6 +349,12 @@ void CPrefixStore::DeleteRemovedSubkeys(Report& report)
         CRegistryKey searchUrl = CSearchUrlKey::Open();
         for (const CString& name : removed) {
             try {
+                // Only as it was read: another process may have changed it.
+                const PrefixRow* stored = m_stored.Find(name);
+                if (stored != nullptr && !CSearchUrlKey::StillHolds(searchUrl, name, stored->url)) {
+                    report.failures.push_back({Failure::Changed, name, ERROR_SUCCESS});
+                    continue;
+                }
                 CSearchUrlKey::DeleteSubkey(searchUrl, name);
                 m_stored.Deleted(name);
             } catch (const CRegistryKey::Exception& e) {

@@ -36,9 +36,11 @@ public:
     struct Failure {
         enum Step {
             Read,    // a subkey passed over; with no subkey, the key not read through
+            Incomplete,  // a prefix without every value the browser needs (shown when it has its URL)
             Keep,    // a row not written over a subkey the reading passed over
             Write,   // a row not written
             Delete,  // a subkey of a row gone that is still there
+            Changed,  // a subkey another process changed since it was read: not deleted or renamed out of
         };
         Step step;
         CString subkey;
@@ -56,9 +58,15 @@ public:
 
     // Reads the key afresh and forgets every edit. `rows` are the prefixes
     // it holds, as stored; a subkey that cannot be shown as it is stored is
-    // passed over, kept, and reported. A key not there (a new account's)
-    // holds no prefixes.
+    // passed over, kept, and reported, and so is a name longer than the
+    // registry's limit. A prefix without every value the browser needs is
+    // shown and reported. A key not there (a new account's) holds no
+    // prefixes.
     Report Load(std::vector<PrefixRow>& rows);
+    // The prefix subkey of that name, when the last reading did not meet
+    // it: another process may have moved subkeys under the walk. False when
+    // there is none to show whole.
+    bool LookUp(const char* name, PrefixRow& row);
     // Reads the key again: what changed there in every row the user has not
     // edited. False, with nothing changed, when the key could not be read
     // through.
@@ -81,10 +89,13 @@ private:
     // The key's prefixes into `rows`, the subkeys passed over into the
     // report (those named exactly also into `kept`).
     Report ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const;
+    // One walk of the key; `settled` false when the key changed under it.
+    Report WalkKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept, bool& settled) const;
     std::vector<PendingRow> PendingRows(Report& report) const;
     void WriteRows(Report& report);
     void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
                       std::vector<size_t>& order);
+    bool WriteRow(Tessaly::CRegistryKey& searchUrl, PendingRow& row);
     CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row, DWORD& error);
     void DeleteRemovedSubkeys(Report& report);
 

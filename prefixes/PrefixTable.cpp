@@ -57,9 +57,21 @@ Result CPrefixTable::AddOrUpdatePrefix(const char* prefix, const char* url)
     return result;
 }
 
+std::map<std::string, CString>::iterator CPrefixTable::Find(const char* prefix)
+{
+    const CString upper = UpperCasePrefix(prefix);
+    auto row = m_rows.find(static_cast<const char*>(upper));
+    PrefixRow stored;
+    if (row == m_rows.end() && m_store.LookUp(upper, stored)) {
+        Show(stored);
+        row = m_rows.find(static_cast<const char*>(upper));
+    }
+    return row;
+}
+
 Result CPrefixTable::RenamePrefix(const char* from, const char* to)
 {
-    auto row = m_rows.find(static_cast<const char*>(UpperCasePrefix(from)));
+    auto row = Find(from);
     if (row == m_rows.end())
         return {Result::kNoSuchPrefix, CPrefixRules::kPrefix};
     CString upper;
@@ -80,9 +92,11 @@ Result CPrefixTable::RenamePrefix(const char* from, const char* to)
 
 Result CPrefixTable::RemovePrefix(const char* prefix)
 {
-    CString upper = UpperCasePrefix(prefix);
-    if (m_rows.erase(static_cast<const char*>(upper)) == 0)
+    auto row = Find(prefix);
+    if (row == m_rows.end())
         return {Result::kNoSuchPrefix, CPrefixRules::kPrefix};
+    const CString upper = row->first.c_str();
+    m_rows.erase(row);
     Show(m_store.Stored().Remove(upper));
     return {Result::kDone, CPrefixRules::kPrefix};
 }

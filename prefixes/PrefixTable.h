@@ -33,12 +33,17 @@ public:
     bool WouldChange(const char* prefix, const char* url) const;
 
     Result AddOrUpdatePrefix(const char* prefix, const char* url);
+    // Each finds a prefix that is in the key, whatever other processes
+    // changed while it was read.
     Result RenamePrefix(const char* from, const char* to);
     Result RemovePrefix(const char* prefix);
 
 private:
     // A row read from the key, or a stored prefix a user's row had hid.
     void Show(const Row& stored);
+    // The row of a prefix named, looked up in the key itself when the
+    // reading did not meet it.
+    std::map<std::string, CString>::iterator Find(const char* prefix);
 
     CPrefixStore m_store;
     std::map<std::string, CString> m_rows;

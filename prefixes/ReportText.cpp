@@ -9,19 +9,23 @@ namespace {
 
 const size_t kKeptNamesListed = 10;
 
+// The first few names, and how many more.
+std::string Listed(const std::vector<CString>& names)
+{
+    size_t listed = std::min(names.size(), kKeptNamesListed);
+    std::string text;
+    for (size_t i = 0; i < listed; ++i)
+        text += (i == 0 ? "" : ", ") + std::string(names[i]);
+    if (names.size() > listed)
+        text = FormattedText(IDS_AND_MORE, text.c_str(), std::to_string(names.size() - listed).c_str());
+    return text;
+}
+
 // The message, naming the prefixes kept as they are, when there are any.
 std::string WithKept(UINT failure, const std::vector<CString>& kept)
 {
     std::string text = static_cast<const char*>(LoadText(failure));
-    if (kept.empty())
-        return text;
-    size_t listed = std::min(kept.size(), kKeptNamesListed);
-    std::string names;
-    for (size_t i = 0; i < listed; ++i)
-        names += (i == 0 ? "" : ", ") + std::string(kept[i]);
-    if (kept.size() > listed)
-        names = FormattedText(IDS_AND_MORE, names.c_str(), std::to_string(kept.size() - listed).c_str());
-    return text + FormattedText(IDS_KEPT, names.c_str());
+    return kept.empty() ? text : text + FormattedText(IDS_KEPT, Listed(kept).c_str());
 }
 
 } // namespace
@@ -32,11 +36,15 @@ std::vector<std::string> CReportText::Messages(const CPrefixStore::Report& repor
     std::vector<std::string> messages;
     if (report.Failed(Failure::Read))
         messages.push_back(WithKept(IDS_READ_FAILED, report.Subkeys(Failure::Read)));
+    if (report.Failed(Failure::Incomplete))
+        messages.push_back(FormattedText(IDS_INCOMPLETE, Listed(report.Subkeys(Failure::Incomplete)).c_str()));
     // Named: the rows not written over subkeys passed over.
     if (report.Failed(Failure::Keep) || report.Failed(Failure::Write))
         messages.push_back(WithKept(IDS_ADD_FAILED, report.Subkeys(Failure::Keep)));
     if (report.Failed(Failure::Delete))
         messages.push_back(WithKept(IDS_DELETE_FAILED, {}));
+    if (report.Failed(Failure::Changed))
+        messages.push_back(FormattedText(IDS_CHANGED, Listed(report.Subkeys(Failure::Changed)).c_str()));
     return messages;
 }
 
@@ -48,6 +56,10 @@ std::string CReportText::Line(const CPrefixStore::Failure& failure)
     case Failure::Read:
         return failure.subkey.IsEmpty() ? FormattedText(IDS_CLI_KEY_NOT_READ, why.c_str())
                                         : FormattedText(IDS_CLI_NOT_READ, failure.subkey, why.c_str());
+    case Failure::Incomplete:
+        return FormattedText(IDS_CLI_INCOMPLETE, failure.subkey);
+    case Failure::Changed:
+        return FormattedText(IDS_CLI_CHANGED, failure.subkey);
     case Failure::Keep:
         return FormattedText(IDS_CLI_NOT_WRITTEN_OVER, failure.subkey);
     case Failure::Write:

@@ -29,6 +29,53 @@ void RemoveOtherContent(CRegistryKey& subkey)
         subkey.DeleteSubkeys();
 }
 
+const size_t kValueCount = CPrefixStore::kValueCount;
+
+// How many of a prefix's values the subkey holds.
+size_t PrefixValuesIn(const CRegistryKey& key)
+{
+    size_t held = 0;
+    for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(""))
+        held += key.HasValue(value.name) ? 1 : 0;
+    return held;
+}
+
+// With its URL: whether every value the browser needs is there too. One
+// count for the usual subkey, which holds exactly a prefix's values.
+bool IsWhole(const CRegistryKey& key)
+{
+    const DWORD values = key.GetCounts().values;
+    return values == kValueCount || (values > kValueCount && PrefixValuesIn(key) == kValueCount);
+}
+
+// Without its URL: whether it holds nothing but some of a prefix's values.
+bool IsHalfMade(const CRegistryKey& key)
+{
+    const CRegistryKey::Counts counts = key.GetCounts();
+    return counts.subkeys == 0 && counts.values < kValueCount && PrefixValuesIn(key) == counts.values;
+}
+
+// An opened prefix subkey's URL and state; throws what the registry
+// throws, but for a missing URL.
+CSearchUrlKey::Reading::State ReadOpened(const CRegistryKey& key, CString& url, DWORD& error)
+{
+    using State = CSearchUrlKey::Reading::State;
+    std::string text;
+    try {
+        if (!key.QueryExactText("", text)) {
+            error = kNotExactText;
+            return State::kUnreadable;
+        }
+    } catch (const CRegistryKey::Exception& e) {
+        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
+            throw;
+        error = ERROR_FILE_NOT_FOUND;
+        return IsHalfMade(key) ? State::kHalfMade : State::kUnreadable;
+    }
+    url = text.c_str();
+    return IsWhole(key) ? State::kRead : State::kIncomplete;
+}
+
 } // namespace
 
 CRegistryKey CSearchUrlKey::Open()
@@ -58,22 +105,52 @@ bool CSearchUrlKey::IsThere()
     }
 }
 
+
 CSearchUrlKey::Reading CSearchUrlKey::ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
-    Reading reading = {ERROR_SUCCESS, true};
+    using State = Reading::State;
+    Reading reading = {State::kUnreadable, ERROR_SUCCESS, true};
     try {
         reading.nameExact = subkey.IsNameExact();
-        std::string text;
-        if (!reading.nameExact)
+        if (!reading.nameExact) {
             reading.error = ERROR_NO_UNICODE_TRANSLATION;
-        else if (!subkey.OpenKey(kAccess).QueryExactText("", text))
-            reading.error = kNotExactText;
-        else
-            url = text.c_str();
+            return reading;
+        }
+        reading.state = State::kGone;  // until it opens
+        CRegistryKey key = subkey.OpenKey(kAccess);
+        reading.state = ReadOpened(key, url, reading.error);
     } catch (const CRegistryKey::Exception& e) {
         reading.error = e.GetErrorCode();
+        if (reading.state != State::kGone || reading.error != ERROR_FILE_NOT_FOUND)
+            reading.state = State::kUnreadable;
     }
     return reading;
+}
+
+bool CSearchUrlKey::ReadNamed(const char* name, CString& url)
+{
+    try {
+        CRegistryKey key = Open().OpenKey(name, kAccess);
+        std::string text;
+        if (!key.QueryExactText("", text) || !IsWhole(key))
+            return false;
+        url = text.c_str();
+        return true;
+    } catch (const CRegistryKey::Exception&) {
+        return false;
+    }
+}
+
+bool CSearchUrlKey::StillHolds(const CRegistryKey& searchUrl, const char* name, const char* url)
+{
+    std::string text;
+    try {
+        return searchUrl.OpenKey(name, kAccess).QueryExactText("", text) && text == url;
+    } catch (const CRegistryKey::Exception& e) {
+        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
+            throw;
+        return true;
+    }
 }
 
 void CSearchUrlKey::WriteValues(CRegistryKey& subkey, const char* url)
@@ -86,10 +163,15 @@ void CSearchUrlKey::WriteRow(CRegistryKey& searchUrl, const CString& prefix, con
 {
     DWORD disposition = 0;
     CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
+    if (disposition != REG_OPENED_EXISTING_KEY) {
+        const auto values = CPrefixStore::ValuesOf(url);
+        for (auto value = values.rbegin(); value != values.rend(); ++value)
+            subkey.SetValue(value->name, value->text, REG_SZ);
+        return;
+    }
     // Written over the old values, so that the key never lacks the URL.
     WriteValues(subkey, url);
-    if (disposition == REG_OPENED_EXISTING_KEY)
-        RemoveOtherContent(subkey);
+    RemoveOtherContent(subkey);
 }
 
 void CSearchUrlKey::DeleteSubkey(CRegistryKey& searchUrl, const char* name)

@@ -44,7 +44,7 @@ bool CStoredPrefixes::ChangesNothing(const std::string& prefix, const Edit& edit
 {
     const PrefixRow* stored = FindStored(prefix.c_str());
     return stored != nullptr && !edit.origin.IsEmpty() &&
-           EqualIgnoringCase(edit.origin, stored->prefix) && stored->url == edit.url;
+           EqualIgnoringCase(edit.origin, stored->prefix) && stored->url == edit.url && !stored->incomplete;
 }
 
 bool CStoredPrefixes::IsRefused(const std::string& prefix, const Edit& edit) const
@@ -156,7 +156,7 @@ void CStoredPrefixes::Written(const Write& row)
     if (stored == m_stored.end())
         m_stored.emplace(Widen(row.prefix), PrefixRow{row.prefix, row.url});
     else
-        stored->second.url = row.url;  // the registry keeps the subkey's spelling
+        stored->second = {stored->second.prefix, row.url};  // the registry keeps the subkey's spelling
     auto edit = m_edits.find(static_cast<const char*>(row.prefix));
     if (edit != m_edits.end())
         Erase(edit);
@@ -179,6 +179,11 @@ void CStoredPrefixes::SetAside(const char* aside, const char* url, const char* p
     m_origins.Remove(edit->second.origin);
     edit->second.origin = aside;
     m_origins.Add(aside);
+}
+
+void CStoredPrefixes::Found(const PrefixRow& stored)
+{
+    m_stored.emplace(Widen(stored.prefix), stored);
 }
 
 void CStoredPrefixes::Deleted(const char* name)

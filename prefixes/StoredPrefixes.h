@@ -12,6 +12,9 @@
 struct PrefixRow {
     CString prefix;
     CString url;
+    // Stored without every value the browser needs: a save of the row
+    // writes it whole, even with its URL unchanged.
+    bool incomplete = false;
 };
 
 // What the SearchUrl key held when the table last read or wrote it, and the
@@ -59,6 +62,12 @@ public:
     // then comes from; with a null prefix, a copy not completed, to delete.
     void SetAside(const char* aside, const char* url, const char* prefix);
     void Deleted(const char* name);
+
+    // The subkey of that name as last read or written; null when none is
+    // known to be there.
+    const PrefixRow* Find(const char* name) const { return FindStored(name); }
+    // A prefix subkey found past the last reading, now known to be there.
+    void Found(const PrefixRow& stored);
 
     // The key now holds `key`: each prefix the user has not edited takes
     // its state from there; the user's edits stay.

@@ -133,10 +133,15 @@ public:
     // stored, so a name the process code page cannot hold goes as well.
     void DeleteValuesExcept(const std::vector<std::string>& kept);
 
-    // How many direct subkeys and values the key holds.
+    // Whether the key holds a value of that name, of any type.
+    bool HasValue(const char* name) const;
+
+    // How many direct subkeys and values the key holds, and when a subkey
+    // or value of its own was last made, changed or deleted.
     struct Counts {
         DWORD subkeys;
         DWORD values;
+        FILETIME lastWrite;
     };
     Counts GetCounts() const;
 

@@ -150,12 +150,22 @@ void CRegistryKey::DeleteValuesExcept(const std::vector<std::string>& kept)
     }
 }
 
+bool CRegistryKey::HasValue(const char* name) const
+{
+    LONG result = ::RegQueryValueExW(GetHandle(), Widen(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_FILE_NOT_FOUND)
+        return false;
+    if (result != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::HasValue()", result);
+    return true;
+}
+
 CRegistryKey::Counts CRegistryKey::GetCounts() const
 {
-    Counts counts = {0, 0};
+    Counts counts = {0, 0, {0, 0}};
     LONG result = ::RegQueryInfoKeyA(GetHandle(), nullptr, nullptr, nullptr, &counts.subkeys,
                                      nullptr, nullptr, &counts.values, nullptr, nullptr, nullptr,
-                                     nullptr);
+                                     &counts.lastWrite);
     if (result != ERROR_SUCCESS)
         throw Exception("CRegistryKey::GetCounts()", result);
     return counts;

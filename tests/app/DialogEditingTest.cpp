@@ -39,7 +39,7 @@ TEST_F(MainDialog, TheFieldsFollowTheSelectionAndTheButtonsTheFields)
 // name is shown and can be updated.
 TEST_F(MainDialog, ABalloonSaysWhyAPrefixCannotBeAdded)
 {
-    CreateTestKey(PrefixPath("TWO WORDS").c_str(), "http://old/%s");
+    StorePrefix("TWO WORDS", "http://old/%s");
     Open();
     auto balloon = [] {
         std::string text;
@@ -210,7 +210,7 @@ TEST_F(MainDialog, ALoadedListIsInTheOrderOfOneByOneAdds)
         "STRASSE", "co-op", "COOP", "µ", "Μ", "ΑΒΓ", "αβγ2", "поиск", "ПОИСК2", "日本", "A日本",
         "ǅ", "ǆ2", "ⱥ", "Ⱥ2", "Z", "z2", "Æ", "AE", "Œ", "OE", "Ø", "O", "a\u034Fb"};
     for (const char* name : names)
-        CreateTestKey(PrefixPath(name).c_str(), (std::string("http://x/") + name + "/%s").c_str());
+        StorePrefix(name, (std::string("http://x/") + name + "/%s").c_str());
     Open();
     ASSERT_GT(Rows().size(), 30u);
     const char* const later[] = {"M", "É2", "-", "ÉCOLE3"};
@@ -286,7 +286,7 @@ TEST_F(MainDialog, TheRowIndexFollowsTheControlThroughEveryOperation)
     const std::vector<std::string> pool = {"A", "A\u034F", "A\u034F\u034F", "a", "à", "À", "B", "ab", "AB", "z",
                                            "école", "ECOLE", "1", "10", "-", "M", "μ", "µ"};
     for (size_t i = 0; i < 12; ++i)
-        CreateTestKey(PrefixPath(pool[i].c_str()).c_str(), "http://x/%s");
+        StorePrefix(pool[i].c_str(), "http://x/%s");
     for (unsigned round = 0; round < 4; ++round) {
         ListViewHost host;
         CPrefixListCtrl table;

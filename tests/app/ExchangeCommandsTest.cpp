@@ -67,7 +67,7 @@ TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
 TEST_F(FileDialogs, AnExportComesBackThroughRegImportUnchanged)
 {
     const char lines[] = "http://x/\r\n%s\n";  // another program's; written as hex(1)
-    CreateTestKey(PrefixPath("LINES").c_str(), lines);
+    StorePrefix("LINES", lines);
     Open();
     s_chosenFile = File("unmodified.reg");
     Command(ID_FILE_EXPORT);
@@ -105,8 +105,8 @@ TEST_F(FileDialogs, AnExportComesBackThroughRegImportUnchanged)
 // REGEDIT4 one: added to the table, counted, nothing stored before Apply.
 TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
 {
-    CreateTestKey(PrefixPath("google").c_str(), "http://www.google.com/search?hl=fr&q=%s");
-    CreateTestKey(PrefixPath("ÉTÉ").c_str(), "http://é.example/\"%s\"\\");
+    StorePrefix("google", "http://www.google.com/search?hl=fr&q=%s");
+    StorePrefix("ÉTÉ", "http://é.example/\"%s\"\\");
     CreateTestKey((PrefixPath("ÉTÉ") + "\\deeper").c_str(), "http://not/a/prefix");
     const std::string unicode = File("unicode.reg");
     ASSERT_EQ(RegExport(unicode), 0u);
@@ -151,7 +151,7 @@ TEST_F(FileDialogs, ImportTakesWhatTheRegistryEditorWrote)
 // The same file imported again gives every prefix and URL as it was.
 TEST_F(FileDialogs, BookmarksForFirefoxComeBackThroughImport)
 {
-    CreateTestKey(PrefixPath("A").c_str(), "http://a/%s");
+    StorePrefix("A", "http://a/%s");
     Open();
     const std::vector<std::pair<std::string, std::string>> added = {
         {"QUOTE\"S", "http://x/?a=\"b\"&c=\\d\\%s"}, {"PERCENT", "http://x/?q=%s&p=%25+%26%2B"},

@@ -84,7 +84,7 @@ TEST_F(FileDialogs, TrySearchOpensOnlyWebAddresses)
         {"A", "http://x/?q=%s&n=1"}, {"B", "HTTPS://x/%s/"},   {"C", "http://x/without"},
         {"D", "C:\\Windows\\System32\\calc.exe"}, {"E", "file:///C:/"}, {"F", "%shttp://x/"}};
     for (const auto& prefix : prefixes)
-        CreateTestKey(PrefixPath(prefix.first).c_str(), prefix.second);
+        StorePrefix(prefix.first, prefix.second);
     Open();
     Command(ID_PREFIX_TRY_SEARCH);  // no row selected
     for (const auto& prefix : prefixes) {

@@ -25,8 +25,12 @@ const std::string kKeptIntro = "\n\nThese prefixes could not be shown and are ke
 void Store(const std::vector<std::string>& names, const char* url = "http://x/%s")
 {
     CreateTestKey(kSearchUrlPath);
-    for (const std::string& name : names)
-        StorePrefix(name, url);
+    for (const std::string& name : names) {
+        if (url != nullptr)
+            StorePrefix(name, url);
+        else
+            StoreNumberAsUrl(name);
+    }
 }
 
 using PrefixListStore = RegistryTest;

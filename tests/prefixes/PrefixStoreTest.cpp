@@ -44,7 +44,7 @@ TEST_F(PrefixStore, NamesAreUpperCasedAndTextsKeptAsStored)
 {
     StorePrefix("google", "http://www.google.com/search?q=%s");
     StorePrefix("EMPTY", "");
-    StorePrefix("PATH", nullptr);
+    StorePrefix("PATH", "");
     const wchar_t expandable[] = L"http://%HOST%/?q=%s";
     ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath("PATH")).c_str(), L"", REG_EXPAND_SZ,
                       expandable, sizeof expandable);
@@ -79,7 +79,7 @@ TEST_F(PrefixStore, RowsAreWrittenInOrderWithTheValuesInTheirOrder)
     RegistryCallLayer calls;
     Save();
     EXPECT_EQ(calls.CreatedKeys(), (Strings{"ALBUM", "NEWS"}));
-    const Strings oneRow = {"", " ", "%", "&", "+"};
+    const Strings oneRow = {"+", "&", "%", " ", ""};  // a new subkey's URL last
     Strings twoRows = oneRow;
     twoRows.insert(twoRows.end(), oneRow.begin(), oneRow.end());
     EXPECT_EQ(calls.SetValueNames(), twoRows);
@@ -114,6 +114,7 @@ TEST_F(PrefixStore, ASaveCostsWhatItsEditsCostWhateverTheKeyHolds)
 TEST_F(PrefixStore, UnreadableSubkeysAreSkippedReportedAndNeverWrittenOver)
 {
     StorePrefix("NOURL", nullptr);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath("NOURL")).c_str(), L"other", REG_SZ, L"x", 4);
     StoreNumberAsUrl("NUMBER");
     StoreNumberAsUrl("TAKEN");
     StorePrefix("ALPHA", "http://a/%s");
@@ -146,7 +147,7 @@ TEST_F(PrefixStore, TextsTheCodePageCannotHoldAreKeptAsStored)
         {"ĀBC", "http://abc/%s"},  // the code page's best fit would be ABC
     };
     for (const auto& prefix : kept)
-        StorePrefix(prefix.first, prefix.second.c_str());
+        StorePrefix(prefix.first, prefix.second.c_str(), false);  // a write would add values
     StorePrefix("ABC", "http://real-abc/%s");  // what ĀBC's narrow name would open
     StorePrefix("café", "http://café.fr/?q=%s");
     StorePrefix("WHAT?", "http://w/?q=%s&x=?");

@@ -2,7 +2,12 @@
 
 #include "tests/support/ScratchRegistry.h"
 
+#include <cwchar>
+
 namespace {
+
+// The values beside the URL, as the browser wants them.
+const wchar_t* const kReplacements[][2] = {{L" ", L"+"}, {L"%", L"%25"}, {L"&", L"%26"}, {L"+", L"%2B"}};
 
 std::string ReadText(HKEY key, const wchar_t* name, DWORD* type)
 {
@@ -24,9 +29,7 @@ StoredPrefix ReadPrefix(HKEY searchUrl, const std::string& name)
                        &entry.valueCount, nullptr, nullptr, nullptr, nullptr);
     entry.url = ReadText(subkey, L"", &entry.urlType);
     entry.hasTheFiveValues = entry.valueCount == 5 && entry.urlType == REG_SZ && subkeys == 0;
-    const wchar_t* const replacements[][2] = {
-        {L" ", L"+"}, {L"%", L"%25"}, {L"&", L"%26"}, {L"+", L"%2B"}};
-    for (const auto& replacement : replacements) {
+    for (const auto& replacement : kReplacements) {
         DWORD type = REG_NONE;
         entry.hasTheFiveValues = entry.hasTheFiveValues &&
                                  ReadText(subkey, replacement[0], &type) == Utf8(replacement[1]) &&
@@ -79,9 +82,14 @@ std::string PrefixPath(const std::string& name)
     return std::string(kSearchUrlPath) + "\\" + name;
 }
 
-void StorePrefix(const std::string& name, const char* url)
+void StorePrefix(const std::string& name, const char* url, bool whole)
 {
     CreateTestKey(PrefixPath(name).c_str(), url);
+    for (const auto& value : kReplacements) {
+        if (whole && url != nullptr)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath(name)).c_str(), value[0], REG_SZ, value[1],
+                              static_cast<DWORD>((std::wcslen(value[1]) + 1) * sizeof(WCHAR)));
+    }
 }
 
 void StoreNumberAsUrl(const std::string& name)

@@ -15,9 +15,10 @@
 constexpr const char* kSearchUrlPath = CPrefixStore::kKeyPath;
 
 std::string PrefixPath(const std::string& name);
-// A prefix subkey as another program stores it: its URL alone (none when
-// null), or a number where the URL should be, which no row can show.
-void StorePrefix(const std::string& name, const char* url);
+// A prefix subkey as another program stores it: its URL (none when null)
+// with the values the browser needs, or without them when not `whole`; or
+// a number where the URL should be, which no row can show.
+void StorePrefix(const std::string& name, const char* url, bool whole = true);
 void StoreNumberAsUrl(const std::string& name);
 
 struct StoredPrefix {
