@@ -205,6 +205,8 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         {"export: what bookmarks cannot carry is named",
          {{"K", kWiki}, {"\xE2\x84\xAA", "https://kelvin.example/%s"}, {"JS", "javascript:x//%s"}},
          {"export", "{D}\\out.html"}, 4, std::nullopt, {"...1...{D}\\out.html."}, {"JS...", "\xE2\x84\xAA..."}},
+        {"export: a name past the registry's limit is named", {{std::string(256, 'L'), kWiki}, {"GOOGLE", kGoogle}},
+         {"export", "{D}\\out.reg"}, 4, std::nullopt, {"...1...{D}\\out.reg."}, {"...LLLLLLLL..."}},
         {"export: the format by the name", kTwo, {"export", "{D}\\out.reg"}, 0, std::nullopt,
          {"...2...{D}\\out.reg."}, {}, nullptr, std::string("\xFF\xFEW\0i\0n\0", 8)},
         {"export: the format given", kTwo, {"export", "{D}\\out.txt", "--format", "html"}, 0, std::nullopt,

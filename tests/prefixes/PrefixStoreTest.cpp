@@ -221,3 +221,41 @@ TEST_F(PrefixStore, ASubkeyThatCannotBeDeletedDoesNotStopTheOthers)
     }
     ExpectKeyHoldsTheRows({"A"});  // the one that failed; C never written
 }
+
+// Another program's prefix without every value the browser needs, or one
+// a stopped save left without its URL: named, the first shown; a save of
+// either, its URL unchanged, makes it whole.
+TEST_F(PrefixStore, IncompletePrefixesAreNamedAndASaveMakesThemWhole)
+{
+    StorePrefix("HALF", "http://h/%s", false);
+    CreateTestKey(PrefixPath("BARE").c_str());
+    StorePrefix("WHOLE", "http://w/%s");
+    EXPECT_EQ(Described(Load()), (Strings{Describe(Failure::Incomplete, "BARE", ERROR_SUCCESS),
+                                          Describe(Failure::Incomplete, "HALF", ERROR_SUCCESS)}));
+    EXPECT_EQ(Shown(), (Rows{{"HALF", "http://h/%s"}, {"WHOLE", "http://w/%s"}}));
+    Set("HALF", "http://h/%s");
+    Set("BARE", "http://b/%s");
+    EXPECT_TRUE(Save().failures.empty());
+    ExpectKeyHoldsTheRows();
+    EXPECT_TRUE(Load().failures.empty());
+}
+
+// Other processes at work while the table is open: a prefix made since is
+// found when named; one changed since is neither renamed away nor deleted,
+// and is named.
+TEST_F(PrefixStore, APrefixAnotherProcessChangedIsNotLost)
+{
+    StorePrefix("A0", "http://a/%s");
+    StorePrefix("C0", "http://c/%s");
+    Load();
+    StorePrefix("LATE", "http://late/%s");
+    Remove("LATE");
+    Rename("A0", "B0");
+    Remove("C0");
+    StorePrefix("A0", "http://a2/%s");
+    StorePrefix("C0", "http://c2/%s");
+    EXPECT_EQ(Described(Save()), (Strings{Describe(Failure::Changed, "A0", ERROR_SUCCESS),
+                                          Describe(Failure::Changed, "C0", ERROR_SUCCESS)}));
+    EXPECT_EQ(StoredNames(), (Strings{"A0", "C0"}));
+    EXPECT_EQ(StoredPrefixes()["A0"].url, "http://a2/%s");
+}

@@ -153,6 +153,10 @@ protected:
             }
             EXPECT_TRUE(there) << prefix.names[0] << " at call " << at << " fault " << fault;
         }
+        // A new prefix is whole, or has no URL the browser would use.
+        auto image = stored.find("IMAGE");
+        EXPECT_TRUE(image == stored.end() || image->second.url == "<missing>" || image->second.hasTheFiveValues)
+            << "call " << at;
         EXPECT_EQ(stored["google"].valueCount, 1u) << "call " << at;
         EXPECT_EQ(stored["UNREAD"].urlType, DWORD(REG_DWORD)) << "call " << at;
         EXPECT_EQ(stored.count("EMPTY"), 1u) << "call " << at;

@@ -30,8 +30,7 @@ protected:
 
     // The key holds the rows shown and besides them only `others`: each row
     // in a subkey of its name in any letter case, with the five values when
-    // the row was edited since the load and as the test stored it (one
-    // value) otherwise.
+    // the row was edited since the load.
     void ExpectKeyHoldsTheRows(const std::vector<std::string>& others = {}) const;
 
     // (step, subkey as UTF-8, error) of each failure.
