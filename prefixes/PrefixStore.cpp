@@ -42,9 +42,10 @@ std::vector<CString> CPrefixStore::Report::Subkeys(Failure::Step step) const
 namespace {
 
 // A walk the key changed under is walked again, after a pause for the
-// change to end, a few times at most.
+// change to end, a few times at most; a prefix without its URL yet is read
+// again after such a pause.
 const int kWalks = 4;
-const DWORD kPauseBetweenWalks = 20;
+const DWORD kPause = 20;
 
 bool operator!=(const FILETIME& left, const FILETIME& right)
 {
@@ -55,8 +56,8 @@ bool operator!=(const FILETIME& left, const FILETIME& right)
 
 CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept) const
 {
-    // Another process adding, deleting or moving subkeys meanwhile shifts
-    // the positions the walk goes by, so that it may pass over a prefix.
+    // Another process adding or deleting subkeys meanwhile shifts the
+    // positions the walk goes by, so that it may pass over a prefix.
     for (int walk = 1;; ++walk) {
         rows.clear();
         kept.RemoveAll();
@@ -64,7 +65,7 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
         Report report = WalkKey(rows, kept, settled);
         if (settled || walk == kWalks)
             return report;
-        ::Sleep(kPauseBetweenWalks);
+        ::Sleep(kPause);
     }
 }
 
@@ -72,6 +73,7 @@ CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkey
 {
     using State = CSearchUrlKey::Reading::State;
     Report report;
+    std::vector<CString> halfMade;
     bool opened = false;
     try {
         CRegistryKey searchUrl = CSearchUrlKey::Open();
@@ -100,9 +102,8 @@ CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkey
                 if (reading.state == State::kIncomplete)
                     report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
                 break;
-            case State::kHalfMade:  // perhaps being made now; a save of its name makes it whole
-                settled = false;
-                report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
+            case State::kHalfMade:  // perhaps being made now
+                halfMade.push_back(name);
                 break;
             case State::kGone:
                 settled = false;
@@ -117,6 +118,17 @@ CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkey
         const CRegistryKey::Counts after = searchUrl.GetCounts();
         if (after.lastWrite != before.lastWrite || after.subkeys != before.subkeys)
             settled = false;
+        // Left by a stopped save, or another program's: a save of its name
+        // makes it whole.
+        if (!halfMade.empty())
+            ::Sleep(kPause);
+        for (const CString& name : halfMade) {
+            CString url;
+            if (CSearchUrlKey::ReadNamed(name, url) && CPrefixRules::IsUsableUrl(url))
+                rows.push_back({name, url});
+            else
+                report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
+        }
     } catch (const CRegistryKey::Exception& e) {
         // A key not made yet (a new account's) holds no prefixes.
         if (!opened && e.GetErrorCode() == ERROR_FILE_NOT_FOUND)
@@ -141,8 +153,8 @@ CPrefixStore::Report CPrefixStore::Load(std::vector<PrefixRow>& rows)
 bool CPrefixStore::LookUp(const char* name, PrefixRow& row)
 {
     CString url;
-    if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr || !CSearchUrlKey::ReadNamed(name, url) ||
-        !CPrefixRules::IsUsableUrl(url))
+    if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr ||
+        !CSearchUrlKey::ReadNamed(name, url) || !CPrefixRules::IsUsableUrl(url))
         return false;
     row = {name, url};
     m_stored.Found(row);
@@ -251,7 +263,9 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
         auto held = heldBy.find(Tessaly::Widen(pending[i].write.prefix));
         return held == heldBy.end() || held->second == i ? nullptr : &pending[held->second];
     };
-    auto write = [&](PendingRow& row) { return WriteRow(searchUrl, row) ? PendingRow::Written : PendingRow::Failed; };
+    auto write = [&](PendingRow& row) {
+        return WriteRow(searchUrl, row) ? PendingRow::Written : PendingRow::Failed;
+    };
     for (bool progress = true; progress;) {
         progress = false;
         for (size_t i = 0; i < pending.size(); ++i) {

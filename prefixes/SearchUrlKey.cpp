@@ -105,7 +105,6 @@ bool CSearchUrlKey::IsThere()
     }
 }
 
-
 CSearchUrlKey::Reading CSearchUrlKey::ReadUrl(const CRegistryKey::SubkeyIterator& subkey, CString& url)
 {
     using State = Reading::State;

@@ -43,7 +43,8 @@ HKEY OpenSearchUrl()
     return key;
 }
 
-// Floor of a load: enumerate, open, read the default value, close.
+// Floor of a load: enumerate, open, read the default value, count the
+// values (a prefix without all of them is told), close.
 void LoadBare()
 {
     HKEY searchUrl = OpenSearchUrl();
@@ -57,6 +58,9 @@ void LoadBare()
         ::RegOpenKeyExA(searchUrl, name, 0, KEY_ALL_ACCESS, &subkey);
         DWORD type = 0, size = sizeof url;
         ::RegQueryValueExA(subkey, "", nullptr, &type, url, &size);
+        DWORD values = 0;
+        ::RegQueryInfoKeyA(subkey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                           nullptr, nullptr, nullptr);
         ::RegCloseKey(subkey);
     }
     ::RegCloseKey(searchUrl);

@@ -230,8 +230,8 @@ TEST_F(PrefixStore, IncompletePrefixesAreNamedAndASaveMakesThemWhole)
     StorePrefix("HALF", "http://h/%s", false);
     CreateTestKey(PrefixPath("BARE").c_str());
     StorePrefix("WHOLE", "http://w/%s");
-    EXPECT_EQ(Described(Load()), (Strings{Describe(Failure::Incomplete, "BARE", ERROR_SUCCESS),
-                                          Describe(Failure::Incomplete, "HALF", ERROR_SUCCESS)}));
+    EXPECT_EQ(Described(Load()), (Strings{Describe(Failure::Incomplete, "HALF", ERROR_SUCCESS),
+                                          Describe(Failure::Incomplete, "BARE", ERROR_SUCCESS)}));
     EXPECT_EQ(Shown(), (Rows{{"HALF", "http://h/%s"}, {"WHOLE", "http://w/%s"}}));
     Set("HALF", "http://h/%s");
     Set("BARE", "http://b/%s");
