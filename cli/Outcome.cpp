@@ -60,9 +60,10 @@ void COutcome::Refused(CPrefixTable::Result result, const char* prefix)
     if (result.Done())
         return;
     if (result.why == CPrefixRules::kEmptyUrl)
-        Fail(kInPart, FormattedText(IDS_CLI_EMPTY_URL, prefix));
+        Fail(kInPart, FormattedText(IDS_CLI_EMPTY_URL, ControlsEscaped(prefix).c_str()));
     else
-        Fail(kInPart, FormattedText(kTexts[result.kind], prefix, CPrefixRules::Reason(result.why).c_str()));
+        Fail(kInPart, FormattedText(kTexts[result.kind], ControlsEscaped(prefix).c_str(),
+                                    CPrefixRules::Reason(result.why).c_str()));
 }
 
 bool COutcome::Report(const CPrefixStore::Report& report)

@@ -81,11 +81,11 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
         auto was = before.find(static_cast<const char*>(row.prefix));
         if (was == before.end() || was->second != row.url)
             outcome.Print(FormattedText(was == before.end() ? IDS_CLI_WOULD_ADD : IDS_CLI_WOULD_CHANGE,
-                                        row.prefix, row.url));
+                                        ControlsEscaped(row.prefix).c_str(), ControlsEscaped(row.url).c_str()));
     }
     for (const Row& row : CPrefixTable::InListOrder(before)) {
         if (table.Rows().count(static_cast<const char*>(row.prefix)) == 0)
-            outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, row.prefix));
+            outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, ControlsEscaped(row.prefix).c_str()));
     }
     done.saved = true;
     return done;
@@ -103,7 +103,8 @@ CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int
         if (reason == CChromePolicy::kAdded)
             ++added;
         else
-            outcome.Fail(COutcome::kInPart, FormattedText(IDS_CLI_LEFT_OUT, row.prefix, LoadText(kWhy[reason])));
+            outcome.Fail(COutcome::kInPart,
+                         FormattedText(IDS_CLI_LEFT_OUT, ControlsEscaped(row.prefix).c_str(), LoadText(kWhy[reason])));
     }
     return policy;
 }

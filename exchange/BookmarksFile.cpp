@@ -27,6 +27,9 @@ std::string Escaped(const std::string& text)
         case '>': escaped += "&gt;"; break;
         case '"': escaped += "&quot;"; break;
         case '\'': escaped += "&#39;"; break;
+        case '\t': escaped += "&#9;"; break;  // a browser's parser drops these from an address
+        case '\n': escaped += "&#10;"; break;
+        case '\r': escaped += "&#13;"; break;
         default: escaped += c;
         }
     }

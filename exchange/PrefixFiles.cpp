@@ -92,5 +92,5 @@ std::string CPrefixFiles::SaveError(const std::string& path, DWORD error)
 
 std::string CPrefixFiles::LeftOutText(const LeftOut& row)
 {
-    return FormattedText(IDS_LEFT_OUT_OF_FILE, row.prefix, LoadText(row.why));
+    return FormattedText(IDS_LEFT_OUT_OF_FILE, ControlsEscaped(row.prefix).c_str(), LoadText(row.why));
 }

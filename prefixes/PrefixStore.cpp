@@ -124,9 +124,10 @@ CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkey
             ::Sleep(kPause);
         for (const CString& name : halfMade) {
             CString url;
-            if (CSearchUrlKey::ReadNamed(name, url) && CPrefixRules::IsUsableUrl(url))
-                rows.push_back({name, url});
-            else
+            const State state = CSearchUrlKey::ReadNamed(searchUrl, name, url);
+            if ((state == State::kRead || state == State::kIncomplete) && CPrefixRules::IsUsableUrl(url))
+                rows.push_back({name, url, state == State::kIncomplete});
+            if (state != State::kRead && state != State::kGone)
                 report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
         }
     } catch (const CRegistryKey::Exception& e) {
@@ -152,11 +153,19 @@ CPrefixStore::Report CPrefixStore::Load(std::vector<PrefixRow>& rows)
 
 bool CPrefixStore::LookUp(const char* name, PrefixRow& row)
 {
-    CString url;
-    if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr ||
-        !CSearchUrlKey::ReadNamed(name, url) || !CPrefixRules::IsUsableUrl(url))
+    using State = CSearchUrlKey::Reading::State;
+    if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr)
         return false;
-    row = {name, url};
+    CString url;
+    State state = State::kUnreadable;
+    try {
+        state = CSearchUrlKey::ReadNamed(CSearchUrlKey::Open(), name, url);
+    } catch (const CRegistryKey::Exception&) {
+        return false;
+    }
+    if ((state != State::kRead && state != State::kIncomplete) || !CPrefixRules::IsUsableUrl(url))
+        return false;
+    row = {name, url, state == State::kIncomplete};
     m_stored.Found(row);
     return true;
 }
@@ -293,6 +302,13 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
                 continue;
             progress = true;
             PendingRow* other = holder(i);
+            const PrefixRow* held = m_stored.Find(other->write.from);
+            if (held != nullptr && !CSearchUrlKey::StillHolds(searchUrl, other->write.from, held->url)) {
+                other->changed = true;  // not to be copied aside, nor written over
+                pending[i].state = other->state = PendingRow::Failed;
+                pending[i].error = other->error = ERROR_ALREADY_EXISTS;
+                continue;
+            }
             DWORD error = ERROR_SUCCESS;
             CString aside = SetAside(searchUrl, *other, error);
             if (aside.IsEmpty()) {
@@ -364,8 +380,10 @@ void CPrefixStore::DeleteRemovedSubkeys(Report& report)
         for (const CString& name : removed) {
             try {
                 // Only as it was read: another process may have changed it.
+                // A copy set aside but not completed is the save's own.
                 const PrefixRow* stored = m_stored.Find(name);
-                if (stored != nullptr && !CSearchUrlKey::StillHolds(searchUrl, name, stored->url)) {
+                if (stored != nullptr && !stored->incomplete &&
+                    !CSearchUrlKey::StillHolds(searchUrl, name, stored->url)) {
                     report.failures.push_back({Failure::Changed, name, ERROR_SUCCESS});
                     continue;
                 }

@@ -80,7 +80,7 @@ Result CPrefixTable::RenamePrefix(const char* from, const char* to)
         return {Result::kDone, CPrefixRules::kPrefix};  // its own name: nothing to do
     if (!result.Done())
         return result;
-    if (m_rows.count(static_cast<const char*>(upper)) != 0)
+    if (Find(upper) != m_rows.end())
         return {Result::kPrefixTaken, CPrefixRules::kPrefix};
     const CString old = row->first.c_str();
     const CString url = row->second;

@@ -15,7 +15,7 @@ std::string Listed(const std::vector<CString>& names)
     size_t listed = std::min(names.size(), kKeptNamesListed);
     std::string text;
     for (size_t i = 0; i < listed; ++i)
-        text += (i == 0 ? "" : ", ") + std::string(names[i]);
+        text += (i == 0 ? "" : ", ") + ControlsEscaped(names[i]);
     if (names.size() > listed)
         text = FormattedText(IDS_AND_MORE, text.c_str(), std::to_string(names.size() - listed).c_str());
     return text;
@@ -52,19 +52,20 @@ std::string CReportText::Line(const CPrefixStore::Failure& failure)
 {
     using Failure = CPrefixStore::Failure;
     const std::string why = SystemErrorText(failure.error);
+    const std::string subkey = ControlsEscaped(failure.subkey);
     switch (failure.step) {
     case Failure::Read:
         return failure.subkey.IsEmpty() ? FormattedText(IDS_CLI_KEY_NOT_READ, why.c_str())
-                                        : FormattedText(IDS_CLI_NOT_READ, failure.subkey, why.c_str());
+                                        : FormattedText(IDS_CLI_NOT_READ, subkey.c_str(), why.c_str());
     case Failure::Incomplete:
-        return FormattedText(IDS_CLI_INCOMPLETE, failure.subkey);
+        return FormattedText(IDS_CLI_INCOMPLETE, subkey.c_str());
     case Failure::Changed:
-        return FormattedText(IDS_CLI_CHANGED, failure.subkey);
+        return FormattedText(IDS_CLI_CHANGED, subkey.c_str());
     case Failure::Keep:
-        return FormattedText(IDS_CLI_NOT_WRITTEN_OVER, failure.subkey);
+        return FormattedText(IDS_CLI_NOT_WRITTEN_OVER, subkey.c_str());
     case Failure::Write:
-        return FormattedText(IDS_CLI_NOT_WRITTEN, failure.subkey, why.c_str());
+        return FormattedText(IDS_CLI_NOT_WRITTEN, subkey.c_str(), why.c_str());
     default:
-        return FormattedText(IDS_CLI_NOT_DELETED, failure.subkey, why.c_str());
+        return FormattedText(IDS_CLI_NOT_DELETED, subkey.c_str(), why.c_str());
     }
 }

@@ -76,6 +76,12 @@ CSearchUrlKey::Reading::State ReadOpened(const CRegistryKey& key, CString& url, 
     return IsWhole(key) ? State::kRead : State::kIncomplete;
 }
 
+// Deleted since the walk met it, or while it was read.
+bool IsGone(CSearchUrlKey::Reading::State step, DWORD error)
+{
+    return error == ERROR_KEY_DELETED || (step == CSearchUrlKey::Reading::kGone && error == ERROR_FILE_NOT_FOUND);
+}
+
 } // namespace
 
 CRegistryKey CSearchUrlKey::Open()
@@ -117,26 +123,25 @@ CSearchUrlKey::Reading CSearchUrlKey::ReadUrl(const CRegistryKey::SubkeyIterator
         }
         reading.state = State::kGone;  // until it opens
         CRegistryKey key = subkey.OpenKey(kAccess);
+        reading.state = State::kUnreadable;
         reading.state = ReadOpened(key, url, reading.error);
     } catch (const CRegistryKey::Exception& e) {
         reading.error = e.GetErrorCode();
-        if (reading.state != State::kGone || reading.error != ERROR_FILE_NOT_FOUND)
-            reading.state = State::kUnreadable;
+        reading.state = IsGone(reading.state, reading.error) ? State::kGone : State::kUnreadable;
     }
     return reading;
 }
 
-bool CSearchUrlKey::ReadNamed(const char* name, CString& url)
+CSearchUrlKey::Reading::State CSearchUrlKey::ReadNamed(const CRegistryKey& searchUrl, const char* name, CString& url)
 {
+    Reading::State state = Reading::kGone;  // until it opens
     try {
-        CRegistryKey key = Open().OpenKey(name, kAccess);
-        std::string text;
-        if (!key.QueryExactText("", text) || !IsWhole(key))
-            return false;
-        url = text.c_str();
-        return true;
-    } catch (const CRegistryKey::Exception&) {
-        return false;
+        CRegistryKey key = searchUrl.OpenKey(name, kAccess);
+        state = Reading::kUnreadable;
+        DWORD error = ERROR_SUCCESS;
+        return ReadOpened(key, url, error);
+    } catch (const CRegistryKey::Exception& e) {
+        return IsGone(state, e.GetErrorCode()) ? Reading::kGone : Reading::kUnreadable;
     }
 }
 
@@ -144,9 +149,16 @@ bool CSearchUrlKey::StillHolds(const CRegistryKey& searchUrl, const char* name, 
 {
     std::string text;
     try {
-        return searchUrl.OpenKey(name, kAccess).QueryExactText("", text) && text == url;
+        CRegistryKey key = searchUrl.OpenKey(name, kAccess);
+        try {
+            return key.QueryExactText("", text) && text == url;
+        } catch (const CRegistryKey::Exception& e) {
+            if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
+                throw;
+            return false;  // its URL not written yet
+        }
     } catch (const CRegistryKey::Exception& e) {
-        if (e.GetErrorCode() != ERROR_FILE_NOT_FOUND)
+        if (!IsGone(Reading::kGone, e.GetErrorCode()))
             throw;
         return true;
     }
@@ -154,23 +166,19 @@ bool CSearchUrlKey::StillHolds(const CRegistryKey& searchUrl, const char* name, 
 
 void CSearchUrlKey::WriteValues(CRegistryKey& subkey, const char* url)
 {
-    for (const CPrefixStore::Value& value : CPrefixStore::ValuesOf(url))
-        subkey.SetValue(value.name, value.text, REG_SZ);
+    const auto values = CPrefixStore::ValuesOf(url);
+    for (auto value = values.rbegin(); value != values.rend(); ++value)
+        subkey.SetValue(value->name, value->text, REG_SZ);
 }
 
 void CSearchUrlKey::WriteRow(CRegistryKey& searchUrl, const CString& prefix, const CString& url)
 {
     DWORD disposition = 0;
     CRegistryKey subkey = searchUrl.CreateOrOpenKey(prefix, &disposition, "", 0, kAccess, nullptr);
-    if (disposition != REG_OPENED_EXISTING_KEY) {
-        const auto values = CPrefixStore::ValuesOf(url);
-        for (auto value = values.rbegin(); value != values.rend(); ++value)
-            subkey.SetValue(value->name, value->text, REG_SZ);
-        return;
-    }
-    // Written over the old values, so that the key never lacks the URL.
+    // Over the old values, which are the same but for the URL.
     WriteValues(subkey, url);
-    RemoveOtherContent(subkey);
+    if (disposition == REG_OPENED_EXISTING_KEY)
+        RemoveOtherContent(subkey);
 }
 
 void CSearchUrlKey::DeleteSubkey(CRegistryKey& searchUrl, const char* name)

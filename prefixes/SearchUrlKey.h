@@ -38,20 +38,19 @@ public:
         bool nameExact;
     };
     static Reading ReadUrl(const Tessaly::CRegistryKey::SubkeyIterator& subkey, CString& url);
-    // The URL of the prefix subkey of that name, read past the walk; false
-    // when there is none that can be shown whole.
-    static bool ReadNamed(const char* name, CString& url);
+    // The prefix subkey of that name, read past the walk; throws nothing.
+    static Reading::State ReadNamed(const Tessaly::CRegistryKey& searchUrl, const char* name, CString& url);
     // Whether the prefix subkey of that name still holds `url`, as read or
-    // written before: false when another process changed it since. A
-    // subkey that is gone holds what it held. Throws the registry's
-    // failures.
+    // written before: false when another process changed it since, or is
+    // writing it now. A subkey that is gone holds what it held. Throws the
+    // registry's failures.
     static bool StillHolds(const Tessaly::CRegistryKey& searchUrl, const char* name, const char* url);
-    // A prefix's values, the URL first.
+    // A prefix's values, the URL last: a write stopped on the way leaves no
+    // new prefix the browser would use without its other values, and the
+    // others are the same in every prefix.
     static void WriteValues(Tessaly::CRegistryKey& subkey, const char* url);
     // Writes a row over its subkey, which keeps the spelling it is stored
-    // in: the browser tells prefixes apart without regard to letter case. A
-    // new subkey takes its URL last, so that a save stopped on the way
-    // leaves no prefix the browser would use without its other values.
+    // in: the browser tells prefixes apart without regard to letter case.
     static void WriteRow(Tessaly::CRegistryKey& searchUrl, const CString& prefix, const CString& url);
     // Deletes a prefix subkey; one that is gone already is fine.
     static void DeleteSubkey(Tessaly::CRegistryKey& searchUrl, const char* name);

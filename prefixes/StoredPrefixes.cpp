@@ -169,7 +169,7 @@ void CStoredPrefixes::Written(const Write& row)
 
 void CStoredPrefixes::SetAside(const char* aside, const char* url, const char* prefix)
 {
-    m_stored[Widen(aside)] = {aside, url};
+    m_stored[Widen(aside)] = {aside, url, prefix == nullptr};
     auto edit = prefix != nullptr ? m_edits.find(prefix) : m_edits.end();
     if (edit == m_edits.end()) {
         m_removed.Add(aside);
@@ -234,11 +234,13 @@ CStoredPrefixes::Update CStoredPrefixes::Merge(const std::vector<PrefixRow>& key
             update.removed.push_back(UpperCasePrefix(stored.second.prefix));
         m_removed.Remove(stored.second.prefix);  // nothing left to delete
     }
-    for (const auto& row : now) {
+    for (auto& row : now) {
         auto stored = m_stored.find(row.first);
         bool changed = stored == m_stored.end() || stored->second.url != row.second.url;
         if (changed && !isEdited(row.second.prefix))
             update.set.push_back(row.second);
+        else if (changed && stored != m_stored.end())
+            row.second.url = stored->second.url;  // as the user saw it: a save checks it is still so
     }
     m_stored = std::move(now);
     return update;

@@ -120,6 +120,11 @@ std::wstring ControlsEscaped(const std::wstring& text)
     return escaped;
 }
 
+std::string ControlsEscaped(const char* text)
+{
+    return Tessaly::Narrow(ControlsEscaped(Tessaly::Widen(text)));
+}
+
 std::string SystemErrorText(DWORD error)
 {
     std::string text = OneLine(Tessaly::CWin32Exception::ErrorText(error));

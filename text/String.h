@@ -72,6 +72,8 @@ std::string SystemErrorText(DWORD error);
 // and the line and paragraph separators too: text for a console, where
 // they would move the cursor, colour the screen or fake another line.
 std::wstring ControlsEscaped(const std::wstring& text);
+// A name or URL for a message, in the process code page.
+std::string ControlsEscaped(const char* text);
 
 // The order of a sorted list view, which compares texts as lstrcmpW does:
 // less than, equal to or greater than 0.

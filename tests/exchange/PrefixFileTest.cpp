@@ -251,15 +251,15 @@ TEST(PrefixFiles, EachFileLeavesOutWhatItCannotCarryAndReadsBackTheRest)
     for (const auto& c : cases) {
         std::vector<CPrefixFiles::LeftOut> leftOut;
         const std::string bytes = CPrefixFiles::Format(rows, c.bookmarks, leftOut);
-        Entries carried, named, expected;
+        Entries carried, expected, named;
         for (size_t i = 0, next = 0; i < rows.size(); ++i) {
             bool out = next < c.leftOut.size() && c.leftOut[next].first == i;
-            (out ? named : carried)
+            (out ? expected : carried)
                 .emplace_back(rows[i].prefix, out ? std::to_string(c.leftOut[next++].second) : std::string(rows[i].url));
         }
         for (const auto& row : leftOut)
-            expected.emplace_back(row.prefix, std::to_string(row.why));
-        EXPECT_EQ(expected, named) << c.bookmarks;
+            named.emplace_back(row.prefix, std::to_string(row.why));
+        EXPECT_EQ(named, expected) << c.bookmarks;
         CPrefixFile reg;
         CBookmarksFile html;
         ASSERT_TRUE(c.bookmarks ? html.Parse(bytes) : reg.Parse(bytes)) << c.bookmarks;

@@ -253,9 +253,20 @@ TEST_F(PrefixStore, APrefixAnotherProcessChangedIsNotLost)
     Rename("A0", "B0");
     Remove("C0");
     StorePrefix("A0", "http://a2/%s");
-    StorePrefix("C0", "http://c2/%s");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, Wide(PrefixPath("C0")).c_str(), L"");  // being written anew
     EXPECT_EQ(Described(Save()), (Strings{Describe(Failure::Changed, "A0", ERROR_SUCCESS),
                                           Describe(Failure::Changed, "C0", ERROR_SUCCESS)}));
     EXPECT_EQ(StoredNames(), (Strings{"A0", "C0"}));
     EXPECT_EQ(StoredPrefixes()["A0"].url, "http://a2/%s");
+
+    // Two swapped: the one changed is not set aside over its change.
+    StorePrefix("B0", "http://b/%s");
+    Load();
+    Rename("A0", "X");
+    Rename("B0", "A0");
+    Rename("X", "B0");
+    StorePrefix("A0", "http://a3/%s");
+    EXPECT_EQ(Described(Save()), (Strings{Describe(Failure::Write, "A0", ERROR_ALREADY_EXISTS),
+                                          Describe(Failure::Changed, "A0", ERROR_SUCCESS)}));
+    EXPECT_EQ(StoredPrefixes()["A0"].url, "http://a3/%s");
 }

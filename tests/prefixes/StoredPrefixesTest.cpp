@@ -78,6 +78,17 @@ TEST(StoredPrefixes, EditsThatDifferAreWrittenAndTheRestFollowTheKey)
              return s.Merge(Key({"A=x", "B=y", "D=d", "E=z"}));
          },
          "A=mine F=e from E | B | D=d | C"},
+        // a subkey renamed or removed out of keeps the URL the user saw, for
+        // a save to tell another program's change since
+        {{"A=a", "B=b"},
+         [](auto& s) {
+             s.Rename("A", "C", "a");
+             s.Remove("B");
+             Update update = s.Merge(Key({"A=x", "B=y"}));
+             update.set = {*s.Find("A"), *s.Find("B")};
+             return update;
+         },
+         "C=a from A | B | A=a B=b |"},
         // an edit that changes nothing holds nothing back
         {{"A=a"}, [](auto& s) { s.Set("A", "a"); return s.Merge(Key({"A=x"})); }, "| | A=x |"},
         {{"A=a"}, [](auto& s) { s.Remove("A"); return s.Merge({}); }, "| | |"},
