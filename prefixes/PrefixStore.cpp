@@ -47,9 +47,15 @@ namespace {
 const int kWalks = 4;
 const DWORD kPause = 20;
 
-bool operator!=(const FILETIME& left, const FILETIME& right)
+using State = CSearchUrlKey::Reading::State;
+
+// A prefix subkey read by its name, past the walk: whether it is a row.
+bool ReadRow(const CRegistryKey& searchUrl, const char* name, PrefixRow& row, State& state)
 {
-    return left.dwLowDateTime != right.dwLowDateTime || left.dwHighDateTime != right.dwHighDateTime;
+    CString url;
+    state = CSearchUrlKey::ReadNamed(searchUrl, name, url);
+    row = {name, url, state == State::kIncomplete};
+    return (state == State::kRead || state == State::kIncomplete) && CPrefixRules::IsUsableUrl(url);
 }
 
 } // namespace
@@ -71,7 +77,6 @@ CPrefixStore::Report CPrefixStore::ReadKey(std::vector<PrefixRow>& rows, CSubkey
 
 CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkeyNames& kept, bool& settled) const
 {
-    using State = CSearchUrlKey::Reading::State;
     Report report;
     std::vector<CString> halfMade;
     bool opened = false;
@@ -116,17 +121,17 @@ CPrefixStore::Report CPrefixStore::WalkKey(std::vector<PrefixRow>& rows, CSubkey
             }
         }
         const CRegistryKey::Counts after = searchUrl.GetCounts();
-        if (after.lastWrite != before.lastWrite || after.subkeys != before.subkeys)
+        if (::CompareFileTime(&after.lastWrite, &before.lastWrite) != 0 || after.subkeys != before.subkeys)
             settled = false;
         // Left by a stopped save, or another program's: a save of its name
         // makes it whole.
         if (!halfMade.empty())
             ::Sleep(kPause);
         for (const CString& name : halfMade) {
-            CString url;
-            const State state = CSearchUrlKey::ReadNamed(searchUrl, name, url);
-            if ((state == State::kRead || state == State::kIncomplete) && CPrefixRules::IsUsableUrl(url))
-                rows.push_back({name, url, state == State::kIncomplete});
+            PrefixRow row;
+            State state = State::kGone;
+            if (ReadRow(searchUrl, name, row, state))
+                rows.push_back(row);
             if (state != State::kRead && state != State::kGone)
                 report.failures.push_back({Failure::Incomplete, name, ERROR_SUCCESS});
         }
@@ -153,19 +158,14 @@ CPrefixStore::Report CPrefixStore::Load(std::vector<PrefixRow>& rows)
 
 bool CPrefixStore::LookUp(const char* name, PrefixRow& row)
 {
-    using State = CSearchUrlKey::Reading::State;
-    if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr)
-        return false;
-    CString url;
-    State state = State::kUnreadable;
+    State state = State::kGone;
     try {
-        state = CSearchUrlKey::ReadNamed(CSearchUrlKey::Open(), name, url);
+        if (m_keptSubkeys.Find(name) != nullptr || m_stored.Find(name) != nullptr ||
+            !ReadRow(CSearchUrlKey::Open(), name, row, state))
+            return false;
     } catch (const CRegistryKey::Exception&) {
         return false;
     }
-    if ((state != State::kRead && state != State::kIncomplete) || !CPrefixRules::IsUsableUrl(url))
-        return false;
-    row = {name, url, state == State::kIncomplete};
     m_stored.Found(row);
     return true;
 }
@@ -272,9 +272,6 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
         auto held = heldBy.find(Tessaly::Widen(pending[i].write.prefix));
         return held == heldBy.end() || held->second == i ? nullptr : &pending[held->second];
     };
-    auto write = [&](PendingRow& row) {
-        return WriteRow(searchUrl, row) ? PendingRow::Written : PendingRow::Failed;
-    };
     for (bool progress = true; progress;) {
         progress = false;
         for (size_t i = 0; i < pending.size(); ++i) {
@@ -290,7 +287,7 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
                 pending[i].state = PendingRow::Failed;
                 pending[i].error = other->error != ERROR_SUCCESS ? other->error : ERROR_ALREADY_EXISTS;
             } else {
-                pending[i].state = write(pending[i]);
+                pending[i].state = WriteRow(searchUrl, pending[i]) ? PendingRow::Written : PendingRow::Failed;
             }
             if (pending[i].state == PendingRow::Written)
                 order.push_back(i);
@@ -302,15 +299,9 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
                 continue;
             progress = true;
             PendingRow* other = holder(i);
-            const PrefixRow* held = m_stored.Find(other->write.from);
-            if (held != nullptr && !CSearchUrlKey::StillHolds(searchUrl, other->write.from, held->url)) {
-                other->changed = true;  // not to be copied aside, nor written over
-                pending[i].state = other->state = PendingRow::Failed;
-                pending[i].error = other->error = ERROR_ALREADY_EXISTS;
-                continue;
-            }
-            DWORD error = ERROR_SUCCESS;
-            CString aside = SetAside(searchUrl, *other, error);
+            DWORD error = ERROR_ALREADY_EXISTS;
+            other->changed = IsChanged(searchUrl, other->write.from);  // then neither set aside nor written over
+            CString aside = other->changed ? CString() : SetAside(searchUrl, *other, error);
             if (aside.IsEmpty()) {
                 pending[i].state = other->state = PendingRow::Failed;
                 pending[i].error = other->error = error;
@@ -329,8 +320,7 @@ void CPrefixStore::WriteInOrder(CRegistryKey& searchUrl, std::vector<PendingRow>
 bool CPrefixStore::WriteRow(CRegistryKey& searchUrl, PendingRow& row)
 {
     try {
-        const PrefixRow* from = row.write.from.IsEmpty() ? nullptr : m_stored.Find(row.write.from);
-        if (from != nullptr && !CSearchUrlKey::StillHolds(searchUrl, row.write.from, from->url)) {
+        if (!row.write.from.IsEmpty() && IsChanged(searchUrl, row.write.from)) {
             row.changed = true;
             return false;
         }
@@ -340,6 +330,13 @@ bool CPrefixStore::WriteRow(CRegistryKey& searchUrl, PendingRow& row)
         row.error = e.GetErrorCode();
         return false;
     }
+}
+
+// A copy set aside but not completed is the save's own.
+bool CPrefixStore::IsChanged(const CRegistryKey& searchUrl, const char* name) const
+{
+    const PrefixRow* stored = m_stored.Find(name);
+    return stored != nullptr && !stored->incomplete && !CSearchUrlKey::StillHolds(searchUrl, name, stored->url);
 }
 
 CString CPrefixStore::SetAside(CRegistryKey& searchUrl, const PendingRow& row, DWORD& error)
@@ -379,11 +376,7 @@ void CPrefixStore::DeleteRemovedSubkeys(Report& report)
         CRegistryKey searchUrl = CSearchUrlKey::Open();
         for (const CString& name : removed) {
             try {
-                // Only as it was read: another process may have changed it.
-                // A copy set aside but not completed is the save's own.
-                const PrefixRow* stored = m_stored.Find(name);
-                if (stored != nullptr && !stored->incomplete &&
-                    !CSearchUrlKey::StillHolds(searchUrl, name, stored->url)) {
+                if (IsChanged(searchUrl, name)) {
                     report.failures.push_back({Failure::Changed, name, ERROR_SUCCESS});
                     continue;
                 }

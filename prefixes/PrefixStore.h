@@ -96,6 +96,9 @@ private:
     void WriteInOrder(Tessaly::CRegistryKey& searchUrl, std::vector<PendingRow>& pending,
                       std::vector<size_t>& order);
     bool WriteRow(Tessaly::CRegistryKey& searchUrl, PendingRow& row);
+    // Whether another process changed the subkey since this store read or
+    // wrote it: a rename out of it or its removal would lose that change.
+    bool IsChanged(const Tessaly::CRegistryKey& searchUrl, const char* name) const;
     CString SetAside(Tessaly::CRegistryKey& searchUrl, const PendingRow& row, DWORD& error);
     void DeleteRemovedSubkeys(Report& report);
 
