@@ -19,8 +19,7 @@ int Rank(COutcome::Code code)
 bool IsRefusal(const CPrefixStore::Failure& failure)
 {
     using Failure = CPrefixStore::Failure;
-    return failure.step == Failure::Keep || failure.step == Failure::Incomplete ||
-           failure.step == Failure::Changed ||
+    return failure.step == Failure::Keep || failure.step == Failure::Changed ||
            (failure.step == Failure::Read && !failure.subkey.IsEmpty()) ||
            failure.error == ERROR_ALREADY_EXISTS || failure.error == ERROR_NO_UNICODE_TRANSLATION ||
            failure.error == ERROR_INVALID_DATA;
@@ -66,9 +65,13 @@ void COutcome::Refused(CPrefixTable::Result result, const char* prefix)
                                     CPrefixRules::Reason(result.why).c_str()));
 }
 
-bool COutcome::Report(const CPrefixStore::Report& report)
+bool COutcome::Report(const CPrefixStore::Report& report, bool incomplete)
 {
-    for (const CPrefixStore::Failure& failure : report.failures)
-        Fail(IsRefusal(failure) ? kInPart : kRegistry, CReportText::Line(failure));
+    for (const CPrefixStore::Failure& failure : report.failures) {
+        if (failure.step != CPrefixStore::Failure::Incomplete)
+            Fail(IsRefusal(failure) ? kInPart : kRegistry, CReportText::Line(failure));
+        else if (incomplete)
+            m_err.Write(Line(CReportText::Line(failure)));
+    }
     return report.walked;
 }

@@ -30,8 +30,10 @@ public:
     // Names the prefix the table refused, and why.
     void Refused(CPrefixTable::Result result, const char* prefix);
     // Names every failure of the store's report; true when the key was read
-    // through.
-    bool Report(const CPrefixStore::Report& report);
+    // through. A prefix stored incomplete is named without a failing code,
+    // and not at all without `incomplete`: a command that writes prefixes
+    // makes whole what it writes, and leaves the rest as they were.
+    bool Report(const CPrefixStore::Report& report, bool incomplete = true);
 
     int ExitCode() const { return m_code; }
 

@@ -60,11 +60,11 @@ std::wstring FileList(const std::vector<Row>& rows, bool bookmarks, COutcome& ou
     return text;
 }
 
-// The key read into the table; false, with the failure told, when it could
-// not be read through.
+// The key read into the table for a command that writes; false, with the
+// failure told, when it could not be read through.
 bool Load(CPrefixTable& table, COutcome& outcome)
 {
-    return outcome.Report(table.Load());
+    return outcome.Report(table.Load(), false);
 }
 
 } // namespace
@@ -88,7 +88,7 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
         return;
     }
     CPrefixTable table;
-    if (Load(table, outcome))
+    if (outcome.Report(table.Load()))
         outcome.Out().Write(found->format(table.GetRows(), outcome));
 }
 

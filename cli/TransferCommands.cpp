@@ -129,7 +129,7 @@ void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
         return;
     }
     CPrefixTable table;
-    if (!outcome.Report(table.Load()))
+    if (!outcome.Report(table.Load(), false))
         return;
     const bool dryRun = line.Has("--dry-run");
     // What did not reach the key is named on standard error; no count of
@@ -165,7 +165,7 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
     CFoundShortcuts found;
     CProfileReader::Read(profiles, found);
     CPrefixTable table;
-    if (!outcome.Report(table.Load()))
+    if (!outcome.Report(table.Load(), false))
         return;
     CImportCandidates candidates(std::move(found), [&table](const CString& prefix, const CString& url) {
         return table.WouldChange(prefix, url);

@@ -116,6 +116,7 @@ const char kWiki[] = "https://de.wikipedia.org/wiki/%s";
 const Rows kTwo = {{"GOOGLE", kGoogle}, {"Wiki", kWiki}};
 const Rows kNoKey = {{"<no key>", ""}};
 const char kNumber[] = "<a number>";  // stored where the URL should be
+const char kUrlOnly[] = "https://half.example/%s";  // stored without the other values
 
 class CommandLine : public RegistryTest {
 protected:
@@ -165,6 +166,10 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          {"[", "  {", "    \"prefix\": \"\\u00dc\\\"1\",", "    \"url\": \"a\\\\b\"", "  }", "]"}, {}},
         {"list escapes what would drive the terminal", {{"ESC\x1B[31M", "https://x/?q=%s\r\nFAKE  x"}}, {"list"}, 0,
          std::nullopt, {"Prefix...", "ESC\\u001b[31M  https://x/?q=%s\\r\\nFAKE  x"}, {}},
+        {"list names a prefix stored incomplete", {{"HALF", kUrlOnly}}, {"list"}, 0, std::nullopt,
+         {"Prefix...", "HALF...half..."}, {"...HALF..."}},
+        {"a command that writes leaves it unnamed", {{"HALF", kUrlOnly}, {"Wiki", kWiki}}, {"rename", "wiki", "w"}, 0,
+         Rows{{"HALF", kUrlOnly}, {"W", kWiki}}, {}, {}},
         {"a new account lists nothing", kNoKey, {"list", "--format", "json"}, 0, std::nullopt, {"[]"}, {}},
         {"a new account: add makes the key, upper-cased in any script", kNoKey, {"add", "über", kWiki}, 0,
          Rows{{"ÜBER", kWiki}}, {}, {}},
@@ -237,7 +242,7 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
                 if (row.second == kNumber)
                     StoreNumberAsUrl(row.first);
                 else
-                    StorePrefix(row.first, row.second.c_str());
+                    StorePrefix(row.first, row.second.c_str(), row.second != kUrlOnly);
             }
         }
         const std::string before = KeyState();
