@@ -25,23 +25,23 @@ const std::string kKeptIntro = "\n\nThese prefixes could not be shown and are ke
 void Store(const std::vector<std::string>& names, const char* url = "http://x/%s")
 {
     CreateTestKey(kSearchUrlPath);
-    for (const std::string& name : names) {
-        if (url != nullptr)
-            StorePrefix(name, url);
-        else
-            StoreNumberAsUrl(name);
-    }
+    for (const std::string& name : names)
+        url != nullptr ? StorePrefix(name, url) : StoreNumberAsUrl(name);
 }
 
 using PrefixListStore = RegistryTest;
 
 } // namespace
 
-// One message for each kind of failure, in the order of the steps, and
-// none without one; the flag says whether the key holds the table.
+// One message for each kind of failure, in the order of the steps, with
+// the subkeys kept named (ten, then a count), and none without one; the
+// flag says whether the key holds the table.
 TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
 {
     MessageRecorder messages;
+    Strings unread;
+    for (int i = 1; i <= 11; ++i)
+        unread.push_back("N" + std::to_string(100 + i).substr(1));
     struct Case {
         const char* what;
         std::function<void()> prepare;
@@ -50,8 +50,10 @@ TEST_F(PrefixListStore, EachKindOfFailureIsShownOnceAndTheFlagFollows)
         bool modified;
         bool clean;
     } cases[] = {
-        {"subkeys passed over", [&] { Store({"N01", "N02"}, nullptr); Store({"A"}); },
-         [](CPrefixListCtrl& table) { table.LoadPrefixes(); }, {kReadFailed + kKeptIntro + "N01, N02"}, false, false},
+        {"subkeys passed over", [&] { Store(unread, nullptr); Store({"A"}); },
+         [](CPrefixListCtrl& table) { table.LoadPrefixes(); },
+         {kReadFailed + kKeptIntro + "N01, N02, N03, N04, N05, N06, N07, N08, N09, N10 and 1 more"},
+         false, false},
         {"a walk cut short", [] { Store({"A", "B"}); },
          [](CPrefixListCtrl& table) {
              RegistryCallLayer calls;

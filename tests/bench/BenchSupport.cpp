@@ -53,20 +53,6 @@ double Median(int runs, const std::function<void()>& prepare, const std::functio
     return times[times.size() / 2];
 }
 
-std::pair<double, double> MediansInTurn(int runs, const Timed& first, const Timed& second)
-{
-    std::vector<double> times[2];
-    for (int run = 0; run < runs; ++run) {
-        for (int which = 0; which < 2; ++which) {
-            const Timed& timed = which == 0 ? first : second;
-            times[which].push_back(Median(1, timed.prepare, timed.work));
-        }
-    }
-    for (auto& each : times)
-        std::sort(each.begin(), each.end());
-    return {times[0][static_cast<size_t>(runs) / 2], times[1][static_cast<size_t>(runs) / 2]};
-}
-
 namespace {
 
 void SetString(HKEY key, const char* name, const std::string& text)

@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 
 #include <windows.h>
 
@@ -20,12 +19,6 @@ double Now();
 // The median of `runs` timings of `work`, each after an untimed `prepare`
 // and a pause.
 double Median(int runs, const std::function<void()>& prepare, const std::function<void()>& work);
-// The medians of two works timed in turns, so that what drifts over a long
-// run drifts in both.
-struct Timed {
-    std::function<void()> prepare, work;
-};
-std::pair<double, double> MediansInTurn(int runs, const Timed& first, const Timed& second);
 
 // The bare calls of writing N prefixes: create each with its five values.
 void WritePrefixesBare(HKEY searchUrl, int count);

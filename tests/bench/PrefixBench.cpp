@@ -141,9 +141,10 @@ void PrintLine(const Line& l)
     std::fflush(stdout);
 }
 
-// Start-up over `count` prefixes and over one, in turns, HKEY_CURRENT_USER
-// pointed at a key with one prefix and at one with `count`: at 10 prefixes
-// the difference is a millisecond of twenty.
+// Start-up over one prefix and over `count`, in turns, so that what drifts
+// over a long run drifts in both: HKEY_CURRENT_USER pointed at a key with
+// one prefix and at one with `count`. At 10 the difference is a millisecond
+// of twenty.
 std::pair<double, double> StartupsInTurn(const Scratch& scratch, int count, int runs)
 {
     HKEY keys[2] = {};
@@ -154,22 +155,22 @@ std::pair<double, double> StartupsInTurn(const Scratch& scratch, int count, int 
         FillSearchUrl(i == 0 ? 1 : count);
     }
     std::unique_ptr<CSearchPrefixDlg> dialog;
-    auto startup = [&dialog](HKEY key) {
-        return Timed{[&dialog, key] {
-                         dialog.reset();
-                         ::RegOverridePredefKey(HKEY_CURRENT_USER, key);
-                         dialog = std::make_unique<CSearchPrefixDlg>();
-                     },
-                     [&dialog] { dialog->Create(); }};
-    };
-    const auto medians = MediansInTurn(runs, startup(keys[0]), startup(keys[1]));
+    std::vector<double> times[2];
+    for (int run = 0; run < runs * 2; ++run) {
+        auto fresh = [&] {
+            dialog.reset();
+            ::RegOverridePredefKey(HKEY_CURRENT_USER, keys[run % 2]);
+            dialog = std::make_unique<CSearchPrefixDlg>();
+        };
+        times[run % 2].push_back(Median(1, fresh, [&] { dialog->Create(); }));
+    }
     dialog.reset();
     ::RegOverridePredefKey(HKEY_CURRENT_USER, scratch.Key());
     for (int i = 0; i < 2; ++i) {
-        ::RegCloseKey(keys[i]);
-        ::RegDeleteTreeA(scratch.Key(), i == 0 ? "one" : "many");
+        ::RegCloseKey(keys[i]);  // the keys stay for the next count, their prefixes made anew
+        std::sort(times[i].begin(), times[i].end());
     }
-    return medians;
+    return {times[0][static_cast<size_t>(runs) / 2], times[1][static_cast<size_t>(runs) / 2]};
 }
 
 // The pass that runs before every message, with the fields holding the

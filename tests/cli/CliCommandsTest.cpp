@@ -160,8 +160,7 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         std::string written = {};         // how the file an export names begins
     } cases[] = {
         {"list: the dialog's order and headings, any script", {{"zeta", "z/%s"}, {"ÄPFEL", "ä/%s"}, {"GOOGLE", kGoogle}},
-         {"list"}, 0, std::nullopt,
-         {"Prefix  URL", "ÄPFEL   ä/%s", "GOOGLE  " + std::string(kGoogle), "ZETA    z/%s"}, {}},
+         {"list"}, 0, std::nullopt, {"Prefix  URL", "ÄPFEL   ä/%s", "GOOGLE  " + std::string(kGoogle), "ZETA    z/%s"}, {}},
         {"list as JSON", {{"Ü\"1", "a\\b"}}, {"list", "--format", "json"}, 0, std::nullopt,
          {"[", "  {", "    \"prefix\": \"\\u00dc\\\"1\",", "    \"url\": \"a\\\\b\"", "  }", "]"}, {}},
         {"list escapes what would drive the terminal", {{"ESC\x1B[31M", "https://x/?q=%s\r\nFAKE  x"}}, {"list"}, 0,

@@ -241,22 +241,19 @@ TEST(PrefixFiles, EachFileLeavesOutWhatItCannotCarryAndReadsBackTheRest)
     };
     const struct {
         bool bookmarks;
-        std::vector<std::pair<size_t, UINT>> leftOut;  // by the row's index
+        std::vector<UINT> why;  // by row: why it is left out, or 0
     } cases[] = {
-        {false, {{0, IDS_LEFT_OUT_LINE_BREAK}}},
-        {true, {{0, IDS_LEFT_OUT_NOT_TYPABLE}, {3, IDS_LEFT_OUT_NOT_TYPABLE}, {4, IDS_LEFT_OUT_NOT_TYPABLE},
-                {5, IDS_LEFT_OUT_NOT_WEB}, {6, IDS_LEFT_OUT_NOT_WEB}, {7, IDS_CLI_POLICY_NO_QUERY},
-                {8, IDS_LEFT_OUT_FOLDED}}},
+        {false, {IDS_LEFT_OUT_LINE_BREAK, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {true, {IDS_LEFT_OUT_NOT_TYPABLE, 0, 0, IDS_LEFT_OUT_NOT_TYPABLE, IDS_LEFT_OUT_NOT_TYPABLE, IDS_LEFT_OUT_NOT_WEB,
+                IDS_LEFT_OUT_NOT_WEB, IDS_CLI_POLICY_NO_QUERY, IDS_LEFT_OUT_FOLDED}},
     };
     for (const auto& c : cases) {
         std::vector<CPrefixFiles::LeftOut> leftOut;
         const std::string bytes = CPrefixFiles::Format(rows, c.bookmarks, leftOut);
         Entries carried, expected, named;
-        for (size_t i = 0, next = 0; i < rows.size(); ++i) {
-            bool out = next < c.leftOut.size() && c.leftOut[next].first == i;
-            (out ? expected : carried)
-                .emplace_back(rows[i].prefix, out ? std::to_string(c.leftOut[next++].second) : std::string(rows[i].url));
-        }
+        for (size_t i = 0; i < rows.size(); ++i)
+            (c.why[i] ? expected : carried)
+                .emplace_back(rows[i].prefix, c.why[i] ? std::to_string(c.why[i]) : std::string(rows[i].url));
         for (const auto& row : leftOut)
             named.emplace_back(row.prefix, std::to_string(row.why));
         EXPECT_EQ(named, expected) << c.bookmarks;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -77,16 +76,4 @@ TEST(PrefixRules, ARowNeedsAUrlAndOnlyANewPrefixIsJudged)
     }
     EXPECT_TRUE(Rules::IsKeyName("~TWO WORDS"));
     EXPECT_FALSE(Rules::IsKeyName(Times(256, "L").c_str()));
-}
-
-// Each refusal has a reason of its own, naming its limit where it has one;
-// a verdict on no name has none.
-TEST(PrefixRules, EachRefusalSaysWhy)
-{
-    std::set<std::string> reasons;
-    for (Rules::Verdict refused : {Rules::kEmpty, Rules::kBackslash, Rules::kTooLong, Rules::kBlank})
-        EXPECT_TRUE(reasons.insert(Rules::Reason(refused)).second && !Rules::Reason(refused).empty()) << refused;
-    EXPECT_NE(Rules::Reason(Rules::kBackslash).find('\\'), std::string::npos);
-    EXPECT_NE(Rules::Reason(Rules::kTooLong).find("255"), std::string::npos);
-    EXPECT_EQ(Rules::Reason(Rules::kPrefix) + Rules::Reason(Rules::kEmptyUrl), "");
 }

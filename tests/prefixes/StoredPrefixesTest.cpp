@@ -82,11 +82,8 @@ TEST(StoredPrefixes, EditsThatDifferAreWrittenAndTheRestFollowTheKey)
         // a save to tell another program's change since
         {{"A=a", "B=b"},
          [](auto& s) {
-             s.Rename("A", "C", "a");
-             s.Remove("B");
-             Update update = s.Merge(Key({"A=x", "B=y"}));
-             update.set = {*s.Find("A"), *s.Find("B")};
-             return update;
+             s.Rename("A", "C", "a"); s.Remove("B"); s.Merge(Key({"A=x", "B=y"}));
+             return Update{{*s.Find("A"), *s.Find("B")}, {}};
          },
          "C=a from A | B | A=a B=b |"},
         // an edit that changes nothing holds nothing back

@@ -1,7 +1,6 @@
 #include "text/String.h"
 #include "text/StringArray.h"
 
-#include "registry/Win32Exception.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -75,12 +74,4 @@ TEST(String, LoadsAndFillsInTheProgramsTexts)
     EXPECT_EQ(Counted(0, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY), "0 prefixes");
     EXPECT_FALSE(text.LoadString(9999));
     EXPECT_TRUE(text.IsEmpty());
-}
-
-// A box's message on one line, and the system's words to end a sentence.
-TEST(String, MessagesOnOneLine)
-{
-    EXPECT_EQ(OneLine("Could not read X.\r\n\r\nFile not found. \r\n"), "Could not read X. File not found.");
-    EXPECT_EQ(SystemErrorText(ERROR_FILE_NOT_FOUND) + ".",
-              OneLine(Tessaly::CWin32Exception::ErrorText(ERROR_FILE_NOT_FOUND)));
 }
