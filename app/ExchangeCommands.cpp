@@ -8,6 +8,7 @@
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "framework/FileDialog.h"
+#include "prefixes/ReportText.h"
 #include "res/resource.h"
 
 #include <utility>
@@ -64,14 +65,11 @@ void CExchangeCommands::Export()
     }
     if (leftOut.empty())
         return;
-    // A box of a size to read: the first few, and how many more.
-    const size_t kListed = 10;
-    std::string text = FormattedText(IDS_EXPORT_LEFT_OUT, path.c_str()) + "\n";
-    for (size_t i = 0; i < leftOut.size() && i < kListed; ++i)
-        text += "\n" + CPrefixFiles::LeftOutText(leftOut[i]);
-    if (leftOut.size() > kListed)
-        text += "\n" + FormattedText(IDS_AND_MORE, "...", std::to_string(leftOut.size() - kListed).c_str());
-    ShowMessage(text, MB_ICONWARNING);
+    std::vector<std::string> lines;
+    for (const CPrefixFiles::LeftOut& row : leftOut)
+        lines.push_back(CPrefixFiles::LeftOutText(row));
+    ShowMessage(FormattedText(IDS_EXPORT_LEFT_OUT, path.c_str()) + "\n\n" + CReportText::Listed(lines, "\n"),
+                MB_ICONWARNING);
 }
 
 void CExchangeCommands::ImportFromBrowser()

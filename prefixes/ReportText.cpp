@@ -7,25 +7,20 @@
 
 namespace {
 
-const size_t kKeptNamesListed = 10;
-
-// The first few names, and how many more.
-std::string Listed(const std::vector<CString>& names)
+// Prefixes named in a message, whatever another program stored.
+std::string Names(const std::vector<CString>& names)
 {
-    size_t listed = std::min(names.size(), kKeptNamesListed);
-    std::string text;
-    for (size_t i = 0; i < listed; ++i)
-        text += (i == 0 ? "" : ", ") + ControlsEscaped(names[i]);
-    if (names.size() > listed)
-        text = FormattedText(IDS_AND_MORE, text.c_str(), std::to_string(names.size() - listed).c_str());
-    return text;
+    std::vector<std::string> escaped;
+    for (const CString& name : names)
+        escaped.push_back(ControlsEscaped(name));
+    return CReportText::Listed(escaped, ", ");
 }
 
 // The message, naming the prefixes kept as they are, when there are any.
 std::string WithKept(UINT failure, const std::vector<CString>& kept)
 {
     std::string text = static_cast<const char*>(LoadText(failure));
-    return kept.empty() ? text : text + FormattedText(IDS_KEPT, Listed(kept).c_str());
+    return kept.empty() ? text : text + FormattedText(IDS_KEPT, Names(kept).c_str());
 }
 
 } // namespace
@@ -37,15 +32,26 @@ std::vector<std::string> CReportText::Messages(const CPrefixStore::Report& repor
     if (report.Failed(Failure::Read))
         messages.push_back(WithKept(IDS_READ_FAILED, report.Subkeys(Failure::Read)));
     if (report.Failed(Failure::Incomplete))
-        messages.push_back(FormattedText(IDS_INCOMPLETE, Listed(report.Subkeys(Failure::Incomplete)).c_str()));
+        messages.push_back(FormattedText(IDS_INCOMPLETE, Names(report.Subkeys(Failure::Incomplete)).c_str()));
     // Named: the rows not written over subkeys passed over.
     if (report.Failed(Failure::Keep) || report.Failed(Failure::Write))
         messages.push_back(WithKept(IDS_ADD_FAILED, report.Subkeys(Failure::Keep)));
     if (report.Failed(Failure::Delete))
         messages.push_back(WithKept(IDS_DELETE_FAILED, {}));
     if (report.Failed(Failure::Changed))
-        messages.push_back(FormattedText(IDS_CHANGED, Listed(report.Subkeys(Failure::Changed)).c_str()));
+        messages.push_back(FormattedText(IDS_CHANGED, Names(report.Subkeys(Failure::Changed)).c_str()));
     return messages;
+}
+
+std::string CReportText::Listed(const std::vector<std::string>& items, const char* separator)
+{
+    const size_t listed = std::min<size_t>(items.size(), 10);
+    std::string text;
+    for (size_t i = 0; i < listed; ++i)
+        text += (i == 0 ? "" : separator) + items[i];
+    if (items.size() > listed)
+        text = FormattedText(IDS_AND_MORE, text.c_str(), std::to_string(items.size() - listed).c_str());
+    return text;
 }
 
 std::string CReportText::Line(const CPrefixStore::Failure& failure)

@@ -13,4 +13,6 @@ class CReportText {
 public:
     static std::vector<std::string> Messages(const CPrefixStore::Report& report);
     static std::string Line(const CPrefixStore::Failure& failure);
+    // The first ten items, then how many more: a box of a size to read.
+    static std::string Listed(const std::vector<std::string>& items, const char* separator);
 };
