@@ -23,18 +23,20 @@ struct Command {
 const size_t kAny = static_cast<size_t>(-1);
 const Command kCommands[] = {
     {"list", 0, 0, "--format=", CTableCommands::List, IDS_CLI_HELP_LIST},
-    {"add", 2, 2, "", CTableCommands::Add, IDS_CLI_HELP_ADD},
-    {"remove", 1, kAny, "", CTableCommands::Remove, IDS_CLI_HELP_REMOVE},
-    {"rename", 2, 2, "", CTableCommands::Rename, IDS_CLI_HELP_RENAME},
-    {"import", 1, 1, "--replace --dry-run", CTransferCommands::Import, IDS_CLI_HELP_IMPORT},
-    {"import-browser", 0, 0, "--from= --dry-run", CTransferCommands::ImportBrowser, IDS_CLI_HELP_IMPORT_BROWSER},
-    {"export", 1, 1, "--format= --locked", CTransferCommands::Export, IDS_CLI_HELP_EXPORT},
+    {"add", 2, 2, "--quiet", CTableCommands::Add, IDS_CLI_HELP_ADD},
+    {"remove", 1, kAny, "--quiet", CTableCommands::Remove, IDS_CLI_HELP_REMOVE},
+    {"rename", 2, 2, "--quiet", CTableCommands::Rename, IDS_CLI_HELP_RENAME},
+    {"import", 1, 1, "--replace --dry-run --quiet", CTransferCommands::Import, IDS_CLI_HELP_IMPORT},
+    {"import-browser", 0, 0, "--from= --dry-run --quiet", CTransferCommands::ImportBrowser,
+     IDS_CLI_HELP_IMPORT_BROWSER},
+    {"export", 1, 1, "--format= --locked --quiet", CTransferCommands::Export, IDS_CLI_HELP_EXPORT},
 };
 
 const Command* FindCommand(const std::string& name)
 {
+    const std::string folded = CCommandLine::Folded(name);
     auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
-                              [&](const Command& command) { return name == command.name; });
+                              [&](const Command& command) { return folded == command.name; });
     return found == std::end(kCommands) ? nullptr : found;
 }
 
@@ -46,13 +48,15 @@ std::string FirstLine(UINT id)
 
 bool IsHelp(const std::string& word)
 {
-    return word == "--help" || word == "-h" || word == "/?";
+    const std::string folded = CCommandLine::Folded(word);
+    return folded == "--help" || folded == "-h" || folded == "/?" || folded == "-?";
 }
 
 // --help, help COMMAND and --version; false when the words ask for none.
 bool Helped(const std::vector<std::string>& words, COutcome& outcome)
 {
-    if (words.size() == 1 && words[0] == "--version") {
+    const std::string first = CCommandLine::Folded(words[0]);
+    if (words.size() == 1 && first == "--version") {
         outcome.Print(FormattedText(IDS_CLI_VERSION, CCliCommands::kVersion));
         return true;
     }
@@ -60,10 +64,10 @@ bool Helped(const std::vector<std::string>& words, COutcome& outcome)
         outcome.Print(std::string(LoadText(IDS_CLI_USAGE)), false);
         return true;
     }
-    bool helpFor = words.size() == 2 && (words[0] == "help" || IsHelp(words[1]));
-    if (!helpFor && !(words.size() == 1 && words[0] == "help"))
+    bool helpFor = words.size() == 2 && (first == "help" || IsHelp(words[1]));
+    if (!helpFor && !(words.size() == 1 && first == "help"))
         return false;
-    const std::string name = words.size() == 1 ? std::string() : words[words[0] == "help" ? 1 : 0];
+    const std::string name = words.size() == 1 ? std::string() : words[first == "help" ? 1 : 0];
     const Command* command = name.empty() ? nullptr : FindCommand(name);
     if (words.size() == 2 && command == nullptr)
         outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, name.c_str()));
@@ -78,6 +82,7 @@ void CCliCommands::Run(const std::vector<std::string>& words, COutcome& outcome)
 {
     if (words.empty()) {
         outcome.Fail(COutcome::kUsage, FirstLine(IDS_CLI_USAGE));
+        outcome.Fail(COutcome::kUsage, static_cast<const char*>(LoadText(IDS_CLI_SEE_USAGE)));
         return;
     }
     if (Helped(words, outcome))
@@ -87,19 +92,25 @@ void CCliCommands::Run(const std::vector<std::string>& words, COutcome& outcome)
         outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, words[0].c_str()));
         return;
     }
+    outcome.SetCommand(command->name);
     CCommandLine line;
     std::string wrong;
     bool missingValue = false;
-    if (!line.Parse(std::vector<std::string>(words.begin() + 1, words.end()), command->options, wrong,
-                    missingValue)) {
-        outcome.Fail(COutcome::kUsage, FormattedText(missingValue ? IDS_CLI_NO_VALUE : IDS_CLI_UNKNOWN_OPTION,
-                                                     wrong.c_str(), FirstLine(command->help).c_str()));
-        return;
-    }
-    size_t operands = line.Operands().size();
-    if (operands < command->fewest || operands > command->most) {
+    const std::vector<std::string> rest(words.begin() + 1, words.end());
+    std::string error;
+    if (!line.Parse(rest, command->options, wrong, missingValue))
+        error = FormattedText(missingValue ? IDS_CLI_NO_VALUE : IDS_CLI_UNKNOWN_OPTION, wrong.c_str());
+    else if (line.Operands().size() > command->most && !line.OptionLike().empty())
+        error = FormattedText(IDS_CLI_UNKNOWN_OPTION, line.OptionLike().c_str());
+    else if (line.Operands().size() > command->most)
+        error = FormattedText(IDS_CLI_UNEXPECTED, line.Operands()[command->most].c_str());
+    else if (line.Operands().size() < command->fewest)
+        error = FormattedText(IDS_CLI_TOO_FEW, command->name);
+    if (!error.empty()) {
+        outcome.Usage(error);
         outcome.Fail(COutcome::kUsage, FirstLine(command->help));
         return;
     }
+    outcome.SetQuiet(line.Has("--quiet"));
     command->run(line, outcome);
 }

@@ -19,6 +19,16 @@ int TakesOption(const char* options, const std::string& name)
 
 } // namespace
 
+std::string CCommandLine::Folded(const std::string& word)
+{
+    std::string folded = word;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
 bool CCommandLine::Arguments(std::vector<std::string>& words, size_t& bad)
 {
     int count = 0;
@@ -54,7 +64,7 @@ bool CCommandLine::Parse(const std::vector<std::string>& words, const char* opti
             continue;
         }
         size_t equals = word.find('=');
-        Option option = {word.substr(0, equals), std::string()};
+        Option option = {Folded(word.substr(0, equals)), std::string()};
         int takes = TakesOption(options, option.name);
         if (takes == 0 || (takes == 1 && equals != std::string::npos)) {
             error = word;
@@ -97,4 +107,15 @@ std::string CCommandLine::Value(const char* option) const
 {
     std::vector<std::string> values = Values(option);
     return values.empty() ? std::string() : values.back();
+}
+
+std::string CCommandLine::OptionLike() const
+{
+    for (const std::string& word : m_operands) {
+        // "/f" and "/?" but not "/folder/file.reg"
+        bool slash = word.size() >= 2 && word.size() <= 3 && word[0] == '/' && word.find('/', 1) == std::string::npos;
+        if ((word.size() >= 2 && word[0] == '-') || slash)
+            return word;
+    }
+    return std::string();
 }

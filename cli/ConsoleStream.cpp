@@ -1,5 +1,6 @@
 #include "cli/ConsoleStream.h"
 
+#include "exchange/TextEncoding.h"
 #include "registry/ProcessCodePage.h"
 
 #include <algorithm>
@@ -25,7 +26,16 @@ void CConsoleStream::Write(const std::wstring& text) const
         }
         return;
     }
-    const std::string bytes = Tessaly::Narrow(text, CP_UTF8);
+    WriteBytes(Tessaly::Narrow(text, CP_UTF8));
+}
+
+void CConsoleStream::WriteBytes(const std::string& bytes) const
+{
+    std::wstring text;
+    if (m_console && DecodeText(bytes, text)) {
+        Write(text);
+        return;
+    }
     for (size_t at = 0; at < bytes.size();) {
         DWORD written = 0;
         DWORD length = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));

@@ -5,13 +5,15 @@
 #include "res/resource.h"
 #include "text/String.h"
 
+#include <algorithm>
+
 namespace {
 
 // Usage and file errors end a command before it changes anything, so they
 // come first; of the rest a registry failure tells more than a refusal.
 int Rank(COutcome::Code code)
 {
-    static const int kRanks[] = {0, 4, 3, 2, 1};
+    static const int kRanks[] = {0, 4, 3, 2, 1, 1};
     return kRanks[code];
 }
 
@@ -40,6 +42,8 @@ COutcome::COutcome() : m_out(STD_OUTPUT_HANDLE), m_err(STD_ERROR_HANDLE)
 
 void COutcome::Print(const std::string& text, bool oneLine) const
 {
+    if (m_quiet)
+        return;
     if (oneLine)
         m_out.Write(Line(text));
     else
@@ -51,6 +55,11 @@ void COutcome::Fail(Code code, const std::string& text)
     m_err.Write(Line(text));
     if (Rank(code) > Rank(m_code))
         m_code = code;
+}
+
+void COutcome::Usage(const std::string& text)
+{
+    Fail(kUsage, m_command.empty() ? text : FormattedText(IDS_CLI_SEE_HELP, text.c_str(), m_command.c_str()));
 }
 
 void COutcome::Refused(CPrefixTable::Result result, const char* prefix)
@@ -74,4 +83,14 @@ bool COutcome::Report(const CPrefixStore::Report& report, bool incomplete)
             m_err.Write(Line(CReportText::Line(failure)));
     }
     return report.walked;
+}
+
+bool COutcome::Saved(const CPrefixStore::Report& report, size_t items)
+{
+    Report(report);
+    size_t failed = 0;
+    for (const CPrefixStore::Failure& failure : report.failures)
+        failed += failure.step != CPrefixStore::Failure::Incomplete;
+    Done(items - std::min(items, failed));
+    return failed == 0;
 }

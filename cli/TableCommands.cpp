@@ -2,14 +2,17 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
+#include "cli/TableChanges.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixTable.h"
+#include "prefixes/ReportText.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -67,6 +70,37 @@ bool Load(CPrefixTable& table, COutcome& outcome)
     return outcome.Report(table.Load(), false);
 }
 
+// The prefixes' names, the first ten and how many more.
+std::string Names(const std::vector<PrefixRow>& rows)
+{
+    std::vector<std::string> names;
+    for (const PrefixRow& row : rows)
+        names.push_back(ControlsEscaped(row.prefix));
+    return CReportText::Listed(names, ", ");
+}
+
+// Saves the edits, and when all were written says in one line what they
+// were.
+void Confirm(CPrefixTable& table, const CTableChanges::Rows& before, const std::set<std::string>& taken,
+             COutcome& outcome)
+{
+    const CTableChanges changes(before, table.Rows(), taken);
+    if (!outcome.Saved(table.Save(), changes.Items()))
+        return;
+    const auto& added = changes.Added();
+    const auto& removed = changes.Removed();
+    if (added.size() == 1 && removed.size() == 1)
+        outcome.Print(FormattedText(IDS_CLI_RENAMED, Names(removed).c_str(), Names(added).c_str()));
+    else if (!added.empty())
+        outcome.Print(FormattedText(IDS_CLI_ADDED, Names(added).c_str()));
+    else if (!changes.Changed().empty())
+        outcome.Print(FormattedText(IDS_CLI_CHANGED_URL, Names(changes.Changed()).c_str()));
+    else if (!removed.empty())
+        outcome.Print(FormattedText(IDS_CLI_REMOVED, Names(removed).c_str()));
+    else if (!taken.empty())
+        outcome.Print(FormattedText(IDS_CLI_ALREADY_SO, ControlsEscaped(taken.begin()->c_str()).c_str()));
+}
+
 } // namespace
 
 void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
@@ -80,16 +114,18 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
         {"html", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, true, outcome); }},
         {"json", JsonList},
     };
-    const std::string format = line.Has("--format") ? line.Value("--format") : "text";
+    const std::string format = line.Has("--format") ? CCommandLine::Folded(line.Value("--format")) : "text";
     auto found = std::find_if(std::begin(kFormats), std::end(kFormats),
                               [&](const auto& known) { return format == known.name; });
     if (found == std::end(kFormats)) {
-        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_BAD_VALUE, "--format", format.c_str()));
+        outcome.Usage(FormattedText(IDS_CLI_BAD_VALUE, "--format", line.Value("--format").c_str()));
         return;
     }
     CPrefixTable table;
-    if (outcome.Report(table.Load()))
-        outcome.Out().Write(found->format(table.GetRows(), outcome));
+    if (!outcome.Report(table.Load()))
+        return;
+    outcome.Out().Write(found->format(table.GetRows(), outcome));
+    outcome.Done(1);
 }
 
 void CTableCommands::Add(const CCommandLine& line, COutcome& outcome)
@@ -97,9 +133,12 @@ void CTableCommands::Add(const CCommandLine& line, COutcome& outcome)
     CPrefixTable table;
     if (!Load(table, outcome))
         return;
+    const auto before = table.Rows();
     const std::vector<std::string>& words = line.Operands();
-    outcome.Refused(table.AddOrUpdatePrefix(words[0].c_str(), words[1].c_str()), words[0].c_str());
-    outcome.Report(table.Save());
+    CPrefixTable::Result result = table.AddOrUpdatePrefix(words[0].c_str(), words[1].c_str());
+    outcome.Refused(result, words[0].c_str());
+    if (result.Done())
+        Confirm(table, before, {static_cast<const char*>(UpperCasePrefix(words[0].c_str()))}, outcome);
 }
 
 void CTableCommands::Remove(const CCommandLine& line, COutcome& outcome)
@@ -107,9 +146,10 @@ void CTableCommands::Remove(const CCommandLine& line, COutcome& outcome)
     CPrefixTable table;
     if (!Load(table, outcome))
         return;
+    const auto before = table.Rows();
     for (const std::string& prefix : line.Operands())
         outcome.Refused(table.RemovePrefix(prefix.c_str()), prefix.c_str());
-    outcome.Report(table.Save());
+    Confirm(table, before, {}, outcome);
 }
 
 void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
@@ -117,6 +157,7 @@ void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
     CPrefixTable table;
     if (!Load(table, outcome))
         return;
+    const auto before = table.Rows();
     const std::vector<std::string>& words = line.Operands();
     CPrefixTable::Result result = table.RenamePrefix(words[0].c_str(), words[1].c_str());
     // Named as typed, but the row in the way as the list shows it.
@@ -125,5 +166,6 @@ void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
                           : result.kind == Result::kPrefixTaken ? UpperCasePrefix(words[1].c_str())
                                                                 : CString(words[1].c_str());
     outcome.Refused(result, named);
-    outcome.Report(table.Save());
+    if (result.Done())
+        Confirm(table, before, {static_cast<const char*>(UpperCasePrefix(words[1].c_str()))}, outcome);
 }

@@ -2,6 +2,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
+#include "cli/TableChanges.h"
+#include "exchange/ByteFile.h"
 #include "exchange/ChromePolicy.h"
 #include "exchange/FileName.h"
 #include "exchange/ImportCandidates.h"
@@ -39,18 +41,13 @@ std::string ProfileStart(const std::string& from)
     return std::string();
 }
 
-struct Taken {
-    int rows = 0;
-    int removed = 0;
-    bool saved = false;  // or, in a dry run, told
-};
-
 // The rows taken into the table, and with `replace` every other row
-// removed; saved, or with `dryRun` only told, row by row. A replacement by
-// a file of which no row can be taken would empty the key: that file is
-// refused, as surely not the one meant.
-Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replaceBy, bool dryRun,
-           COutcome& outcome)
+// removed; saved, or with `dryRun` only told, row by row. A file of which
+// no row can be taken is refused, as surely not the one meant: with
+// `replace` it would empty the key. The summary, when all was saved,
+// counts what the file held that is no prefix among the skipped.
+void Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped, const std::string& from, bool replace,
+          bool dryRun, COutcome& outcome)
 {
     const std::map<std::string, CString> before = table.Rows();
     std::set<std::string> taken;
@@ -59,36 +56,37 @@ Taken Take(CPrefixTable& table, const std::vector<Row>& rows, const char* replac
         outcome.Refused(result, row.prefix);
         if (result.Done())
             taken.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
+        else
+            ++skipped;
     }
-    if (replaceBy != nullptr && taken.empty()) {
-        outcome.Fail(COutcome::kFile, FormattedText(IDS_CLI_NOTHING_TO_REPLACE, replaceBy));
-        return Taken();
+    if (taken.empty() && !from.empty()) {
+        outcome.Fail(COutcome::kFile,
+                     FormattedText(replace ? IDS_CLI_NOTHING_TO_REPLACE : IDS_CLI_NOTHING_TO_IMPORT, from.c_str()));
+        return;
     }
-    Taken done;
-    done.rows = static_cast<int>(taken.size());
     for (const auto& row : before) {
-        if (replaceBy != nullptr && taken.count(row.first) == 0 &&
-            table.RemovePrefix(row.first.c_str()).Done())
-            ++done.removed;
+        if (replace && taken.count(row.first) == 0)
+            table.RemovePrefix(row.first.c_str());
     }
+    const CTableChanges changes(before, table.Rows(), taken);
     if (!dryRun) {
-        CPrefixStore::Report report = table.Save();
-        outcome.Report(report);
-        done.saved = report.failures.empty();
-        return done;
+        if (outcome.Saved(table.Save(), changes.Items()))
+            outcome.Print(from.empty() ? FormattedText(IDS_CLI_IMPORTED_BROWSERS, changes.Counts(skipped, false).c_str())
+                                       : FormattedText(IDS_CLI_IMPORTED_FROM, from.c_str(),
+                                                       changes.Counts(skipped, replace).c_str()));
+        return;
     }
-    for (const Row& row : table.GetRows()) {
-        auto was = before.find(static_cast<const char*>(row.prefix));
-        if (was == before.end() || was->second != row.url)
-            outcome.Print(FormattedText(was == before.end() ? IDS_CLI_WOULD_ADD : IDS_CLI_WOULD_CHANGE,
-                                        ControlsEscaped(row.prefix).c_str(), ControlsEscaped(row.url).c_str()));
-    }
-    for (const Row& row : CPrefixTable::InListOrder(before)) {
-        if (table.Rows().count(static_cast<const char*>(row.prefix)) == 0)
-            outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, ControlsEscaped(row.prefix).c_str()));
-    }
-    done.saved = true;
-    return done;
+    outcome.Done(changes.Items());
+    if (changes.Added().empty() && changes.Changed().empty() && changes.Removed().empty())
+        outcome.Print(static_cast<const char*>(LoadText(IDS_CLI_NOTHING_TO_CHANGE)));
+    for (const Row& row : changes.Added())
+        outcome.Print(FormattedText(IDS_CLI_WOULD_ADD, ControlsEscaped(row.prefix).c_str(),
+                                    ControlsEscaped(row.url).c_str()));
+    for (const Row& row : changes.Changed())
+        outcome.Print(FormattedText(IDS_CLI_WOULD_CHANGE, ControlsEscaped(row.prefix).c_str(),
+                                    ControlsEscaped(row.url).c_str()));
+    for (const Row& row : changes.Removed())
+        outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, ControlsEscaped(row.prefix).c_str()));
 }
 
 // The rows Chrome takes, each left out named with why.
@@ -116,40 +114,55 @@ std::string FormatOfName(const std::string& path)
     return kNames[CFileName::FormatOf(path)];
 }
 
+// The file name that stands for standard input or output, as console tools
+// take it.
+const char kStandardStream[] = "-";
+
+// Standard input, whole, as CByteFile reads a file: 0 or the error.
+DWORD StandardInput(std::string& bytes)
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(input, buffer, sizeof buffer, &read, nullptr))
+            return ::GetLastError() == ERROR_BROKEN_PIPE ? 0 : ::GetLastError();  // a pipe ends so
+        if (read == 0)
+            return 0;
+        if (bytes.size() + read > CByteFile::kMaxBytes)
+            return ERROR_FILE_TOO_LARGE;
+        bytes.append(buffer, read);
+    }
+}
+
 } // namespace
 
 void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
 {
     const std::string path = line.Operands()[0];
+    std::string bytes;
     std::vector<Row> rows;
     int skipped = 0;
-    bool bookmarks = false;
-    if (DWORD error = CPrefixFiles::Load(path, rows, skipped, bookmarks)) {
+    bool bookmarks = CFileName::IsHtml(path);
+    DWORD error = path == kStandardStream ? StandardInput(bytes) : CByteFile::Read(path.c_str(), bytes);
+    if (error == 0)
+        error = CPrefixFiles::Parse(bytes, rows, skipped, bookmarks);
+    if (error != 0) {
         outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(path, error, bookmarks));
         return;
     }
     CPrefixTable table;
-    if (!outcome.Report(table.Load(), false))
-        return;
-    const bool dryRun = line.Has("--dry-run");
-    // What did not reach the key is named on standard error; no count of
-    // it goes out as done.
-    Taken done = Take(table, rows, line.Has("--replace") ? path.c_str() : nullptr, dryRun, outcome);
-    if (dryRun || !done.saved)
-        return;
-    std::string text = CPrefixFiles::ImportedText(path, done.rows, skipped);
-    if (done.removed != 0)
-        text += " " + FormattedText(IDS_CLI_REMOVED, Counted(done.removed, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str());
-    outcome.Print(text);
+    if (outcome.Report(table.Load(), false))
+        Take(table, rows, skipped, path, line.Has("--replace"), line.Has("--dry-run"), outcome);
 }
 
 void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcome)
 {
     std::vector<std::string> starts;
     for (const std::string& from : line.Values("--from")) {
-        starts.push_back(ProfileStart(from));
+        starts.push_back(ProfileStart(CCommandLine::Folded(from)));
         if (starts.back().empty()) {
-            outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_BAD_VALUE, "--from", from.c_str()));
+            outcome.Usage(FormattedText(IDS_CLI_BAD_VALUE, "--from", from.c_str()));
             return;
         }
     }
@@ -170,9 +183,10 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
     CImportCandidates candidates(std::move(found), [&table](const CString& prefix, const CString& url) {
         return table.WouldChange(prefix, url);
     });
+    // Each prefix's first row: those not checked are already so.
     std::vector<Row> rows;
     for (const CImportCandidates::Row& row : candidates.Rows()) {
-        if (row.checked)
+        if (rows.empty() || rows.back().prefix != row.prefix)
             rows.push_back({row.prefix, row.url});
     }
     for (const CFoundShortcuts::Unread& profile : candidates.UnreadProfiles())
@@ -180,27 +194,24 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
     const std::string summary = candidates.Summary(false);
     if (!summary.empty())
         outcome.Print(summary);
-    const bool dryRun = line.Has("--dry-run");
-    Taken done = Take(table, rows, nullptr, dryRun, outcome);
-    if (!dryRun && done.saved)
-        outcome.Print(CImportCandidates::ImportedText(done.rows));
+    Take(table, rows, 0, std::string(), false, line.Has("--dry-run"), outcome);
 }
 
 void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
 {
     const std::string path = line.Operands()[0];
     const bool given = line.Has("--format");
-    const std::string format = given ? line.Value("--format") : FormatOfName(path);
+    const std::string format = given ? CCommandLine::Folded(line.Value("--format")) : FormatOfName(path);
     if (!given && format.empty()) {
-        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_NO_FORMAT, path.c_str()));
+        outcome.Usage(FormattedText(IDS_CLI_NO_FORMAT, path.c_str()));
         return;
     }
     if (format != "reg" && format != "html" && format != "chrome-policy") {
-        outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_BAD_VALUE, "--format", format.c_str()));
+        outcome.Usage(FormattedText(IDS_CLI_BAD_VALUE, "--format", line.Value("--format").c_str()));
         return;
     }
     if (line.Has("--locked") && format != "chrome-policy") {
-        outcome.Fail(COutcome::kUsage, static_cast<const char*>(LoadText(IDS_CLI_LOCKED_POLICY_ONLY)));
+        outcome.Usage(static_cast<const char*>(LoadText(IDS_CLI_LOCKED_POLICY_ONLY)));
         return;
     }
     CPrefixTable table;
@@ -209,17 +220,23 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
     const std::vector<Row> rows = table.GetRows();
     int exported = 0;
     std::vector<CPrefixFiles::LeftOut> leftOut;
-    DWORD error = format == "chrome-policy"
-                      ? PolicyOf(rows, !line.Has("--locked"), exported, outcome).Save(path.c_str())
-                      : CPrefixFiles::Save(path, rows, format == "html", leftOut);
-    if (error != 0) {
-        outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(path, error));
-        return;
-    }
+    const std::string bytes = format == "chrome-policy"
+                                  ? PolicyOf(rows, !line.Has("--locked"), exported, outcome).Format(path.c_str())
+                                  : CPrefixFiles::Format(rows, format == "html", leftOut);
     for (const CPrefixFiles::LeftOut& row : leftOut)
         outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
     if (format != "chrome-policy")
         exported = static_cast<int>(rows.size() - leftOut.size());
+    if (path == kStandardStream) {
+        outcome.Out().WriteBytes(bytes);
+        outcome.Done(exported);
+        return;
+    }
+    if (DWORD error = CByteFile::Write(path.c_str(), bytes)) {
+        outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(path, error));
+        return;
+    }
+    outcome.Done(exported);
     outcome.Print(FormattedText(IDS_CLI_EXPORTED, Counted(exported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
                                 path.c_str()));
 }

@@ -74,7 +74,12 @@ std::string CChromePolicy::FormatJson() const
     return Dump(true) + "\n";
 }
 
+std::string CChromePolicy::Format(const char* path) const
+{
+    return CFileName::HasExtension(path, ".json") ? FormatJson() : FormatReg();
+}
+
 DWORD CChromePolicy::Save(const char* path) const
 {
-    return CByteFile::Write(path, CFileName::HasExtension(path, ".json") ? FormatJson() : FormatReg());
+    return CByteFile::Write(path, Format(path));
 }

@@ -41,6 +41,7 @@ public:
 
     // A name ending in .json takes the JSON, any other the .reg file; the
     // file is replaced whole or left as it was. 0 or the error.
+    std::string Format(const char* path) const;
     DWORD Save(const char* path) const;
 
 private:

@@ -9,7 +9,7 @@
 namespace {
 
 template <class File>
-bool Parse(const std::string& bytes, std::vector<PrefixRow>& rows, int& skipped)
+bool ParseAs(const std::string& bytes, std::vector<PrefixRow>& rows, int& skipped)
 {
     File file;
     if (!file.Parse(bytes))
@@ -51,9 +51,14 @@ DWORD CPrefixFiles::Load(const std::string& path, std::vector<PrefixRow>& rows, 
     bookmarks = CFileName::IsHtml(path);
     if (DWORD error = CByteFile::Read(path.c_str(), bytes))
         return error;
+    return Parse(bytes, rows, skipped, bookmarks);
+}
+
+DWORD CPrefixFiles::Parse(const std::string& bytes, std::vector<PrefixRow>& rows, int& skipped, bool& bookmarks)
+{
     bookmarks = bookmarks || CBookmarksFile::IsBookmarksFile(bytes);
     rows.clear();
-    bool parsed = bookmarks ? Parse<CBookmarksFile>(bytes, rows, skipped) : Parse<CPrefixFile>(bytes, rows, skipped);
+    bool parsed = bookmarks ? ParseAs<CBookmarksFile>(bytes, rows, skipped) : ParseAs<CPrefixFile>(bytes, rows, skipped);
     return parsed ? 0 : ERROR_BAD_FORMAT;
 }
 

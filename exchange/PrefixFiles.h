@@ -17,6 +17,9 @@ public:
     // counts what it held that is no prefix. 0, ERROR_BAD_FORMAT when the
     // bytes are no file of that kind, or the error that stopped the read.
     static DWORD Load(const std::string& path, std::vector<PrefixRow>& rows, int& skipped, bool& bookmarks);
+    // The same for a file's bytes read elsewhere, `bookmarks` saying on
+    // entry whether its name tells a bookmarks file.
+    static DWORD Parse(const std::string& bytes, std::vector<PrefixRow>& rows, int& skipped, bool& bookmarks);
     static std::string LoadError(const std::string& path, DWORD error, bool bookmarks);
     // What an import of the file tells: the prefixes the table took, and the
     // entries that were no prefix.

@@ -158,6 +158,7 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         Lines out, err;
         const char* failCall = nullptr;  // fails with ERROR_ACCESS_DENIED
         std::string written = {};         // how the file an export names begins
+        const char* input = nullptr;      // the file standard input reads
     } cases[] = {
         {"list: the dialog's order and headings, any script", {{"zeta", "z/%s"}, {"ÄPFEL", "ä/%s"}, {"GOOGLE", kGoogle}},
          {"list"}, 0, std::nullopt, {"Prefix  URL", "ÄPFEL   ä/%s", "GOOGLE  " + std::string(kGoogle), "ZETA    z/%s"}, {}},
@@ -168,35 +169,51 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         {"list names a prefix stored incomplete", {{"HALF", kUrlOnly}}, {"list"}, 0, std::nullopt,
          {"Prefix...", "HALF...half..."}, {"...HALF..."}},
         {"a command that writes leaves it unnamed", {{"HALF", kUrlOnly}, {"Wiki", kWiki}}, {"rename", "wiki", "w"}, 0,
-         Rows{{"HALF", kUrlOnly}, {"W", kWiki}}, {}, {}},
+         Rows{{"HALF", kUrlOnly}, {"W", kWiki}}, {"...WIKI...W."}, {}},
         {"a new account lists nothing", kNoKey, {"list", "--format", "json"}, 0, std::nullopt, {"[]"}, {}},
         {"a new account: add makes the key, upper-cased in any script", kNoKey, {"add", "über", kWiki}, 0,
-         Rows{{"ÜBER", kWiki}}, {}, {}},
+         Rows{{"ÜBER", kWiki}}, {"...ÜBER."}, {}},
+        {"add: already so is done, and said", kTwo, {"add", "google", kGoogle}, 0, std::nullopt, {"GOOGLE..."}, {}},
+        {"--quiet says nothing of what is done", kNoKey, {"add", "x", kWiki, "--quiet"}, 0, Rows{{"X", kWiki}}, {}, {}},
         {"a subkey that cannot be read is named and kept", {{"NUM", kNumber}, {"GOOGLE", kGoogle}},
-         {"add", "num", kWiki}, 4, std::nullopt, {}, {"...NUM...", "...NUM..."}},
-        {"a prefix the rules refuse, and why", kTwo, {"add", "two words", kWiki}, 4, std::nullopt, {},
+         {"add", "num", kWiki}, 5, std::nullopt, {}, {"...NUM...", "...NUM..."}},
+        {"a prefix the rules refuse, and why", kTwo, {"add", "two words", kWiki}, 5, std::nullopt, {},
          {"two words..." + blank}},
-        {"an empty URL", kTwo, {"add", "X", ""}, 4, std::nullopt, {}, {"...X..."}},
+        {"an empty URL", kTwo, {"add", "X", ""}, 5, std::nullopt, {}, {"...X..."}},
         {"the registry refuses", kTwo, {"add", "NEU", kWiki}, 3, std::nullopt, {}, {"...NEU..."},
          "RegCreateKeyExA"},
         {"remove: the rest go, the missing one named", kTwo, {"remove", "NOPE", "google"}, 4,
-         Rows{{"Wiki", kWiki}}, {}, {"...NOPE..."}},
+         Rows{{"Wiki", kWiki}}, {"...GOOGLE."}, {"...NOPE..."}},
+        {"remove: none there, nothing done", kTwo, {"remove", "NOPE", "NONE"}, 5, std::nullopt, {},
+         {"...NOPE...", "...NONE..."}},
         {"rename", kTwo, {"rename", "wiki", "--", "-SEARCH"}, 0,
-         Rows{{"GOOGLE", kGoogle}, {"-SEARCH", kWiki}}, {}, {}},
-        {"rename onto a prefix there", kTwo, {"rename", "wiki", "google"}, 4, std::nullopt, {}, {"...GOOGLE..."}},
-        {"rename to a name the rules refuse", kTwo, {"rename", "wiki", "my wiki"}, 4, std::nullopt, {},
+         Rows{{"GOOGLE", kGoogle}, {"-SEARCH", kWiki}}, {"...WIKI...-SEARCH."}, {}},
+        {"rename onto a prefix there", kTwo, {"rename", "wiki", "google"}, 5, std::nullopt, {}, {"...GOOGLE..."}},
+        {"rename to a name the rules refuse", kTwo, {"rename", "wiki", "my wiki"}, 5, std::nullopt, {},
          {"my wiki..." + blank}},
         {"unknown command", kTwo, {"frob"}, 1, std::nullopt, {}, {"...frob...--help..."}},
         {"help for an unknown command", kTwo, {"frob", "--help"}, 1, std::nullopt, {}, {"...frob...--help..."}},
-        {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, {}, {"...quillory-cli add PREFIX URL"}},
-        {"unknown option", kTwo, {"remove", "X", "--force"}, 1, std::nullopt, {}, {"...--force...remove PREFIX..."}},
-        {"option without its value", kTwo, {"list", "--format"}, 1, std::nullopt, {}, {"...--format...list..."}},
-        {"unknown format", kTwo, {"list", "--format", "xml"}, 1, std::nullopt, {}, {"...--format: xml."}},
+        {"no words", kTwo, {}, 1, std::nullopt, {}, {"...COMMAND...", "...--help..."}},
+        {"too few operands", kTwo, {"add", "X"}, 1, std::nullopt, {}, {"...add...help add.", "...quillory-cli add PREFIX URL..."}},
+        {"unknown option", kTwo, {"remove", "X", "--force"}, 1, std::nullopt, {},
+         {"...--force...help remove.", "...remove PREFIX..."}},
+        {"a word like an option where none is taken", kTwo, {"list", "-q"}, 1, std::nullopt, {}, {"...-q...help list.", "..."}},
+        {"a Windows switch among the operands", kTwo, {"add", "/f", "X", kWiki}, 1, std::nullopt, {},
+         {".../f...help add.", "..."}},
+        {"a word too many", kTwo, {"rename", "a", "b", "c"}, 1, std::nullopt, {}, {"...c...help rename.", "..."}},
+        {"option without its value", kTwo, {"list", "--format"}, 1, std::nullopt, {}, {"...--format...list.", "...list..."}},
+        {"unknown format", kTwo, {"list", "--format", "xml"}, 1, std::nullopt, {}, {"...--format: xml. ...help list."}},
+        {"commands, options and values in any case", kNoKey, {"LIST", "--Format", "JSON"}, 0, std::nullopt, {"[]"}, {}},
         {"import a .reg, what is no prefix skipped", kTwo, {"import", "{D}\\good.reg"}, 4,
          Rows{{"GOOGLE", "https://www.google.de/search?q=%s"}, {"Wiki", kWiki}, {"ÜBER", "https://ü.example/%s"}},
-         {"...2...{D}\\good.reg."}, {"two words..." + blank}},
+         {"...{D}\\good.reg: 1...1...0...1..."}, {"two words..." + blank}},
         {"import --replace", kTwo, {"import", "--replace", "{D}\\good.html"}, 0,
-         Rows{{"MAPS", "https://maps.example/?q=%s"}, {"Wiki", kWiki}}, {"...2...{D}\\good.html. ...1..."}, {}},
+         Rows{{"MAPS", "https://maps.example/?q=%s"}, {"Wiki", kWiki}}, {"...{D}\\good.html: 1...0...1...0...1..."}, {}},
+        {"import - reads standard input", kTwo, {"import", "-"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"MAPS", "https://maps.example/?q=%s"}, {"Wiki", kWiki}}, {"...-: 1...0...1...0..."}, {},
+         nullptr, {}, "{D}\\good.html"},
+        {"import of a file with no prefix", kTwo, {"import", "{D}\\plain.html"}, 2, std::nullopt, {},
+         {"{D}\\plain.html..."}},
         {"import --replace --dry-run", kTwo, {"import", "{D}\\good.html", "--replace", "--dry-run"}, 0, std::nullopt,
          {"...MAPS: https://maps.example/?q=%s", "...GOOGLE"}, {}},
         {"--replace by a file with no prefix empties nothing", kTwo, {"import", "{D}\\plain.html", "--replace"}, 2,
@@ -225,13 +242,14 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
         {"browsers: the first profile wins, what is left out counted", kTwo, {"import-browser", "--dry-run"}, 0,
          std::nullopt, {"...1...", "...GH: https://github.com/search?q=%s", "...WIKI: https://en.wikipedia.org/?search=%s"},
          {}},
-        {"browsers: only those named", kTwo, {"import-browser", "--from", "firefox", "--from=edge"}, 0,
-         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://wiki.example/%s"}}, {"...1..."}, {}},
+        {"browsers: only those named", kTwo, {"import-browser", "--from", "FireFox", "--from=edge"}, 0,
+         Rows{{"GOOGLE", kGoogle}, {"Wiki", "https://wiki.example/%s"}}, {"...: 0...1...0...0..."}, {}},
         {"browsers: one unknown", kTwo, {"import-browser", "--from", "opera"}, 1, std::nullopt, {},
-         {"...--from: opera."}},
+         {"...--from: opera. ...help import-browser."}},
         {"version, as the file's", kTwo, {"--version"}, 0, std::nullopt, {"... " + FileVersion()}, {}},
         {"help for a command", kTwo, {"help", "rename"}, 0, std::nullopt,
-         {"...quillory-cli rename OLD NEW", "", "..."}, {}},
+         {"...quillory-cli rename OLD NEW...", "", "...", "..."}, {}},
+        {"-? as /?", kTwo, {"Rename", "-?"}, 0, std::nullopt, {"...quillory-cli rename OLD NEW...", "", "...", "..."}, {}},
     };
     for (const Case& c : cases) {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software");
@@ -255,7 +273,15 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
             Words words;
             for (const std::string& word : c.words)
                 words.push_back(InFolder(word, m_folder));
+            HANDLE input = c.input ? ::CreateFileA(InFolder(c.input, m_folder).c_str(), GENERIC_READ, 0, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr)
+                                   : ::GetStdHandle(STD_INPUT_HANDLE);
+            const HANDLE oldInput = ::GetStdHandle(STD_INPUT_HANDLE);
+            ::SetStdHandle(STD_INPUT_HANDLE, input);
             result = RunInProcess(words);
+            ::SetStdHandle(STD_INPUT_HANDLE, oldInput);
+            if (c.input)
+                ::CloseHandle(input);
         }
         EXPECT_EQ(result.exit, c.exit) << c.what;
         if (!c.written.empty()) {
@@ -270,7 +296,8 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
     }
 }
 
-// The two files list prints are exactly those export writes.
+// The two files list prints, and export to standard output, are exactly
+// those export writes.
 TEST_F(CommandLine, ListPrintsTheFilesExportWrites)
 {
     for (const auto& row : kTwo)
@@ -281,6 +308,8 @@ TEST_F(CommandLine, ListPrintsTheFilesExportWrites)
         std::wstring text;
         ASSERT_TRUE(DecodeText(ReadFileBytes(file), text));
         EXPECT_EQ(RunInProcess({"list", "--format", format}).out, Utf8(text)) << format;
+        // Standard output, not a console: the file's bytes, nothing else.
+        EXPECT_EQ(RunInProcess({"export", "-", "--format", format}).out, ReadFileBytes(file)) << format;
     }
 }
 
@@ -307,14 +336,31 @@ TEST(CommandLineProgram, PassesUnicodeWordsThroughAPipeAsUtf8)
     EXPECT_EQ(err, "Unknown command: frob\u00DC\u4E2D\U0001F600. quillory-cli --help lists the commands.\r\n");
 }
 
+// Every help text fits a console of 80 columns, in the language it runs in.
+void ExpectHelpFits()
+{
+    std::string text = RunInProcess({"--help"}).out;
+    for (const char* command : {"list", "add", "remove", "rename", "import", "import-browser", "export"})
+        text += RunInProcess({"help", command}).out;
+    const std::wstring wide = Tessaly::Widen(text.c_str());
+    for (size_t start = 0, end; (end = wide.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        EXPECT_LT(end - start, 80u) << Utf8(wide.substr(start, end - start));
+}
+
+TEST_F(CommandLine, HelpFitsAConsole)
+{
+    ExpectHelpFits();
+}
+
 // In the user's language, from the same string table as the dialog.
 TEST_F(CommandLine, InGermanItSpeaksGerman)
 {
+    ExpectHelpFits();
     Result result = RunInProcess({"remove", "NOPE"});
-    EXPECT_EQ(result.exit, 4);
+    EXPECT_EQ(result.exit, 5);
     EXPECT_EQ(result.err, "Es gibt kein Präfix NOPE.\r\n");
     result = RunInProcess({"help", "add"});
-    EXPECT_EQ(result.out.substr(0, result.out.find('\r')), "Aufruf: quillory-cli add PRÄFIX URL");
+    EXPECT_EQ(result.out.substr(0, result.out.find('\r')), "Aufruf: quillory-cli add PRÄFIX URL [--quiet]");
 }
 
 }  // namespace
