@@ -32,6 +32,23 @@ const DefaultPrefix kDefaults[] = {
     {"USENET", "Usenet Groups: Google - Groups"},
 };
 
+// The URL column takes the width the prefix column leaves, so that the
+// columns fill the list exactly, with its vertical scroll bar or without:
+// as the bar comes and goes, the list's client area changes size, and no
+// horizontal bar comes with it to cover the last row.
+LRESULT CALLBACK FitColumnsOnSize(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    const LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
+    if (message == WM_SIZE) {
+        const int rest = LOWORD(lParam) - ListView_GetColumnWidth(list, CPrefixListCtrl::kPrefixColumn);
+        if (rest > 0 && rest != ListView_GetColumnWidth(list, CPrefixListCtrl::kUrlColumn))
+            ListView_SetColumnWidth(list, CPrefixListCtrl::kUrlColumn, rest);
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(list, FitColumnsOnSize, 0);
+    }
+    return result;
+}
+
 } // namespace
 
 void CPrefixListCtrl::InitColumns()
@@ -45,6 +62,7 @@ void CPrefixListCtrl::InitColumns()
     SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     InsertColumnAt96Dpi(kPrefixColumn, LoadText(IDS_COLUMN_PREFIX), LVCFMT_LEFT, 65);
     InsertColumnAt96Dpi(kUrlColumn, LoadText(IDS_COLUMN_URL), LVCFMT_LEFT, 290);
+    ::SetWindowSubclass(m_hWnd, FitColumnsOnSize, 0, 0);
     if (visible) {
         SendMessage(WM_SETREDRAW, TRUE);
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

@@ -313,6 +313,16 @@ void MainDialog::ExpectEveryDescriptionFits()
     ::GetClientRect(List(), &list);
     EXPECT_LE(prefixes + urls, list.right) << dpi << " DPI";
     EXPECT_GE(prefixes + urls, list.right - ::GetSystemMetrics(SM_CXVSCROLL)) << dpi << " DPI";
+    // With more rows than it shows, the vertical scroll bar takes room from
+    // the URL column, and no horizontal one covers the last row.
+    for (int i = ListView_GetItemCount(List()); i <= ListView_GetCountPerPage(List()); ++i) {
+        SetFields(("ROW" + std::to_string(i)).c_str(), "http://x/%s");
+        Click(IDC_ADD);
+    }
+    ::GetClientRect(List(), &list);
+    const LONG style = ::GetWindowLongA(List(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL) << dpi << " DPI";
+    EXPECT_EQ(ListView_GetColumnWidth(List(), 0) + ListView_GetColumnWidth(List(), 1), list.right) << dpi << " DPI";
 }
 
 std::vector<AboutSeen> MainDialog::AboutBoxesShownBy(const std::function<void()>& invoke)
