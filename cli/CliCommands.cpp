@@ -60,19 +60,24 @@ bool Helped(const std::vector<std::string>& words, COutcome& outcome)
         outcome.Print(FormattedText(IDS_CLI_VERSION, CCliCommands::kVersion));
         return true;
     }
-    if (words.size() == 1 && IsHelp(words[0])) {
+    // help COMMAND and --help COMMAND, or COMMAND --help
+    const bool asked = first == "help" || IsHelp(first);
+    if (!asked && !(words.size() == 2 && IsHelp(words[1])))
+        return false;
+    if (words.size() == 1) {
         outcome.Print(std::string(LoadText(IDS_CLI_USAGE)), false);
         return true;
     }
-    bool helpFor = words.size() == 2 && (first == "help" || IsHelp(words[1]));
-    if (!helpFor && !(words.size() == 1 && first == "help"))
-        return false;
-    const std::string name = words.size() == 1 ? std::string() : words[first == "help" ? 1 : 0];
-    const Command* command = name.empty() ? nullptr : FindCommand(name);
-    if (words.size() == 2 && command == nullptr)
+    const std::string& name = words[asked ? 1 : 0];
+    const Command* command = FindCommand(name);
+    if (command == nullptr) {
         outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_UNKNOWN_COMMAND, name.c_str()));
-    else
-        outcome.Print(std::string(LoadText(command ? command->help : IDS_CLI_USAGE)), false);
+    } else if (words.size() > 2) {
+        outcome.SetCommand(command->name);
+        outcome.Usage(FormattedText(IDS_CLI_UNEXPECTED, words[2].c_str()));
+    } else {
+        outcome.Print(std::string(LoadText(command->help)), false);
+    }
     return true;
 }
 

@@ -11,10 +11,10 @@ CConsoleStream::CConsoleStream(DWORD stdHandle) : m_handle(::GetStdHandle(stdHan
     m_console = m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(m_handle, &mode);
 }
 
-void CConsoleStream::Write(const std::wstring& text) const
+DWORD CConsoleStream::Write(const std::wstring& text) const
 {
     if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE)
-        return;
+        return ERROR_INVALID_HANDLE;
     if (m_console) {
         // In pieces: older consoles refuse one large write.
         const size_t kPiece = 8192;
@@ -22,27 +22,28 @@ void CConsoleStream::Write(const std::wstring& text) const
             DWORD written = 0;
             DWORD length = static_cast<DWORD>(std::min(kPiece, text.size() - at));
             if (!::WriteConsoleW(m_handle, text.data() + at, length, &written, nullptr))
-                return;
+                return ::GetLastError();
         }
-        return;
+        return 0;
     }
-    WriteBytes(Tessaly::Narrow(text, CP_UTF8));
+    return WriteBytes(Tessaly::Narrow(text, CP_UTF8));
 }
 
-void CConsoleStream::WriteBytes(const std::string& bytes) const
+DWORD CConsoleStream::WriteBytes(const std::string& bytes) const
 {
     std::wstring text;
-    if (m_console && DecodeText(bytes, text)) {
-        Write(text);
-        return;
-    }
+    if (m_console && DecodeText(bytes, text))
+        return Write(text);
     for (size_t at = 0; at < bytes.size();) {
         DWORD written = 0;
         DWORD length = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 20));
-        if (!::WriteFile(m_handle, bytes.data() + at, length, &written, nullptr) || written == 0)
-            return;  // a closed pipe: nobody reads the rest
+        if (!::WriteFile(m_handle, bytes.data() + at, length, &written, nullptr))
+            return ::GetLastError();  // a full disk, or a closed pipe: nobody reads the rest
+        if (written == 0)
+            return ERROR_WRITE_FAULT;
         at += written;
     }
+    return 0;
 }
 
 void CConsoleStream::WriteLine(const std::string& text) const

@@ -11,10 +11,11 @@ class CConsoleStream {
 public:
     explicit CConsoleStream(DWORD stdHandle);
 
-    void Write(const std::wstring& text) const;
+    // 0 or the error that stopped the writing.
+    DWORD Write(const std::wstring& text) const;
     // A file's bytes as they are, so that a redirection makes the file;
     // to a console, the text they hold.
-    void WriteBytes(const std::string& bytes) const;
+    DWORD WriteBytes(const std::string& bytes) const;
     // A line in the process code page, with Windows' line end.
     void WriteLine(const std::string& text) const;
     // Every line end as Windows writes it, CR LF.

@@ -74,13 +74,16 @@ void COutcome::Refused(CPrefixTable::Result result, const char* prefix)
                                     CPrefixRules::Reason(result.why).c_str()));
 }
 
-bool COutcome::Report(const CPrefixStore::Report& report, bool incomplete)
+bool COutcome::Report(const CPrefixStore::Report& report, bool listing)
 {
-    for (const CPrefixStore::Failure& failure : report.failures) {
-        if (failure.step != CPrefixStore::Failure::Incomplete)
-            Fail(IsRefusal(failure) ? kInPart : kRegistry, CReportText::Line(failure));
-        else if (incomplete)
+    using Failure = CPrefixStore::Failure;
+    for (const Failure& failure : report.failures) {
+        const bool incomplete = failure.step == Failure::Incomplete;
+        const bool unread = failure.step == Failure::Read && !failure.subkey.IsEmpty();
+        if ((incomplete && listing) || (unread && !listing))
             m_err.Write(Line(CReportText::Line(failure)));
+        else if (!incomplete)
+            Fail(IsRefusal(failure) ? kInPart : kRegistry, CReportText::Line(failure));
     }
     return report.walked;
 }

@@ -39,10 +39,12 @@ public:
     // Names the prefix the table refused, and why.
     void Refused(CPrefixTable::Result result, const char* prefix);
     // Names every failure of the store's report; true when the key was read
-    // through. A prefix stored incomplete is named without a failing code,
-    // and not at all without `incomplete`: a command that writes prefixes
-    // makes whole what it writes, and leaves the rest as they were.
-    bool Report(const CPrefixStore::Report& report, bool incomplete = true);
+    // through. A prefix stored incomplete is named without a failing code.
+    // For a command that writes (not `listing`), a prefix it did not name
+    // is none of its items: one stored incomplete is not named (the command
+    // makes whole what it writes and leaves the rest as they were), and one
+    // that cannot be read is named without a failing code.
+    bool Report(const CPrefixStore::Report& report, bool listing = true);
     // Reports a save of `items` edits, each failure one item not done;
     // true when every edit was written.
     bool Saved(const CPrefixStore::Report& report, size_t items);

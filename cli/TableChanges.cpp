@@ -27,8 +27,9 @@ std::string CTableChanges::Counts(int skipped, bool removals) const
                                                    {IDS_CLI_N_SKIPPED, static_cast<size_t>(skipped)}};
     if (removals)
         counts.push_back({IDS_CLI_N_REMOVED, m_removed.size()});
+    const std::string separator = static_cast<const char*>(LoadText(IDS_LIST_SEPARATOR));
     std::string text;
     for (const auto& count : counts)
-        text += (text.empty() ? "" : ", ") + FormattedText(count.first, std::to_string(count.second).c_str());
+        text += (text.empty() ? "" : separator) + FormattedText(count.first, std::to_string(count.second).c_str());
     return text;
 }

@@ -79,13 +79,14 @@ std::string Names(const std::vector<PrefixRow>& rows)
     return CReportText::Listed(names, ", ");
 }
 
-// Saves the edits, and when all were written says in one line what they
-// were.
+// Saves the edits, `items` of them as the command counts them (a rename is
+// one, though it adds a subkey and removes one), and when all were written
+// says in one line what they were.
 void Confirm(CPrefixTable& table, const CTableChanges::Rows& before, const std::set<std::string>& taken,
-             COutcome& outcome)
+             size_t items, COutcome& outcome)
 {
     const CTableChanges changes(before, table.Rows(), taken);
-    if (!outcome.Saved(table.Save(), changes.Items()))
+    if (!outcome.Saved(table.Save(), items))
         return;
     const auto& added = changes.Added();
     const auto& removed = changes.Removed();
@@ -138,7 +139,7 @@ void CTableCommands::Add(const CCommandLine& line, COutcome& outcome)
     CPrefixTable::Result result = table.AddOrUpdatePrefix(words[0].c_str(), words[1].c_str());
     outcome.Refused(result, words[0].c_str());
     if (result.Done())
-        Confirm(table, before, {static_cast<const char*>(UpperCasePrefix(words[0].c_str()))}, outcome);
+        Confirm(table, before, {static_cast<const char*>(UpperCasePrefix(words[0].c_str()))}, 1, outcome);
 }
 
 void CTableCommands::Remove(const CCommandLine& line, COutcome& outcome)
@@ -147,9 +148,13 @@ void CTableCommands::Remove(const CCommandLine& line, COutcome& outcome)
     if (!Load(table, outcome))
         return;
     const auto before = table.Rows();
-    for (const std::string& prefix : line.Operands())
-        outcome.Refused(table.RemovePrefix(prefix.c_str()), prefix.c_str());
-    Confirm(table, before, {}, outcome);
+    size_t removed = 0;
+    for (const std::string& prefix : line.Operands()) {
+        CPrefixTable::Result result = table.RemovePrefix(prefix.c_str());
+        outcome.Refused(result, prefix.c_str());
+        removed += result.Done();
+    }
+    Confirm(table, before, {}, removed, outcome);
 }
 
 void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
@@ -167,5 +172,5 @@ void CTableCommands::Rename(const CCommandLine& line, COutcome& outcome)
                                                                 : CString(words[1].c_str());
     outcome.Refused(result, named);
     if (result.Done())
-        Confirm(table, before, {static_cast<const char*>(UpperCasePrefix(words[1].c_str()))}, outcome);
+        Confirm(table, before, {static_cast<const char*>(UpperCasePrefix(words[1].c_str()))}, 1, outcome);
 }

@@ -118,16 +118,28 @@ std::string FormatOfName(const std::string& path)
 // take it.
 const char kStandardStream[] = "-";
 
-// Standard input, whole, as CByteFile reads a file: 0 or the error.
+// The file's name for a message: "-" as the stream it stands for.
+std::string Named(const std::string& path, UINT stream)
+{
+    return path == kStandardStream ? std::string(LoadText(stream)) : path;
+}
+
+// Standard input, whole, as CByteFile reads a file: 0 or the error. A pipe
+// ends when its writer closes it; until then, a read of nothing is only an
+// empty write.
 DWORD StandardInput(std::string& bytes)
 {
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    const bool pipe = ::GetFileType(input) == FILE_TYPE_PIPE;
     char buffer[65536];
     for (;;) {
         DWORD read = 0;
-        if (!::ReadFile(input, buffer, sizeof buffer, &read, nullptr))
-            return ::GetLastError() == ERROR_BROKEN_PIPE ? 0 : ::GetLastError();  // a pipe ends so
-        if (read == 0)
+        DWORD error = ::ReadFile(input, buffer, sizeof buffer, &read, nullptr) ? 0 : ::GetLastError();
+        if (error == ERROR_BROKEN_PIPE)
+            return 0;
+        if (error != 0 && error != ERROR_MORE_DATA)
+            return error;
+        if (read == 0 && !pipe)
             return 0;
         if (bytes.size() + read > CByteFile::kMaxBytes)
             return ERROR_FILE_TOO_LARGE;
@@ -147,13 +159,14 @@ void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
     DWORD error = path == kStandardStream ? StandardInput(bytes) : CByteFile::Read(path.c_str(), bytes);
     if (error == 0)
         error = CPrefixFiles::Parse(bytes, rows, skipped, bookmarks);
+    const std::string name = Named(path, IDS_CLI_STANDARD_INPUT);
     if (error != 0) {
-        outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(path, error, bookmarks));
+        outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(name, error, bookmarks));
         return;
     }
     CPrefixTable table;
     if (outcome.Report(table.Load(), false))
-        Take(table, rows, skipped, path, line.Has("--replace"), line.Has("--dry-run"), outcome);
+        Take(table, rows, skipped, name, line.Has("--replace"), line.Has("--dry-run"), outcome);
 }
 
 void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcome)
@@ -185,8 +198,9 @@ void CTransferCommands::ImportBrowser(const CCommandLine& line, COutcome& outcom
     });
     // Each prefix's first row: those not checked are already so.
     std::vector<Row> rows;
+    std::set<std::string> seen;
     for (const CImportCandidates::Row& row : candidates.Rows()) {
-        if (rows.empty() || rows.back().prefix != row.prefix)
+        if (seen.insert(static_cast<const char*>(row.prefix)).second)
             rows.push_back({row.prefix, row.url});
     }
     for (const CFoundShortcuts::Unread& profile : candidates.UnreadProfiles())
@@ -227,16 +241,13 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
         outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
     if (format != "chrome-policy")
         exported = static_cast<int>(rows.size() - leftOut.size());
-    if (path == kStandardStream) {
-        outcome.Out().WriteBytes(bytes);
-        outcome.Done(exported);
-        return;
-    }
-    if (DWORD error = CByteFile::Write(path.c_str(), bytes)) {
-        outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(path, error));
+    const bool toOutput = path == kStandardStream;
+    if (DWORD error = toOutput ? outcome.Out().WriteBytes(bytes) : CByteFile::Write(path.c_str(), bytes)) {
+        outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(Named(path, IDS_CLI_STANDARD_OUTPUT), error));
         return;
     }
     outcome.Done(exported);
-    outcome.Print(FormattedText(IDS_CLI_EXPORTED, Counted(exported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(),
-                                path.c_str()));
+    if (!toOutput)
+        outcome.Print(FormattedText(IDS_CLI_EXPORTED,
+                                    Counted(exported, IDS_PREFIXES_ONE, IDS_PREFIXES_MANY).c_str(), path.c_str()));
 }

@@ -39,9 +39,9 @@ public:
     // UTF-8 without a byte-order mark, indented: {"SiteSearchSettings": [...]}.
     std::string FormatJson() const;
 
-    // A name ending in .json takes the JSON, any other the .reg file; the
-    // file is replaced whole or left as it was. 0 or the error.
+    // A name ending in .json takes the JSON, any other the .reg file.
     std::string Format(const char* path) const;
+    // The file is replaced whole or left as it was. 0 or the error.
     DWORD Save(const char* path) const;
 
 private:
