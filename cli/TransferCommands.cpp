@@ -125,12 +125,11 @@ std::string Named(const std::string& path, UINT stream)
 }
 
 // Standard input, whole, as CByteFile reads a file: 0 or the error. A pipe
-// ends when its writer closes it; until then, a read of nothing is only an
-// empty write.
+// ends with ERROR_BROKEN_PIPE on Windows, with a read of nothing under Wine;
+// the C runtime takes a read of nothing for the end too.
 DWORD StandardInput(std::string& bytes)
 {
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-    const bool pipe = ::GetFileType(input) == FILE_TYPE_PIPE;
     char buffer[65536];
     for (;;) {
         DWORD read = 0;
@@ -139,7 +138,7 @@ DWORD StandardInput(std::string& bytes)
             return 0;
         if (error != 0 && error != ERROR_MORE_DATA)
             return error;
-        if (read == 0 && !pipe)
+        if (read == 0)
             return 0;
         if (bytes.size() + read > CByteFile::kMaxBytes)
             return ERROR_FILE_TOO_LARGE;
