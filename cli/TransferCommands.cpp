@@ -41,8 +41,9 @@ std::string ProfileStart(const std::string& from)
     return std::string();
 }
 
-// The rows taken into the table, and with `replace` every other row
-// removed; saved, or with `dryRun` only told, row by row. A file of which
+// The rows taken into the table from the file `from` (empty: from the
+// browsers), and with `replace` every other row removed; saved, or with
+// `dryRun` only told, row by row. A file of which
 // no row can be taken is refused, as surely not the one meant: with
 // `replace` it would empty the key. The summary, when all was saved,
 // counts what the file held that is no prefix among the skipped.
