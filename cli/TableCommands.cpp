@@ -70,13 +70,13 @@ bool Load(CPrefixTable& table, COutcome& outcome)
     return outcome.Report(table.Load(), false);
 }
 
-// The prefixes' names, the first ten and how many more.
+// The rows' prefixes, as messages name them.
 std::string Names(const std::vector<PrefixRow>& rows)
 {
-    std::vector<std::string> names;
+    std::vector<CString> names;
     for (const PrefixRow& row : rows)
-        names.push_back(ControlsEscaped(row.prefix));
-    return CReportText::Listed(names, ", ");
+        names.push_back(row.prefix);
+    return CReportText::Names(names);
 }
 
 // Saves the edits, `items` of them as the command counts them (a rename is

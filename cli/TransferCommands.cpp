@@ -128,7 +128,7 @@ std::string Named(const std::string& path, UINT stream)
 // Standard input, whole, as CByteFile reads a file: 0 or the error. A pipe
 // ends with ERROR_BROKEN_PIPE on Windows, with a read of nothing under Wine;
 // the C runtime takes a read of nothing for the end too.
-DWORD StandardInput(std::string& bytes)
+DWORD ReadStandardInput(std::string& bytes)
 {
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     char buffer[65536];
@@ -147,18 +147,26 @@ DWORD StandardInput(std::string& bytes)
     }
 }
 
+// The prefixes of the file standard input holds, as CPrefixFiles::Load
+// reads a file's.
+DWORD LoadStandardInput(std::vector<Row>& rows, int& skipped, bool& bookmarks)
+{
+    std::string bytes;
+    bookmarks = false;
+    DWORD error = ReadStandardInput(bytes);
+    return error != 0 ? error : CPrefixFiles::Parse(bytes, rows, skipped, bookmarks);
+}
+
 } // namespace
 
 void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
 {
     const std::string path = line.Operands()[0];
-    std::string bytes;
     std::vector<Row> rows;
     int skipped = 0;
-    bool bookmarks = CFileName::IsHtml(path);
-    DWORD error = path == kStandardStream ? StandardInput(bytes) : CByteFile::Read(path.c_str(), bytes);
-    if (error == 0)
-        error = CPrefixFiles::Parse(bytes, rows, skipped, bookmarks);
+    bool bookmarks = false;
+    DWORD error = path == kStandardStream ? LoadStandardInput(rows, skipped, bookmarks)
+                                          : CPrefixFiles::Load(path, rows, skipped, bookmarks);
     const std::string name = Named(path, IDS_CLI_STANDARD_INPUT);
     if (error != 0) {
         outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(name, error, bookmarks));

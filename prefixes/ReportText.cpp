@@ -7,20 +7,11 @@
 
 namespace {
 
-// Prefixes named in a message, whatever another program stored.
-std::string Names(const std::vector<CString>& names)
-{
-    std::vector<std::string> escaped;
-    for (const CString& name : names)
-        escaped.push_back(ControlsEscaped(name));
-    return CReportText::Listed(escaped, ", ");
-}
-
 // The message, naming the prefixes kept as they are, when there are any.
 std::string WithKept(UINT failure, const std::vector<CString>& kept)
 {
     std::string text = static_cast<const char*>(LoadText(failure));
-    return kept.empty() ? text : text + FormattedText(IDS_KEPT, Names(kept).c_str());
+    return kept.empty() ? text : text + FormattedText(IDS_KEPT, CReportText::Names(kept).c_str());
 }
 
 } // namespace
@@ -52,6 +43,14 @@ std::string CReportText::Listed(const std::vector<std::string>& items, const cha
     if (items.size() > listed)
         text = FormattedText(IDS_AND_MORE, text.c_str(), std::to_string(items.size() - listed).c_str());
     return text;
+}
+
+std::string CReportText::Names(const std::vector<CString>& names)
+{
+    std::vector<std::string> escaped;
+    for (const CString& name : names)
+        escaped.push_back(ControlsEscaped(name));
+    return Listed(escaped, ", ");
 }
 
 std::string CReportText::Line(const CPrefixStore::Failure& failure)

@@ -15,4 +15,6 @@ public:
     static std::string Line(const CPrefixStore::Failure& failure);
     // The first ten items, then how many more: a box of a size to read.
     static std::string Listed(const std::vector<std::string>& items, const char* separator);
+    // Prefixes named in a message, whatever another program stored.
+    static std::string Names(const std::vector<CString>& names);
 };
