@@ -36,9 +36,9 @@ void CExchangeCommands::Import()
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     std::vector<CPrefixListCtrl::Row> rows;
     int skipped = 0;
-    bool bookmarks = false;
-    if (DWORD error = CPrefixFiles::Load(path, rows, skipped, bookmarks)) {
-        ShowMessage(CPrefixFiles::LoadError(path, error, bookmarks), MB_ICONERROR);
+    CFileName::Format format = CFileName::kUnknown;
+    if (DWORD error = CPrefixFiles::Load(path, rows, skipped, format)) {
+        ShowMessage(CPrefixFiles::LoadError(path, error, format), MB_ICONERROR);
         return;
     }
     int imported = m_table.AddOrUpdatePrefixes(rows);
@@ -55,10 +55,10 @@ void CExchangeCommands::Export()
     const std::string path = static_cast<const char*>(dialog.GetPathName());
     // A name that says what it holds is taken at its word; otherwise the type.
     CFileName::Format format = CFileName::FormatOf(path);
-    bool bookmarks = format == CFileName::kHtml ||
-                     (format != CFileName::kReg && dialog.GetFilterIndex() == kBookmarksType);
+    if (format == CFileName::kUnknown)
+        format = dialog.GetFilterIndex() == kBookmarksType ? CFileName::kHtml : CFileName::kReg;
     std::vector<CPrefixFiles::LeftOut> leftOut;
-    DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), bookmarks, leftOut);
+    DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), format, leftOut);
     if (error != 0) {
         ShowMessage(CPrefixFiles::SaveError(path, error), MB_ICONERROR);
         return;

@@ -15,8 +15,6 @@
 #include <set>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 using Tessaly::Widen;
 using Row = CPrefixTable::Row;
 
@@ -39,25 +37,12 @@ std::wstring TextList(const std::vector<Row>& rows, COutcome&)
     return text;
 }
 
-// An array of {"prefix", "url"} objects, as PowerShell's ConvertFrom-Json
-// and every other JSON reader take it. In ASCII, every other character
-// escaped: PowerShell decodes a program's output in the console's code
-// page, not as UTF-8.
-std::wstring JsonList(const std::vector<Row>& rows, COutcome&)
-{
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const Row& row : rows)
-        list.push_back({{"prefix", Utf8FromWide(Widen(row.prefix))}, {"url", Utf8FromWide(Widen(row.url))}});
-    const std::string text = list.dump(2, ' ', true, nlohmann::json::error_handler_t::replace);
-    return CConsoleStream::WithWindowsLineEnds(WideFromUtf8(text) + L"\n");
-}
-
 // The file an export writes, as text, each row it leaves out named.
-std::wstring FileList(const std::vector<Row>& rows, bool bookmarks, COutcome& outcome)
+std::wstring FileList(const std::vector<Row>& rows, CFileName::Format format, COutcome& outcome)
 {
     std::vector<CPrefixFiles::LeftOut> leftOut;
     std::wstring text;
-    DecodeText(CPrefixFiles::Format(rows, bookmarks, leftOut), text);
+    DecodeText(CPrefixFiles::Format(rows, format, leftOut), text);
     for (const CPrefixFiles::LeftOut& row : leftOut)
         outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
     return text;
@@ -111,9 +96,12 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
         std::wstring (*format)(const std::vector<Row>&, COutcome&);
     } kFormats[] = {
         {"text", TextList},
-        {"reg", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, false, outcome); }},
-        {"html", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, true, outcome); }},
-        {"json", JsonList},
+        {"reg", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, CFileName::kReg, outcome); }},
+        {"html", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, CFileName::kHtml, outcome); }},
+        {"json",
+         [](const std::vector<Row>& rows, COutcome& outcome) {
+             return CConsoleStream::WithWindowsLineEnds(FileList(rows, CFileName::kJson, outcome));
+         }},
     };
     const std::string format = line.Has("--format") ? CCommandLine::Folded(line.Value("--format")) : "text";
     auto found = std::find_if(std::begin(kFormats), std::end(kFormats),

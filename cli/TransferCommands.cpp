@@ -6,6 +6,7 @@
 #include "exchange/ByteFile.h"
 #include "exchange/ChromePolicy.h"
 #include "exchange/FileName.h"
+#include "exchange/FirefoxPolicy.h"
 #include "exchange/ImportCandidates.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
@@ -15,6 +16,7 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -90,28 +92,64 @@ void Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped, const 
         outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, ControlsEscaped(row.prefix).c_str()));
 }
 
-// The rows Chrome takes, each left out named with why.
-CChromePolicy PolicyOf(const std::vector<Row>& rows, bool allowUserOverride, int& added, COutcome& outcome)
+// Why each browser's policy leaves a row out, by CSearchPolicy::Reason.
+const UINT kChromeWhy[] = {0, IDS_CLI_POLICY_SPACE, IDS_CLI_POLICY_AT_SIGN, IDS_CLI_POLICY_NO_QUERY,
+                           IDS_CLI_POLICY_NOT_WEB, IDS_CLI_POLICY_DUPLICATE, IDS_CLI_POLICY_FULL};
+const UINT kFirefoxWhy[] = {0, IDS_CLI_FIREFOX_SPACE, 0, IDS_CLI_POLICY_NO_QUERY, IDS_CLI_FIREFOX_NOT_WEB,
+                            IDS_CLI_FIREFOX_DUPLICATE, 0};
+
+// The rows the policy takes, each left out named with why; how many it took.
+int AddToPolicy(CSearchPolicy& policy, const UINT* why, const std::vector<Row>& rows, COutcome& outcome)
 {
-    static const UINT kWhy[] = {0, IDS_CLI_POLICY_SPACE, IDS_CLI_POLICY_AT_SIGN, IDS_CLI_POLICY_NO_QUERY,
-                                IDS_CLI_POLICY_NOT_WEB, IDS_CLI_POLICY_DUPLICATE, IDS_CLI_POLICY_FULL};
-    CChromePolicy policy(allowUserOverride);
-    added = 0;
+    int added = 0;
     for (const Row& row : rows) {
-        CChromePolicy::Reason reason = policy.Add(row.prefix, row.url);
-        if (reason == CChromePolicy::kAdded)
+        CSearchPolicy::Reason reason = policy.Add(row.prefix, row.url);
+        if (reason == CSearchPolicy::kAdded)
             ++added;
         else
             outcome.Fail(COutcome::kInPart,
-                         FormattedText(IDS_CLI_LEFT_OUT, ControlsEscaped(row.prefix).c_str(), LoadText(kWhy[reason])));
+                         FormattedText(IDS_CLI_LEFT_OUT, ControlsEscaped(row.prefix).c_str(), LoadText(why[reason])));
     }
-    return policy;
+    return added;
+}
+
+// The formats export writes: the files, and the browsers' policies.
+const std::pair<const char*, CFileName::Format> kExportFormats[] = {
+    {"reg", CFileName::kReg},
+    {"html", CFileName::kHtml},
+    {"json", CFileName::kJson},
+    {"chrome-policy", CFileName::kUnknown},
+    {"firefox-policy", CFileName::kUnknown},
+};
+
+// The file's bytes in the format, and how many rows it carries.
+std::string Exported(const std::vector<Row>& rows, const std::string& format, const std::string& path,
+                     bool locked, int& exported, COutcome& outcome)
+{
+    if (format == "chrome-policy") {
+        CChromePolicy policy(!locked);
+        exported = AddToPolicy(policy, kChromeWhy, rows, outcome);
+        return policy.Format(path.c_str());
+    }
+    if (format == "firefox-policy") {
+        CFirefoxPolicy policy;
+        exported = AddToPolicy(policy, kFirefoxWhy, rows, outcome);
+        return policy.Format(path.c_str());
+    }
+    const auto* known = std::find_if(std::begin(kExportFormats), std::end(kExportFormats),
+                                     [&](const auto& name) { return format == name.first; });
+    std::vector<CPrefixFiles::LeftOut> leftOut;
+    const std::string bytes = CPrefixFiles::Format(rows, known->second, leftOut);
+    for (const CPrefixFiles::LeftOut& row : leftOut)
+        outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
+    exported = static_cast<int>(rows.size() - leftOut.size());
+    return bytes;
 }
 
 // The format a file's name tells; empty when it tells none.
 std::string FormatOfName(const std::string& path)
 {
-    static const char* const kNames[] = {"", "reg", "html", "chrome-policy"};  // as CFileName::Format
+    static const char* const kNames[] = {"", "reg", "html", "json"};  // as CFileName::Format
     return kNames[CFileName::FormatOf(path)];
 }
 
@@ -149,12 +187,12 @@ DWORD ReadStandardInput(std::string& bytes)
 
 // The prefixes of the file standard input holds, as CPrefixFiles::Load
 // reads a file's.
-DWORD LoadStandardInput(std::vector<Row>& rows, int& skipped, bool& bookmarks)
+DWORD LoadStandardInput(std::vector<Row>& rows, int& skipped, CFileName::Format& format)
 {
     std::string bytes;
-    bookmarks = false;
+    format = CFileName::kUnknown;
     DWORD error = ReadStandardInput(bytes);
-    return error != 0 ? error : CPrefixFiles::Parse(bytes, rows, skipped, bookmarks);
+    return error != 0 ? error : CPrefixFiles::Parse(bytes, rows, skipped, format);
 }
 
 } // namespace
@@ -164,12 +202,12 @@ void CTransferCommands::Import(const CCommandLine& line, COutcome& outcome)
     const std::string path = line.Operands()[0];
     std::vector<Row> rows;
     int skipped = 0;
-    bool bookmarks = false;
-    DWORD error = path == kStandardStream ? LoadStandardInput(rows, skipped, bookmarks)
-                                          : CPrefixFiles::Load(path, rows, skipped, bookmarks);
+    CFileName::Format format = CFileName::kUnknown;
+    DWORD error = path == kStandardStream ? LoadStandardInput(rows, skipped, format)
+                                          : CPrefixFiles::Load(path, rows, skipped, format);
     const std::string name = Named(path, IDS_CLI_STANDARD_INPUT);
     if (error != 0) {
-        outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(name, error, bookmarks));
+        outcome.Fail(COutcome::kFile, CPrefixFiles::LoadError(name, error, format));
         return;
     }
     CPrefixTable table;
@@ -228,7 +266,8 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
         outcome.Usage(FormattedText(IDS_CLI_NO_FORMAT, path.c_str()));
         return;
     }
-    if (format != "reg" && format != "html" && format != "chrome-policy") {
+    if (std::none_of(std::begin(kExportFormats), std::end(kExportFormats),
+                     [&](const auto& known) { return format == known.first; })) {
         outcome.Usage(FormattedText(IDS_CLI_BAD_VALUE, "--format", line.Value("--format").c_str()));
         return;
     }
@@ -239,16 +278,8 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
     CPrefixTable table;
     if (!outcome.Report(table.Load()))
         return;
-    const std::vector<Row> rows = table.GetRows();
     int exported = 0;
-    std::vector<CPrefixFiles::LeftOut> leftOut;
-    const std::string bytes = format == "chrome-policy"
-                                  ? PolicyOf(rows, !line.Has("--locked"), exported, outcome).Format(path.c_str())
-                                  : CPrefixFiles::Format(rows, format == "html", leftOut);
-    for (const CPrefixFiles::LeftOut& row : leftOut)
-        outcome.Fail(COutcome::kInPart, CPrefixFiles::LeftOutText(row));
-    if (format != "chrome-policy")
-        exported = static_cast<int>(rows.size() - leftOut.size());
+    const std::string bytes = Exported(table.GetRows(), format, path, line.Has("--locked"), exported, outcome);
     const bool toOutput = path == kStandardStream;
     if (DWORD error = toOutput ? outcome.Out().WriteBytes(bytes) : CByteFile::Write(path.c_str(), bytes)) {
         outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(Named(path, IDS_CLI_STANDARD_OUTPUT), error));

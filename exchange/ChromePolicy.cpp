@@ -4,46 +4,16 @@
 #include "exchange/FileName.h"
 #include "exchange/PrefixFile.h"
 #include "exchange/TextEncoding.h"
-#include "prefixes/PrefixRules.h"
-#include "prefixes/SearchQuery.h"
 #include "registry/ProcessCodePage.h"
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <utility>
+const char CChromePolicy::kPolicy[] = "SiteSearchSettings";
+const wchar_t CChromePolicy::kKeyPath[] = L"SOFTWARE\\Policies\\Google\\Chrome";
 
-namespace {
-
-const char kPolicy[] = "SiteSearchSettings";
-
-} // namespace
-
-CChromePolicy::CChromePolicy(bool allowUserOverride) : m_allowUserOverride(allowUserOverride)
+CChromePolicy::CChromePolicy(bool allowUserOverride)
+    : CSearchPolicy(true, kMaxEntries), m_allowUserOverride(allowUserOverride)
 {
-}
-
-CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
-{
-    const std::wstring name = Tessaly::Widen(prefix);
-    const std::wstring address = Tessaly::Widen(url);
-    if (!CPrefixRules::IsTypable(name))
-        return kSpace;
-    if (name[0] == L'@')
-        return kAtSign;
-    if (!CSearchQuery::HasQueryPlace(address))
-        return kNoQuery;
-    if (!CSearchQuery::IsWebAddress(address))
-        return kNotWebAddress;
-    const std::wstring withTerms = CSearchQuery::WithQuery(address, std::wstring(L"{searchTerms}"));
-    Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(withTerms)};
-    if (std::any_of(m_entries.begin(), m_entries.end(),
-                    [&](const Entry& earlier) { return earlier.shortcut == entry.shortcut; }))
-        return kDuplicate;
-    if (m_entries.size() >= kMaxEntries)
-        return kTooMany;
-    m_entries.push_back(std::move(entry));
-    return kAdded;
 }
 
 // The list alone, compact, for the .reg value; or the policy object,
@@ -52,8 +22,8 @@ CChromePolicy::Reason CChromePolicy::Add(const char* prefix, const char* url)
 std::string CChromePolicy::Dump(bool policyObject) const
 {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const Entry& entry : m_entries)
-        list.push_back({{"name", entry.name},
+    for (const Entry& entry : Entries())
+        list.push_back({{"name", entry.prefix},
                         {"shortcut", entry.shortcut},
                         {"url", entry.url},
                         {"allow_user_override", m_allowUserOverride}});
@@ -63,7 +33,7 @@ std::string CChromePolicy::Dump(bool policyObject) const
 
 std::string CChromePolicy::FormatReg() const
 {
-    const std::wstring section = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Google\\Chrome]\r\n\"" +
+    const std::wstring section = L"[HKEY_LOCAL_MACHINE\\" + std::wstring(kKeyPath) + L"]\r\n\"" +
                                  Tessaly::Widen(kPolicy) + L"\"=" +
                                  CPrefixFile::StringData(WideFromUtf8(Dump(false))) + L"\r\n\r\n";
     return CPrefixFile::FileBytes(section);

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "exchange/SearchPolicy.h"
+
 #include <string>
-#include <vector>
 
 #include <windows.h>
 
@@ -10,28 +11,18 @@
 // the same site searches: a .reg file for Windows, or the JSON that Chrome
 // reads from its managed policy folder on Linux and that
 // device-management tools take. Texts in the process code page.
-class CChromePolicy {
+class CChromePolicy : public CSearchPolicy {
 public:
     // The most entries Chrome takes.
     static const size_t kMaxEntries = 100;
-
-    // Whether an entry is in, or why it is left out (the caller names it).
-    enum Reason {
-        kAdded,
-        kSpace,      // white space or a control character, or nothing: no one types it
-        kAtSign,     // starting with '@', which Chrome keeps for its own
-        kNoQuery,    // no %s, so no {searchTerms} for Chrome to fill
-        kNotWebAddress,  // not http or https: Chrome opens no other
-        kDuplicate,  // an earlier entry has the shortcut, in lower case
-        kTooMany,    // beyond kMaxEntries
-    };
+    // The policy's name, and the key of the machine's Chrome policies.
+    static const char kPolicy[];
+    static const wchar_t kKeyPath[];
 
     // Without the override, users can neither edit nor turn off the entries.
+    // An entry's "name" is the prefix as given; Chrome keeps shortcuts
+    // starting with '@' for its own.
     explicit CChromePolicy(bool allowUserOverride = true);
-
-    // The prefix as an entry: "name" as given, "shortcut" in lower case,
-    // each %s of the URL as {searchTerms}.
-    Reason Add(const char* prefix, const char* url);
 
     // As the Registry Editor writes it: UTF-16LE with a byte-order mark, the
     // list as compact JSON in one value of Chrome's machine policy key.
@@ -45,12 +36,7 @@ public:
     DWORD Save(const char* path) const;
 
 private:
-    struct Entry {
-        std::string name, shortcut, url;  // UTF-8
-    };
-
     std::string Dump(bool policyObject) const;
 
     bool m_allowUserOverride;
-    std::vector<Entry> m_entries;
 };

@@ -29,7 +29,8 @@ public:
     // byte-order mark, one section per entry, with the values a save writes.
     std::string Format() const;
     // Takes the prefixes from a file in either of the Registry Editor's
-    // formats, or in UTF-8. False, with nothing taken, when the bytes are not
+    // formats, or in UTF-8, and the site searches of Chrome's and Firefox's
+    // policies in it. False, with nothing taken, when the bytes are not
     // a registry file.
     bool Parse(const std::string& bytes);
 

@@ -2,6 +2,7 @@
 
 #include "exchange/ByteFile.h"
 #include "exchange/FileHandle.h"
+#include "exchange/JsonLevels.h"
 #include "exchange/KnownFolder.h"
 #include "exchange/LineReader.h"
 #include "exchange/TextEncoding.h"
@@ -78,60 +79,19 @@ const DWORD kMaxLocalStateBytes = 16u << 20;
 const DWORD kMaxProfilesIniBytes = 1u << 20;
 
 // profile.info_cache.<folder>.name of `Local State`, taken as the parser
-// meets it, so that nothing of the file is held but the way down to it; a
-// file nested deeper than any browser's is taken as broken.
-class ProfileNames {
+// meets it, so that nothing of the file is held but the way down to it.
+class ProfileNames : public CJsonLevels {
 public:
-    using String = nlohmann::json::string_t;
-
-    bool null() { return true; }
-    bool boolean(bool) { return true; }
-    bool number_integer(nlohmann::json::number_integer_t) { return true; }
-    bool number_unsigned(nlohmann::json::number_unsigned_t) { return true; }
-    bool number_float(nlohmann::json::number_float_t, const String&) { return true; }
-    bool binary(nlohmann::json::binary_t&) { return true; }
     bool string(String& value)
     {
-        const bool isName = m_levels.size() == 4 && m_key == "name" && m_levels[1] == "profile" &&
-                            m_levels[2] == "info_cache" && !value.empty();
-        if (isName && m_objects == 4)
-            names[WideFromUtf8(m_levels[3])] = WideFromUtf8(value);
+        const bool isName = Depth() == 4 && LastKey() == "name" && KeyOf(1) == "profile" &&
+                            KeyOf(2) == "info_cache" && !value.empty();
+        if (isName && Objects() == 4)
+            names[WideFromUtf8(KeyOf(3))] = WideFromUtf8(value);
         return true;
     }
-    bool key(String& key)
-    {
-        m_key = key;
-        return true;
-    }
-    bool start_object(std::size_t) { return Enter(true); }
-    bool start_array(std::size_t) { return Enter(false); }
-    bool end_object() { return Leave(true); }
-    bool end_array() { return Leave(false); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
     std::map<std::wstring, std::wstring> names;
-
-private:
-    // Each open object or array by the key it stands under, while every
-    // one above it is an object.
-    bool Enter(bool object)
-    {
-        if (m_levels.size() == 64)
-            return false;
-        m_levels.push_back(m_objects == m_levels.size() ? m_key : String());
-        m_objects += object && m_objects + 1 == m_levels.size() ? 1 : 0;
-        return true;
-    }
-    bool Leave(bool object)
-    {
-        m_objects -= object && m_objects == m_levels.size() ? 1 : 0;
-        m_levels.pop_back();
-        return true;
-    }
-
-    std::vector<String> m_levels;
-    size_t m_objects = 0;  // how many open levels, from the top, are objects
-    String m_key;
 };
 
 // The names of `Local State`; nothing when the file is missing or broken.

@@ -1,6 +1,7 @@
 #include "exchange/RegFileParser.h"
 
 #include "exchange/LineReader.h"
+#include "exchange/PolicyReader.h"
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixRules.h"
 #include "prefixes/PrefixStore.h"
@@ -53,12 +54,13 @@ bool ParseQuoted(const std::wstring& line, size_t& position, std::wstring& text)
     return false;
 }
 
-// The data of a value line (`@=...` or `"name"=...`), from the `=` on; npos
-// for any other line.
-size_t DataStart(const std::wstring& line)
+// Where the data of a value line (`@=...` or `"name"=...`) starts, after
+// the `=`, with the value's name (empty for the default); npos for any
+// other line.
+size_t DataStart(const std::wstring& line, std::wstring& name)
 {
     size_t position = line.find_first_not_of(kSpaces);
-    std::wstring name;
+    name.clear();
     if (position == std::wstring::npos)
         return std::wstring::npos;
     if (line[position] == L'@')
@@ -74,7 +76,8 @@ size_t DataStart(const std::wstring& line)
 
 bool IsHexData(const std::wstring& line)
 {
-    size_t start = DataStart(line);
+    std::wstring name;
+    size_t start = DataStart(line, name);
     return start != std::wstring::npos && line.compare(start, 3, L"hex") == 0;
 }
 
@@ -124,9 +127,9 @@ void JoinContinuedData(CLineReader& lines, std::wstring& line)
 
 enum class DefaultValue { None, Text, Other };
 
-// A string default, as `"text"` or, as the Registry Editor writes one with a
+// A string value, as `"text"` or, as the Registry Editor writes one with a
 // line break, `hex(1):` bytes: UTF-16LE in version 5 files, ANSI in REGEDIT4.
-DefaultValue ParseDefault(const std::wstring& data, bool ansi, std::wstring& text)
+DefaultValue ParseString(const std::wstring& data, bool ansi, std::wstring& text)
 {
     std::wstring trimmed = TrimRight(data);
     if (trimmed == L"-")
@@ -161,9 +164,11 @@ public:
     {
         m_prefix = nullptr;
         m_inSearchUrl = false;
+        m_inPolicy = false;
         m_inSection = true;
         size_t close = line.rfind(L']');
         std::wstring path = close == std::wstring::npos ? std::wstring() : line.substr(1, close - 1);
+        const bool deleted = !path.empty() && path[0] == L'-';
         size_t slash = path.find(L'\\');
         std::wstring below = slash == std::wstring::npos ? std::wstring() : path.substr(slash + 1);
         const std::wstring& searchUrl = CRegFileParser::SearchUrlPath();
@@ -183,7 +188,10 @@ public:
             m_prefix = &KeyNamed(name);
             return;
         }
-        ++m_skipped;  // another key, a deletion, or no key at all
+        const size_t hive = deleted ? 1 : 0;
+        m_inPolicy = slash != std::wstring::npos && m_policies.Key(path.substr(hive, slash - hive), below, deleted);
+        if (!m_inPolicy)
+            ++m_skipped;  // another key, a deletion, or no key at all
     }
 
     // A line of its own that is no key, blank or comment: left-trimmed.
@@ -194,10 +202,16 @@ public:
         } else if (m_inSearchUrl) {
             m_searchUrlHasValues = true;
         } else if (m_prefix != nullptr && line[0] == L'@') {
-            size_t start = DataStart(line);
+            std::wstring name;
+            size_t start = DataStart(line, name);
             m_prefix->value = start == std::wstring::npos
                                   ? DefaultValue::Other
-                                  : ParseDefault(line.substr(start), m_ansi, m_prefix->url);
+                                  : ParseString(line.substr(start), m_ansi, m_prefix->url);
+        } else if (m_inPolicy) {
+            std::wstring name, text;
+            size_t start = DataStart(line, name);
+            if (start != std::wstring::npos && ParseString(line.substr(start), m_ansi, text) == DefaultValue::Text)
+                m_policies.Value(name, text);
         }
     }
 
@@ -212,7 +226,9 @@ public:
             else
                 ++m_skipped;
         }
-        return m_skipped + (m_searchUrlHasValues ? 1 : 0);
+        int skipped = m_skipped + (m_searchUrlHasValues ? 1 : 0);
+        m_policies.Finish(entries, skipped);
+        return skipped;
     }
 
 private:
@@ -228,6 +244,8 @@ private:
     std::vector<PrefixKey> m_keys;
     std::map<std::wstring, size_t, Tessaly::IgnoringCase> m_index;  // as the registry tells keys apart
     PrefixKey* m_prefix = nullptr;
+    CPolicyReader m_policies;
+    bool m_inPolicy = false;
     bool m_inSection = false;
     bool m_inSearchUrl = false;
     bool m_searchUrlHasValues = false;

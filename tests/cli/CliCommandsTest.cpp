@@ -231,7 +231,7 @@ TEST_F(CommandLine, EachCommandLineGivesItsExitCodeOutputAndKey)
          {"...{D}\\missing.reg. ..."}},
         {"import of a file not ours", kTwo, {"import", "{D}\\notes.txt"}, 2, std::nullopt, {}, {"{D}\\notes.txt..."}},
         {"the policy leaves out what Chrome refuses", {{"MY SITE", kWiki}, {"@AT", kWiki}, {"GOOGLE", kGoogle}},
-         {"export", "{D}\\policy.json"}, 4, std::nullopt, {"...1...{D}\\policy.json."}, {"@AT...", "MY SITE..."}},
+         {"export", "{D}\\policy.json", "--format", "chrome-policy"}, 4, std::nullopt, {"...1...{D}\\policy.json."}, {"@AT...", "MY SITE..."}},
         {"export: what bookmarks cannot carry is named",
          {{"K", kWiki}, {"\xE2\x84\xAA", "https://kelvin.example/%s"}, {"JS", "javascript:x//%s"}, {"A\r\nB", kWiki}},
          {"export", "{D}\\out.html"}, 4, std::nullopt, {"...1...{D}\\out.html."},

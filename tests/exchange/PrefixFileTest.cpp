@@ -240,31 +240,35 @@ TEST(PrefixFiles, EachFileLeavesOutWhatItCannotCarryAndReadsBackTheRest)
         {"lower", "https://l/%s"},
     };
     const struct {
-        bool bookmarks;
+        CFileName::Format format;
         std::vector<UINT> why;  // by row: why it is left out, or 0
     } cases[] = {
-        {false, {IDS_LEFT_OUT_LINE_BREAK, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {true, {IDS_LEFT_OUT_NOT_TYPABLE, 0, 0, IDS_LEFT_OUT_NOT_TYPABLE, IDS_LEFT_OUT_NOT_TYPABLE, IDS_LEFT_OUT_NOT_WEB,
-                IDS_LEFT_OUT_NOT_WEB, IDS_CLI_POLICY_NO_QUERY, IDS_LEFT_OUT_FOLDED}},
+        {CFileName::kReg, {IDS_LEFT_OUT_LINE_BREAK, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {CFileName::kHtml, {IDS_LEFT_OUT_NOT_TYPABLE, 0, 0, IDS_LEFT_OUT_NOT_TYPABLE, IDS_LEFT_OUT_NOT_TYPABLE,
+                            IDS_LEFT_OUT_NOT_WEB, IDS_LEFT_OUT_NOT_WEB, IDS_CLI_POLICY_NO_QUERY, IDS_LEFT_OUT_FOLDED}},
+        {CFileName::kJson, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         std::vector<CPrefixFiles::LeftOut> leftOut;
-        const std::string bytes = CPrefixFiles::Format(rows, c.bookmarks, leftOut);
+        const std::string bytes = CPrefixFiles::Format(rows, c.format, leftOut);
         Entries carried, expected, named;
         for (size_t i = 0; i < rows.size(); ++i)
             (c.why[i] ? expected : carried)
                 .emplace_back(rows[i].prefix, c.why[i] ? std::to_string(c.why[i]) : std::string(rows[i].url));
         for (const auto& row : leftOut)
             named.emplace_back(row.prefix, std::to_string(row.why));
-        EXPECT_EQ(named, expected) << c.bookmarks;
-        CPrefixFile reg;
-        CBookmarksFile html;
-        ASSERT_TRUE(c.bookmarks ? html.Parse(bytes) : reg.Parse(bytes)) << c.bookmarks;
+        EXPECT_EQ(named, expected) << c.format;
+        std::vector<PrefixRow> back;
+        int skipped = 0;
+        CFileName::Format format = CFileName::kUnknown;
+        ASSERT_EQ(CPrefixFiles::Parse(bytes, back, skipped, format), 0u) << c.format;
+        EXPECT_EQ(format, c.format);
         Entries read;
-        for (const CShortcut& entry : c.bookmarks ? html.GetEntries() : reg.GetEntries())
-            read.emplace_back(static_cast<const char*>(c.bookmarks ? UpperCasePrefix(entry.prefix) : entry.prefix),
-                              static_cast<const char*>(entry.url));
-        EXPECT_EQ(read, carried) << c.bookmarks;
+        for (const PrefixRow& row : back)
+            read.emplace_back(static_cast<const char*>(c.format == CFileName::kHtml ? UpperCasePrefix(row.prefix)
+                                                                                    : row.prefix),
+                              static_cast<const char*>(row.url));
+        EXPECT_EQ(read, carried) << c.format;
     }
 }
 
