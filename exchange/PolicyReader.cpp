@@ -50,15 +50,18 @@ public:
     {
         if (!CJsonLevels::start_object(size))
             return false;
-        m_inEntry = InList();
-        m_fields = Fields();
+        if (InList()) {
+            m_inEntry = true;
+            m_fields = Fields();
+        }
         return true;
     }
     bool end_object()
     {
-        if (m_inEntry && InList())
+        if (m_inEntry && InList()) {
             m_reader.Take(m_list, m_fields);
-        m_inEntry = m_inEntry && !InList();
+            m_inEntry = false;
+        }
         return CJsonLevels::end_object();
     }
     bool string(String& value)

@@ -63,16 +63,6 @@ inline std::string Replaced(std::string text, const std::string& from, const std
 void CreateWidePrefix(const std::wstring& name, const std::wstring& url, DWORD bytes = 0);
 std::string StoredBytes(const std::wstring& name);
 
-// A UTF-8 text as UTF-16LE bytes, and back.
-inline std::string Utf16Bytes(const std::string& utf8)
-{
-    std::wstring wide = Wide(utf8);
-    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
-}
-inline std::string Utf8FromUtf16Bytes(const std::string& bytes)
-{
-    return Utf8(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
-}
 // The real key's path, as a .reg file names it.
 inline const std::string kRealKey = "HKEY_CURRENT_USER\\Software\\Microsoft";
 // The platform's own tool, on the scratch key: the file's real key is

@@ -11,12 +11,6 @@
 
 namespace {
 
-// UTF-8 source text in the process code page, as the program holds texts.
-std::string Local(const char* utf8)
-{
-    return Tessaly::Narrow(Wide(utf8));
-}
-
 void AddTwo(CChromePolicy& policy)
 {
     policy.Add("Wiki", "http://w/\"q\"\\%s?x=%s");
@@ -34,8 +28,7 @@ std::string TwoAsReg(const std::string& override)
         R"(\"url\":\"http://w/\\\"q\\\"\\\\{searchTerms}?x={searchTerms}\",\"allow_user_override\":)" +
         override + R"(},{\"name\":\"ÄRGER\",\"shortcut\":\"ärger\",)"
         R"(\"url\":\"https://a/?q={searchTerms}\",\"allow_user_override\":)" + override + "}]\"\r\n\r\n";
-    const std::wstring wide = Wide(text);
-    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    return "\xFF\xFE" + Utf16Bytes(text);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/SearchUrlKey.h"
 
+#include "registry/ProcessCodePage.h"
 #include "tests/support/ScratchRegistry.h"
 
 #include <cwchar>
@@ -134,4 +135,20 @@ bool SameKeyName(const std::string& left, const std::string& right)
     std::wstring a = Wide(left), b = Wide(right);
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string Local(const std::string& utf8)
+{
+    return Tessaly::Narrow(Wide(utf8));
+}
+
+std::string Utf16Bytes(const std::string& utf8)
+{
+    std::wstring wide = Wide(utf8);
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+std::string Utf8FromUtf16Bytes(const std::string& bytes)
+{
+    return Utf8(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
 }

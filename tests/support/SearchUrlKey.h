@@ -44,3 +44,8 @@ std::wstring Convert(UINT codePage, const char* text);
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
 std::string Utf8FromProcessCodePage(const char* text);
+// UTF-8 source text in the process code page, as the program holds texts.
+std::string Local(const std::string& utf8);
+// A UTF-8 text as UTF-16LE bytes, and back.
+std::string Utf16Bytes(const std::string& utf8);
+std::string Utf8FromUtf16Bytes(const std::string& bytes);
