@@ -96,8 +96,10 @@ void CTableCommands::List(const CCommandLine& line, COutcome& outcome)
         std::wstring (*format)(const std::vector<Row>&, COutcome&);
     } kFormats[] = {
         {"text", TextList},
-        {"reg", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, CFileName::kReg, outcome); }},
-        {"html", [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, CFileName::kHtml, outcome); }},
+        {"reg",
+         [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, CFileName::kReg, outcome); }},
+        {"html",
+         [](const std::vector<Row>& rows, COutcome& outcome) { return FileList(rows, CFileName::kHtml, outcome); }},
         {"json",
          [](const std::vector<Row>& rows, COutcome& outcome) {
              return CConsoleStream::WithWindowsLineEnds(FileList(rows, CFileName::kJson, outcome));

@@ -57,7 +57,7 @@ TEST(PolicyReader, TakesEachPolicysEntriesAndCountsWhatCanBeNoPrefix)
         {"Firefox's policies.json",
          R"({"policies": {"DisableTelemetry": true, "SearchEngines": {"Default": "A", "Add": [
             {"Name": "A", "URLTemplate": "https://a/?q={searchTerms}", "Alias": "a", "Method": "GET"},
-            {"Name": "P", "URLTemplate": "https://p/?q={searchTerms}", "Method": "POST", "PostData": "q={searchTerms}", "Alias": "p"},
+            {"Name": "P", "URLTemplate": "https://p/?q={searchTerms}", "Method": "POST", "Alias": "p"},
             {"Name": "No alias", "URLTemplate": "https://n/?q={searchTerms}"},
             {"Name": "L", "URLTemplate": "https://l/{moz:locale}/{searchTerms}", "Alias": "l"},
             {"Name": "Ü", "URLTemplate": "https://u/?q={searchTerms}", "Alias": "ü"}]}}})",
@@ -72,7 +72,8 @@ TEST(PolicyReader, TakesEachPolicysEntriesAndCountsWhatCanBeNoPrefix)
         {"Chrome's policy beside prefixes in one .reg file",
          RegFile("[HKEY_CURRENT_USER\\SOFTWARE\\Policies\\Google\\Chrome]\r\n\"SiteSearchSettings\"=\"[{\\\"shortcut"
                  "\\\":\\\"c\\\",\\\"url\\\":\\\"https://c/?q={searchTerms}\\\"}]\"\r\n\"Other\"=dword:00000001\r\n\r\n"
-                 "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\IE]\r\n@=\"http://ie/%s\"\r\n"),
+                 "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\IE]\r\n"
+                 "@=\"http://ie/%s\"\r\n"),
          CFileName::kReg, 0, {{"IE", "http://ie/%s"}, {"c", "https://c/?q=%s"}}, 0},
         {"the prefix list, UTF-16", "\xFF\xFE" + Utf16Bytes(R"([{"prefix": "L", "url": "{x}%s"}, {"prefix": "N"}])"),
          CFileName::kUnknown, 0, {{"L", "{x}%s"}}, 1},
@@ -101,7 +102,8 @@ TEST(PolicyReader, PrefixesComeBackFromEachPolicyAsTheyWere)
         chrome.Add(prefix.first.c_str(), prefix.second.c_str());
         firefox.Add(prefix.first.c_str(), prefix.second.c_str());
     }
-    for (const std::string& bytes : {chrome.FormatJson(), chrome.FormatReg(), firefox.FormatJson(), firefox.FormatReg()}) {
+    for (const std::string& bytes :
+         {chrome.FormatJson(), chrome.FormatReg(), firefox.FormatJson(), firefox.FormatReg()}) {
         CFileName::Format format = CFileName::kUnknown;
         Rows rows;
         int skipped = 0;

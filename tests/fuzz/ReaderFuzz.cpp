@@ -8,8 +8,11 @@
 //   reader_fuzz --corpus DIR --reader NAME --replay SAVED   (SAVED.0, SAVED.1, ...)
 
 #include "exchange/BookmarksFile.h"
+#include "exchange/ChromePolicy.h"
 #include "exchange/FileHandle.h"
+#include "exchange/FirefoxPolicy.h"
 #include "exchange/PrefixFile.h"
+#include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
 #include "exchange/TextEncoding.h"
@@ -122,6 +125,21 @@ Pairs PairsOf(const CPrefixFile& file)
     return pairs;
 }
 
+// Chrome's and Firefox's policies, as JSON or .reg files, and the prefix
+// list: every entry has a name and a URL.
+std::string CheckPolicyFile(const Input& input)
+{
+    std::vector<PrefixRow> rows;
+    int skipped = 0;
+    CFileName::Format format = CFileName::kUnknown;
+    CPrefixFiles::Parse(input[0], rows, skipped, format);
+    for (const PrefixRow& row : rows) {
+        if (row.prefix.IsEmpty() || row.url.IsEmpty())
+            return "an entry that is no prefix: " + std::string(row.prefix);
+    }
+    return "";
+}
+
 std::string CheckRegFile(const Input& input)
 {
     CPrefixFile file, written, again;
@@ -228,6 +246,9 @@ std::vector<Reader> Readers(const std::string& corpus, const TempFolder& root)
          [=](const Input& input) { return ReadProfile(CBrowserProfile::kChromium, webData, input, victim); }},
         {"places", {"%S", "https://", " ", "javascript:"}, {},
          [=](const Input& input) { return ReadProfile(CBrowserProfile::kFirefox, places, input, victim); }},
+        {"policy", {"{", "}", "[", "]", ",", "\"SiteSearchSettings\":", "\"policies\":", "\"SearchEngines\":",
+                    "\"Add\":", "\"Alias\":", "\"shortcut\":", "\"url\":", "{searchTerms}", "\\u0000", "\\\""},
+         {}, CheckPolicyFile},
     };
     // Our own exports, the databases as the browsers write them, and one
     // left in the middle of a transaction with a journal naming another file.
@@ -237,6 +258,18 @@ std::vector<Reader> Readers(const std::string& corpus, const TempFolder& root)
     reg.Add("WIKI", "https://de.wikipedia.org/w/index.php?search=%s&go=Go");
     readers[0].seeds.push_back({bookmarks.Format()});
     readers[1].seeds.push_back({reg.Format()});
+    CChromePolicy chromePolicy;
+    CFirefoxPolicy firefoxPolicy;
+    for (CSearchPolicy* policy :
+         {static_cast<CSearchPolicy*>(&chromePolicy), static_cast<CSearchPolicy*>(&firefoxPolicy)}) {
+        policy->Add("GOOGLE", "http://www.google.com/search?q=%s");
+        policy->Add("WIKI", "https://de.wikipedia.org/w/index.php?search=%s&go=Go");
+    }
+    std::vector<CPrefixFiles::LeftOut> leftOut;
+    for (const std::string& seed : {chromePolicy.FormatJson(), chromePolicy.FormatReg(), firefoxPolicy.FormatJson(),
+                                    firefoxPolicy.FormatReg(),
+                                    CPrefixFiles::Format({{"LIST", "https://l/?q=%s"}}, CFileName::kJson, leftOut)})
+        readers[6].seeds.push_back({seed});
     const std::wstring seed = root.Make(L"Seed") + L"\\database";
     const std::vector<ChromiumKeyword> keywords = {
         {"wiki", "https://w/?q={searchTerms}"}, {"g", "{google:baseURL}search?q={searchTerms}&{google:RLZ}"},
