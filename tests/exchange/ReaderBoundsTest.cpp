@@ -1,6 +1,5 @@
 #include "exchange/BookmarksFile.h"
 #include "exchange/KeywordUrl.h"
-#include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 
 #include "tests/support/BrowserProfiles.h"
@@ -42,19 +41,6 @@ TEST(Readers, TakeTimeInProportionToTheirInput)
              std::wstring wide(url.begin(), url.end());
              CFoundShortcuts::Reason reason;
              CKeywordUrl::FromChromium(wide, reason);
-         }},
-        {"policy: entries, each with a nested object", 400000,
-         [](int n) {
-             std::string entries;
-             for (int i = 0; i < n; ++i)
-                 entries += R"({"shortcut": "k", "url": "https://k/{searchTerms}", "x": {"url": 1}},)";
-             return R"({"SiteSearchSettings": [)" + entries + "{}]}";
-         },
-         [](const std::string& bytes) {
-             std::vector<PrefixRow> rows;
-             int skipped = 0;
-             CFileName::Format format = CFileName::kUnknown;
-             CPrefixFiles::Parse(bytes, rows, skipped, format);
          }},
         {"profiles.ini: profiles and installations", 8000, ProfilesIniOfSections, findFirefox},
         {"profiles.ini: a path that climbs and climbs", 40000, ProfilesIniClimbing, findFirefox},
