@@ -17,6 +17,7 @@
 namespace {
 
 const int kBookmarksType = 2;  // in both filters
+const int kPrefixListType = 3;
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
 
@@ -56,7 +57,9 @@ void CExchangeCommands::Export()
     // A name that says what it holds is taken at its word; otherwise the type.
     CFileName::Format format = CFileName::FormatOf(path);
     if (format == CFileName::kUnknown)
-        format = dialog.GetFilterIndex() == kBookmarksType ? CFileName::kHtml : CFileName::kReg;
+        format = dialog.GetFilterIndex() == kBookmarksType    ? CFileName::kHtml
+                 : dialog.GetFilterIndex() == kPrefixListType ? CFileName::kJson
+                                                              : CFileName::kReg;
     std::vector<CPrefixFiles::LeftOut> leftOut;
     DWORD error = CPrefixFiles::Save(path, m_table.GetRows(), format, leftOut);
     if (error != 0) {

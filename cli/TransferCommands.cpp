@@ -279,7 +279,14 @@ void CTransferCommands::Export(const CCommandLine& line, COutcome& outcome)
     if (!outcome.Report(table.Load()))
         return;
     int exported = 0;
-    const std::string bytes = Exported(table.GetRows(), format, path, line.Has("--locked"), exported, outcome);
+    const std::vector<Row> rows = table.GetRows();
+    const std::string bytes = Exported(rows, format, path, line.Has("--locked"), exported, outcome);
+    // With nothing to carry the file stays as it was: a policy emptied by
+    // mistake would clear the shortcuts of every machine it reaches.
+    if (exported == 0 && !rows.empty()) {
+        outcome.Print(FormattedText(IDS_CLI_NOTHING_EXPORTED, Named(path, IDS_CLI_STANDARD_OUTPUT).c_str()));
+        return;
+    }
     const bool toOutput = path == kStandardStream;
     if (DWORD error = toOutput ? outcome.Out().WriteBytes(bytes) : CByteFile::Write(path.c_str(), bytes)) {
         outcome.Fail(COutcome::kFile, CPrefixFiles::SaveError(Named(path, IDS_CLI_STANDARD_OUTPUT), error));

@@ -112,12 +112,23 @@ private:
 
 namespace {
 
+// The machine's policies and the user's, each hive by both of its names.
 const wchar_t* const kHives[] = {L"HKEY_LOCAL_MACHINE", L"HKLM", L"HKEY_CURRENT_USER", L"HKCU"};
 
-// The number of a Firefox engine's key: 1 to 9 digits.
+// 0 for the machine's, 1 for the user's, -1 for another hive.
+int HiveOf(const std::wstring& name)
+{
+    const auto* found = std::find_if(std::begin(kHives), std::end(kHives),
+                                     [&](const wchar_t* known) { return EqualIgnoringCase(name, known); });
+    return found == std::end(kHives) ? -1 : static_cast<int>(found - std::begin(kHives)) / 2;
+}
+
+// The number of a Firefox engine's key: 1 to 9 digits, with no leading
+// zero, so that no two keys the registry tells apart share a number.
 bool EngineNumber(const std::wstring& name, unsigned long& number)
 {
-    if (name.empty() || name.size() > 9 || name.find_first_not_of(L"0123456789") != std::wstring::npos)
+    if (name.empty() || name.size() > 9 || name.find_first_not_of(L"0123456789") != std::wstring::npos ||
+        (name.size() > 1 && name[0] == L'0'))
         return false;
     number = std::wcstoul(name.c_str(), nullptr, 10);
     return true;
@@ -139,38 +150,48 @@ bool CPolicyReader::ParseJson(const std::string& utf8, Kind rootList)
     return nlohmann::json::sax_parse(utf8, &entries) && entries.Found();
 }
 
+// A deletion takes away what the file set before it, as reg import does:
+// the whole list, as a new list is written, or one engine.
 bool CPolicyReader::Key(const std::wstring& hive, const std::wstring& path, bool deleted)
 {
     m_section = kNone;
     m_engine = nullptr;
     const std::wstring engines = CFirefoxPolicy::kKeyPath;
+    const int machine = HiveOf(hive);
     unsigned long number = 0;
-    if (std::none_of(std::begin(kHives), std::end(kHives),
-                     [&](const wchar_t* known) { return EqualIgnoringCase(hive, known); }))
+    if (machine < 0)
         return false;
-    if (EqualIgnoringCase(path, engines))
-        return true;  // the list's own key, or the list deleted before it is written anew
-    if (deleted)
-        return false;
-    if (EqualIgnoringCase(path, CChromePolicy::kKeyPath)) {
+    if (EqualIgnoringCase(path, engines)) {
+        if (deleted)
+            m_engines.erase(m_engines.lower_bound({machine, 0}), m_engines.lower_bound({machine + 1, 0}));
+        return true;
+    }
+    if (!deleted && EqualIgnoringCase(path, CChromePolicy::kKeyPath)) {
         m_section = kChrome;
         return true;
     }
-    if (path.size() > engines.size() && path[engines.size()] == L'\\' &&
-        EqualIgnoringCase(path.substr(0, engines.size()), engines) &&
-        EngineNumber(path.substr(engines.size() + 1), number)) {
+    if (path.size() <= engines.size() || path[engines.size()] != L'\\' ||
+        !EqualIgnoringCase(path.substr(0, engines.size()), engines) ||
+        !EngineNumber(path.substr(engines.size() + 1), number))
+        return false;
+    if (deleted) {
+        m_engines.erase({machine, number});
+    } else {
         m_section = kFirefox;
-        m_engine = &m_engines[number];
-        return true;
+        m_engine = &m_engines[{machine, number}];
     }
-    return false;
+    return true;
 }
 
 void CPolicyReader::Value(const std::wstring& name, const std::wstring& text)
 {
     if (m_section == kChrome && EqualIgnoringCase(name, Tessaly::Widen(CChromePolicy::kPolicy))) {
-        if (!ParseJson(Utf8FromWide(text), kChrome))
-            ++m_skipped;
+        const size_t taken = m_entries.size();
+        const int skipped = m_skipped;
+        if (!ParseJson(Utf8FromWide(text), kChrome)) {
+            m_entries.resize(taken);  // Chrome takes a broken value for none
+            m_skipped = skipped + 1;
+        }
     } else if (m_engine != nullptr) {
         const std::pair<const wchar_t*, std::string*> fields[] = {
             {L"Alias", &m_engine->word}, {L"URLTemplate", &m_engine->url}, {L"Method", &m_engine->method}};

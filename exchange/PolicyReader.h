@@ -3,6 +3,7 @@
 #include "exchange/Shortcut.h"
 
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,9 @@ public:
     bool Key(const std::wstring& hive, const std::wstring& path, bool deleted);
     void Value(const std::wstring& name, const std::wstring& text);
 
-    // The entries in the order met, Firefox's numbered keys in their
-    // numbers' order; and the count of what was no prefix.
+    // The entries in the order met, Firefox's numbered keys after them, the
+    // machine's and then the user's, in their numbers' order; and the count
+    // of what was no prefix.
     void Finish(std::vector<CShortcut>& entries, int& skipped);
 
 private:
@@ -48,5 +50,5 @@ private:
     // The .reg section being read: Chrome's key, or a Firefox engine's.
     Kind m_section = kNone;
     Fields* m_engine = nullptr;
-    std::map<unsigned long, Fields> m_engines;
+    std::map<std::pair<int, unsigned long>, Fields> m_engines;  // by hive and number
 };

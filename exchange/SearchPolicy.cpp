@@ -5,7 +5,6 @@
 #include "prefixes/SearchQuery.h"
 #include "registry/ProcessCodePage.h"
 
-#include <algorithm>
 #include <utility>
 
 CSearchPolicy::CSearchPolicy(bool atSignReserved, size_t maxEntries)
@@ -27,11 +26,11 @@ CSearchPolicy::Reason CSearchPolicy::Add(const char* prefix, const char* url)
         return kNotWebAddress;
     const std::wstring withTerms = CSearchQuery::WithQuery(address, std::wstring(L"{searchTerms}"));
     Entry entry = {Utf8FromWide(name), Utf8FromWide(LowerCase(name)), Utf8FromWide(withTerms)};
-    if (std::any_of(m_entries.begin(), m_entries.end(),
-                    [&](const Entry& earlier) { return earlier.shortcut == entry.shortcut; }))
+    if (m_shortcuts.count(entry.shortcut) != 0)
         return kDuplicate;
     if (m_entries.size() >= m_maxEntries)
         return kTooMany;
+    m_shortcuts.insert(entry.shortcut);
     m_entries.push_back(std::move(entry));
     return kAdded;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,4 +35,5 @@ private:
     const bool m_atSignReserved;
     const size_t m_maxEntries;
     std::vector<Entry> m_entries;
+    std::set<std::string> m_shortcuts;
 };

@@ -44,25 +44,29 @@ TEST(PolicyReader, TakesEachPolicysEntriesAndCountsWhatCanBeNoPrefix)
         {"Chrome's policy file", R"({"Other": [{"shortcut": "o", "url": "https://o/{searchTerms}"}],
             "SiteSearchSettings": [{"shortcut": "wiki", "url": "https://w/?q={searchTerms}", "name": "Wiki"},
             {"shortcut": "g", "url": "{google:baseURL}search?q={searchTerms}"}, {"url": "https://n/{searchTerms}"},
-            {"shortcut": "noquery", "url": "https://n/"}, "no entry", [1], {"shortcut": "d", "url": {"url": "x"}}]})", 0,
-         {{"wiki", "https://w/?q=%s"}, {"g", "https://www.google.com/search?q=%s"}}, 5},
+            {"shortcut": "noquery", "url": "https://n/"}, "no entry", [1], {"shortcut": "d", "x": {"url": "x"},
+            "url": "https://d/{searchTerms}"}]})", 0,
+         {{"wiki", "https://w/?q=%s"}, {"g", "https://www.google.com/search?q=%s"}, {"d", "https://d/%s"}}, 4},
         {"Firefox's policies.json", R"({"policies": {"DisableTelemetry": true, "SearchEngines": {"Add": [
             {"Name": "A", "URLTemplate": "https://a/?q={searchTerms}", "Alias": "a", "Method": "GET"},
             {"Name": "P", "URLTemplate": "https://p/?q={searchTerms}", "Method": "POST", "Alias": "p"},
             {"Name": "No alias", "URLTemplate": "https://n/?q={searchTerms}"}, {"Name": "Ü", "URLTemplate":
             "https://u/?q={searchTerms}", "Alias": "ü"}, {"URLTemplate": "https://l/{moz:locale}/{searchTerms}",
             "Alias": "l"}]}}})", 0, {{"a", "https://a/?q=%s"}, {"\xFC", "https://u/?q=%s"}}, 3},
-        {"Firefox's engines in .reg sections, by number",
-         RegFile("[-HKEY_LOCAL_MACHINE\\" + std::string(kFirefoxKey) + "]\r\n\r\n[HKLM\\" + kFirefoxKey +
-                 "\\10]\r\n\"alias\"=\"ten\"\r\n\"URLTemplate\"=\"https://t/{searchTerms}\"\r\n\r\n"
-                 "[HKEY_CURRENT_USER\\" + kFirefoxKey + "\\2]\r\n\"Alias\"=\"two\"\r\n"
-                 "\"URLTemplate\"=\"https://two/{searchTerms}\"\r\n\r\n[HKLM\\" + kFirefoxKey + "\\x]\r\n"),
-         0, {{"two", "https://two/%s"}, {"ten", "https://t/%s"}}, 1},
+        {"Firefox's engines in .reg sections, by hive and number, after the deletion",
+         RegFile("[HKLM\\" + std::string(kFirefoxKey) + "\\1]\r\n\"Alias\"=\"gone\"\r\n\"URLTemplate\"=\"https://g/{searchTerms}\"\r\n"
+                 "[-HKEY_LOCAL_MACHINE\\" + kFirefoxKey + "]\r\n[HKLM\\" + kFirefoxKey + "\\10]\r\n\"alias\"=\"ten\"\r\n"
+                 "\"URLTemplate\"=\"https://t/{searchTerms}\"\r\n[HKEY_CURRENT_USER\\" + kFirefoxKey + "\\2]\r\n"
+                 "\"URLTemplate\"=\"https://cu/{searchTerms}\"\r\n[HKLM\\" + kFirefoxKey + "\\2]\r\n\"Alias\"=\"two\"\r\n"
+                 "\"URLTemplate\"=\"https://two/{searchTerms}\"\r\n[HKLM\\" + kFirefoxKey + "\\02]\r\n"),
+         0, {{"two", "https://two/%s"}, {"ten", "https://t/%s"}}, 2},
         {"Chrome's policy beside prefixes in one .reg file",
          RegFile("[HKEY_CURRENT_USER\\SOFTWARE\\Policies\\Google\\Chrome]\r\n\"SiteSearchSettings\"=\"[{\\\"shortcut"
                  "\\\":\\\"c\\\",\\\"url\\\":\\\"https://c/?q={searchTerms}\\\"}]\"\r\n\"Other\"=dword:00000001\r\n\r\n"
                  "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\SearchUrl\\IE]\r\n@=\"http://ie/%s\"\r\n"),
          0, {{"IE", "http://ie/%s"}, {"c", "https://c/?q=%s"}}, 0},
+        {"Chrome's value broken after an entry", RegFile("[HKLM\\SOFTWARE\\Policies\\Google\\Chrome]\r\n"
+                 "\"SiteSearchSettings\"=\"[{\\\"shortcut\\\":\\\"c\\\",\\\"url\\\":\\\"https://c/{searchTerms}\\\"},\"\r\n"), 0, {}, 1},
         {"the prefix list, UTF-16", "\xFF\xFE" + Utf16Bytes(R"([{"prefix": "L", "url": "{x}%s"}, {"prefix": "N"}])"),
          0, {{"L", "{x}%s"}}, 1},
         {"our Chrome policy file", chrome.FormatJson(), 0, ours, 0},
