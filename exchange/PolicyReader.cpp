@@ -221,7 +221,7 @@ void CPolicyReader::Take(Kind kind, const Fields& fields)
     CFoundShortcuts::Reason reason;
     CString prefix, address;
     const bool get = fields.method.empty() || EqualIgnoringCase(fields.method.c_str(), "GET");
-    if (kind != kNone && get && FromUtf8(fields.word, word) && FromUtf8(fields.url, url) &&
+    if (get && FromUtf8(fields.word, word) && FromUtf8(fields.url, url) &&
         word.find(L'\0') == std::wstring::npos && url.find(L'\0') == std::wstring::npos &&
         (kind == kPrefixList || CKeywordUrl::FromChromium(url, reason)) && NarrowText(word, prefix) &&
         NarrowText(url, address) && !prefix.IsEmpty() && CPrefixRules::IsUsableUrl(address))

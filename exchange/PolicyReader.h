@@ -3,8 +3,8 @@
 #include "exchange/Shortcut.h"
 
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The site searches of browsers' enterprise policies, as prefixes: Chrome's
@@ -13,8 +13,8 @@
 // that the program itself writes. A policy's shortcut or alias is the
 // prefix and {searchTerms} the %s. What cannot be a prefix (no word, sent
 // by POST, a parameter only the browser fills in, text the process code page
-// cannot hold) is counted. Only the way down to the entries and one entry
-// at a time are held, whatever else the text holds.
+// cannot hold) is counted. Of a JSON text only the way down to the entries
+// and one entry at a time are held, whatever else it holds.
 class CPolicyReader {
 public:
     // A JSON file, UTF-8 or UTF-16LE with a byte-order mark: false when it
