@@ -2,15 +2,21 @@
 
 #include "app/BrowserImportDlg.h"
 #include "app/PrefixListCtrl.h"
+#include "app/RestoreDlg.h"
 #include "exchange/FileName.h"
 #include "exchange/ImportCandidates.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
+#include "exchange/PrefixBackups.h"
 #include "framework/FileDialog.h"
+#include "framework/Menu.h"
+#include "prefixes/PrefixCase.h"
 #include "prefixes/ReportText.h"
 #include "res/resource.h"
 
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,6 +26,18 @@ const int kBookmarksType = 2;  // in both filters
 const int kPrefixListType = 3;
 // Without an extension: the dialog adds the one of the type chosen.
 const char kExportName[] = "SearchUrl";
+
+// The system menu's items of these commands, and the commands.
+const struct {
+    UINT item;
+    UINT text;
+    UINT command;
+} kSystemMenu[] = {
+    {IDM_IMPORT, IDS_IMPORT_PREFIXES, ID_FILE_IMPORT},
+    {IDM_EXPORT, IDS_EXPORT_PREFIXES, ID_FILE_EXPORT},
+    {IDM_IMPORT_BROWSER, IDS_IMPORT_FROM_BROWSER, ID_FILE_IMPORT_BROWSER},
+    {IDM_RESTORE, IDS_RESTORE_BACKUP, ID_FILE_RESTORE},
+};
 
 } // namespace
 
@@ -90,6 +108,38 @@ void CExchangeCommands::ImportFromBrowser()
         return;
     ShowMessage(CImportCandidates::ImportedText(m_table.AddOrUpdatePrefixes(dialog.GetChosenRows())),
                 MB_ICONINFORMATION);
+}
+
+void CExchangeCommands::Restore()
+{
+    const std::vector<CPrefixListCtrl::Row> now = m_table.GetRows();
+    CRestoreDlg dialog(m_owner.m_hWnd, CPrefixBackups().List(), now);
+    if (dialog.DoModal() != IDOK)
+        return;
+    const std::vector<PrefixRow>& rows = dialog.GetChosen().rows;
+    std::set<std::string> kept;
+    for (const PrefixRow& row : rows)
+        kept.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
+    for (const CPrefixListCtrl::Row& row : now) {
+        if (kept.count(static_cast<const char*>(row.prefix)) == 0)
+            m_table.RemovePrefix(row.prefix);
+    }
+    m_table.AddOrUpdatePrefixes(rows);
+}
+
+void CExchangeCommands::AppendTo(HMENU systemMenu)
+{
+    for (const auto& item : kSystemMenu)
+        CMenu::AppendString(systemMenu, item.item, item.text);
+}
+
+UINT CExchangeCommands::CommandOf(UINT systemCommand)
+{
+    for (const auto& item : kSystemMenu) {
+        if (item.item == systemCommand)
+            return item.command;
+    }
+    return 0;
 }
 
 void CExchangeCommands::ShowMessage(const std::string& text, UINT icon) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/PrefixBackups.h"
 #include "framework/ListCtrl.h"
 #include "prefixes/PrefixRules.h"
 #include "prefixes/PrefixStore.h"
@@ -45,7 +46,9 @@ public:
     // what fails is shown to the user here.
     void LoadPrefixes();
     void AddDefaultPrefixes();
-    // True when the key now holds the table's edits.
+    // True when the key now holds the table's edits. The key is backed up
+    // before the first save; a backup that cannot be made is told, once,
+    // and the save goes on.
     bool SavePrefixes();
     // Reads the key again and shows what changed there in every row the
     // user has not edited, without a word and leaving the modified flag.
@@ -81,6 +84,8 @@ private:
     void ShowReport(const CPrefixStore::Report& report) const;
 
     CPrefixStore m_store;
+    // Made before the first save of the dialog.
+    CPrefixBackups m_backups;
     // Each row's index by its prefix, kept beside the control so that
     // finding a prefix does not read every row.
     std::unordered_map<std::string, int> m_rowOf;

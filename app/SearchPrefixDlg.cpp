@@ -46,6 +46,7 @@ BEGIN_MESSAGE_MAP(CSearchPrefixDlg, CDialog)
     ON_COMMAND(ID_FILE_IMPORT, OnImport)
     ON_COMMAND(ID_FILE_EXPORT, OnExport)
     ON_COMMAND(ID_FILE_IMPORT_BROWSER, OnImportFromBrowser)
+    ON_COMMAND(ID_FILE_RESTORE, OnRestore)
 END_MESSAGE_MAP()
 
 CSearchPrefixDlg::CSearchPrefixDlg(HWND parent)
@@ -83,9 +84,7 @@ bool CSearchPrefixDlg::OnInitDialog()
 
     if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        CMenu::AppendString(systemMenu, IDM_IMPORT, IDS_IMPORT_PREFIXES);
-        CMenu::AppendString(systemMenu, IDM_EXPORT, IDS_EXPORT_PREFIXES);
-        CMenu::AppendString(systemMenu, IDM_IMPORT_BROWSER, IDS_IMPORT_FROM_BROWSER);
+        CExchangeCommands::AppendTo(systemMenu);
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         CMenu::AppendString(systemMenu, IDM_ABOUTBOX, IDS_ABOUTBOX);
     }
@@ -146,22 +145,12 @@ LRESULT CSearchPrefixDlg::OnCatalogueChoice(WPARAM, LPARAM)
 
 void CSearchPrefixDlg::OnSysCommand(UINT id, LPARAM)
 {
-    switch (id & 0xFFF0) {
-    case IDM_ABOUTBOX:
+    if ((id & 0xFFF0) == IDM_ABOUTBOX)
         CAboutDlg(m_hWnd).DoModal();
-        break;
-    case IDM_IMPORT:
-        OnImport();
-        break;
-    case IDM_EXPORT:
-        OnExport();
-        break;
-    case IDM_IMPORT_BROWSER:
-        OnImportFromBrowser();
-        break;
-    default:
+    else if (UINT command = CExchangeCommands::CommandOf(id & 0xFFF0))
+        SendMessage(WM_COMMAND, command);
+    else
         Default();
-    }
 }
 
 void CSearchPrefixDlg::OnPaint()
@@ -381,6 +370,12 @@ void CSearchPrefixDlg::OnExport()
 void CSearchPrefixDlg::OnImportFromBrowser()
 {
     m_exchange.ImportFromBrowser();
+    ShowSelectedRowInFields();
+}
+
+void CSearchPrefixDlg::OnRestore()
+{
+    m_exchange.Restore();
     ShowSelectedRowInFields();
 }
 

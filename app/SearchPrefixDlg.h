@@ -58,6 +58,7 @@ protected:
     void OnImport();
     void OnExport();
     void OnImportFromBrowser();
+    void OnRestore();
 
     // Shows the description of the field in use; code 4 when the mouse is
     // over "Online Resources...".

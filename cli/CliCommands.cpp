@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/BackupCommands.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
 #include "cli/TableCommands.h"
@@ -30,6 +31,8 @@ const Command kCommands[] = {
     {"import-browser", 0, 0, "--from= --dry-run --quiet", CTransferCommands::ImportBrowser,
      IDS_CLI_HELP_IMPORT_BROWSER},
     {"export", 1, 1, "--format= --locked --quiet", CTransferCommands::Export, IDS_CLI_HELP_EXPORT},
+    {"backups", 0, 0, "--format=", CBackupCommands::Backups, IDS_CLI_HELP_BACKUPS},
+    {"restore", 1, 1, "--dry-run --quiet", CBackupCommands::Restore, IDS_CLI_HELP_RESTORE},
 };
 
 const Command* FindCommand(const std::string& name)

@@ -1,5 +1,6 @@
 #include "cli/TableCommands.h"
 
+#include "cli/BackupCommands.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
 #include "cli/TableChanges.h"
@@ -71,7 +72,7 @@ void Confirm(CPrefixTable& table, const CTableChanges::Rows& before, const std::
              size_t items, COutcome& outcome)
 {
     const CTableChanges changes(before, table.Rows(), taken);
-    if (!outcome.Saved(table.Save(), items))
+    if (!outcome.Saved(CBackupCommands::Save(table, outcome), items))
         return;
     const auto& added = changes.Added();
     const auto& removed = changes.Removed();

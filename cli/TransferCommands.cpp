@@ -1,5 +1,6 @@
 #include "cli/TransferCommands.h"
 
+#include "cli/BackupCommands.h"
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
 #include "cli/TableChanges.h"
@@ -43,14 +44,13 @@ std::string ProfileStart(const std::string& from)
     return std::string();
 }
 
-// The rows taken into the table from the file `from` (empty: from the
-// browsers), and with `replace` every other row removed; saved, or with
-// `dryRun` only told, row by row. A file of which
-// no row can be taken is refused, as surely not the one meant: with
-// `replace` it would empty the key. The summary, when all was saved,
-// counts what the file held that is no prefix among the skipped.
-void Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped, const std::string& from, bool replace,
-          bool dryRun, COutcome& outcome)
+} // namespace
+
+// A file of which no row can be taken is refused, as surely not the one
+// meant: with `replace` it would empty the key. The summary, when all was
+// saved, counts what the file held that is no prefix among the skipped.
+void CTransferCommands::Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped,
+                             const std::string& from, bool replace, bool dryRun, COutcome& outcome, unsigned done)
 {
     const std::map<std::string, CString> before = table.Rows();
     std::set<std::string> taken;
@@ -73,9 +73,9 @@ void Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped, const 
     }
     const CTableChanges changes(before, table.Rows(), taken);
     if (!dryRun) {
-        if (outcome.Saved(table.Save(), changes.Items()))
+        if (outcome.Saved(CBackupCommands::Save(table, outcome), changes.Items()))
             outcome.Print(from.empty() ? FormattedText(IDS_CLI_IMPORTED_BROWSERS, changes.Counts(skipped, false).c_str())
-                                       : FormattedText(IDS_CLI_IMPORTED_FROM, from.c_str(),
+                                       : FormattedText(done != 0 ? done : IDS_CLI_IMPORTED_FROM, from.c_str(),
                                                        changes.Counts(skipped, replace).c_str()));
         return;
     }
@@ -91,6 +91,8 @@ void Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped, const 
     for (const Row& row : changes.Removed())
         outcome.Print(FormattedText(IDS_CLI_WOULD_REMOVE, ControlsEscaped(row.prefix).c_str()));
 }
+
+namespace {
 
 // Why each browser's policy leaves a row out, by CSearchPolicy::Reason.
 const UINT kChromeWhy[] = {0, IDS_CLI_POLICY_SPACE, IDS_CLI_POLICY_AT_SIGN, IDS_CLI_POLICY_NO_QUERY,

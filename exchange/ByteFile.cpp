@@ -35,14 +35,18 @@ DWORD CByteFile::Read(const std::wstring& path, std::string& bytes, DWORD maxByt
 
 DWORD CByteFile::Write(const char* path, const std::string& bytes)
 {
+    return Write(Tessaly::Widen(path), bytes);
+}
+
+DWORD CByteFile::Write(const std::wstring& path, const std::string& bytes)
+{
     // Replacing by a move would take a read-only file away; Windows' own
     // replace refuses it.
-    DWORD attributes = ::GetFileAttributesA(path);
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
         return ERROR_ACCESS_DENIED;
-    const std::string temporary =
-        std::string(path) + ".quillory-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    CFileHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring temporary = path + L".quillory-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    CFileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return ::GetLastError();
@@ -50,13 +54,13 @@ DWORD CByteFile::Write(const char* path, const std::string& bytes)
     bool ok = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                           nullptr) &&
               written == bytes.size() && ::FlushFileBuffers(file.Get()) && file.Close() &&
-              ::MoveFileExA(temporary.c_str(), path,
+              ::MoveFileExW(temporary.c_str(), path.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (ok)
         return 0;
     DWORD error = ::GetLastError();
     file.Close();
-    ::DeleteFileA(temporary.c_str());
+    ::DeleteFileW(temporary.c_str());
     return error != 0 ? error : ERROR_WRITE_FAULT;
 }
 

@@ -18,6 +18,7 @@ public:
     // so that a failure leaves no part of a file behind; a read-only file
     // is left as it is. 0 or the error.
     static DWORD Write(const char* path, const std::string& bytes);
+    static DWORD Write(const std::wstring& path, const std::string& bytes);
     // Why a read or write failed, for a person: the system's words, or that
     // the file is over the size a read takes.
     static std::string ErrorText(DWORD error);

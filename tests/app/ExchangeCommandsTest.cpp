@@ -18,9 +18,9 @@ TEST_F(FileDialogs, ImportAndExportAskForAFileFromEitherMenu)
     for (int item = 0; item < ::GetMenuItemCount(systemMenu); ++item)
         ids.push_back(::GetMenuItemID(systemMenu, item));
     auto at = std::find(ids.begin(), ids.end(), static_cast<UINT>(IDM_IMPORT));
-    ASSERT_GE(std::distance(at, ids.end()), 5);
-    EXPECT_EQ(std::vector<UINT>(at, at + 5),
-              (std::vector<UINT>{IDM_IMPORT, IDM_EXPORT, IDM_IMPORT_BROWSER, 0, IDM_ABOUTBOX}));
+    ASSERT_GE(std::distance(at, ids.end()), 6);
+    EXPECT_EQ(std::vector<UINT>(at, at + 6),
+              (std::vector<UINT>{IDM_IMPORT, IDM_EXPORT, IDM_IMPORT_BROWSER, IDM_RESTORE, 0, IDM_ABOUTBOX}));
     for (UINT id : {IDM_IMPORT, IDM_EXPORT, IDM_IMPORT_BROWSER})
         EXPECT_GT(::GetMenuStringA(systemMenu, id, nullptr, 0, MF_BYCOMMAND), 0) << id;
 

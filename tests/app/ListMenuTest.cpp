@@ -14,8 +14,8 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].items, (std::vector<std::string>{"&Rename\tF2", "Re&move\tDel", "&Try search", "-",
                                                         "&Import...", "Import from &browser...",
-                                                        "&Export..."}));
-    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{false, false, false, false, true, true, true}));
+                                                        "&Export...", "Restore from bac&kup..."}));
+    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{false, false, false, false, true, true, true, true}));
     EXPECT_EQ(menus[0].topLeft.x, 100);
 
     int news = RowOf("NEWS");
@@ -41,7 +41,7 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
     menus.insert(menus.end(), apps.begin(), apps.end());
     ASSERT_EQ(menus.size(), 2u);
     for (const MenuSeen& menu : menus) {
-        EXPECT_EQ(menu.enabled, (std::vector<bool>{true, true, true, false, true, true, true}));
+        EXPECT_EQ(menu.enabled, (std::vector<bool>{true, true, true, false, true, true, true, true}));
         EXPECT_EQ(menu.topLeft.x, below.x);
         EXPECT_EQ(menu.topLeft.y, below.y);
     }
@@ -54,7 +54,7 @@ TEST_F(FileDialogs, TheListsContextMenuActsOnTheSelectedRow)
         ::PostMessageA(List(), WM_RBUTTONUP, 0, onMovie);
     });
     ASSERT_EQ(menus.size(), 1u);
-    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{true, true, true, false, true, true, true}));
+    EXPECT_EQ(menus[0].enabled, (std::vector<bool>{true, true, true, false, true, true, true, true}));
     EXPECT_EQ(Text(Item(IDC_PREFIX_EDIT)), "MOVIE");
     SelectRow(news);
     // Elsewhere in the dialog, no menu of ours.

@@ -4,6 +4,7 @@
 #include "exchange/PrefixFile.h"
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixRules.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
@@ -23,25 +24,7 @@ namespace {
 using Words = std::vector<std::string>;
 using Rows = std::map<std::string, std::string>;  // by the subkey's name, UTF-8
 
-struct Result {
-    int exit;
-    std::string out;
-    std::string err;
-};
-
-// A command line run in this process, against the scratch registry.
-Result RunInProcess(const Words& words)
-{
-    Result result;
-    result.exit = CaptureStreams(
-        [&words] {
-            COutcome outcome;
-            CCliCommands::Run(words, outcome);
-            return outcome.ExitCode();
-        },
-        result.out, result.err);
-    return result;
-}
+using Result = CliResult;
 
 Rows KeyRows()
 {

@@ -1,0 +1,197 @@
+#include "exchange/PrefixBackups.h"
+
+#include "exchange/ByteFile.h"
+#include "exchange/KnownFolder.h"
+#include "exchange/PrefixFile.h"
+#include "exchange/TextEncoding.h"
+#include "prefixes/PrefixCase.h"
+#include "prefixes/PrefixStore.h"
+#include "res/resource.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <map>
+#include <utility>
+
+namespace {
+
+const wchar_t kNameStart[] = L"SearchUrl-";
+const wchar_t kMark[] = L"; Quillory backup: ";
+
+// FNV-1a: enough to tell a file cut short or edited by hand, which no
+// one forges.
+unsigned long Check(const std::string& bytes)
+{
+    unsigned long hash = 2166136261u;
+    for (unsigned char c : bytes)
+        hash = ((hash ^ c) * 16777619u) & 0xFFFFFFFFu;
+    return hash;
+}
+
+std::string Utf16(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// The last line: how many prefixes, and the check of every byte before it.
+std::string Trailer(size_t prefixes, const std::string& before)
+{
+    wchar_t line[80];
+    std::swprintf(line, 80, L"%ls%u prefixes, check %08lx\r\n", kMark, static_cast<unsigned>(prefixes),
+                  Check(before));
+    return Utf16(line);
+}
+
+// A name that sorts by the time, in UTC, and that no other backup has: the
+// process and a count of its own tell apart two made in one millisecond.
+std::wstring NewName()
+{
+    static std::atomic<unsigned> made(0);
+    SYSTEMTIME now;
+    ::GetSystemTime(&now);
+    wchar_t name[96];
+    std::swprintf(name, 96, L"%ls%04u%02u%02uT%02u%02u%02u.%03uZ-%lu-%u.reg", kNameStart, now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, ::GetCurrentProcessId(),
+                  ++made);
+    return name;
+}
+
+// When a backup of that name was made, in local time.
+bool TimeOf(const std::wstring& name, SYSTEMTIME& local)
+{
+    SYSTEMTIME utc = {};
+    unsigned year, month, day, hour, minute, second, millisecond;
+    if (std::swscanf(name.c_str() + std::wcslen(kNameStart), L"%4u%2u%2uT%2u%2u%2u.%3uZ", &year, &month, &day,
+                     &hour, &minute, &second, &millisecond) != 7)
+        return false;
+    utc = {static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), static_cast<WORD>(hour),
+           static_cast<WORD>(minute), static_cast<WORD>(second), static_cast<WORD>(millisecond)};
+    return ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) != FALSE;
+}
+
+} // namespace
+
+std::wstring CPrefixBackups::UserFolder()
+{
+    const std::wstring local = CKnownFolder::GetPath(FOLDERID_LocalAppData);
+    return local.empty() ? std::wstring() : local + L"\\Quillory\\Backups";
+}
+
+CPrefixBackups::CPrefixBackups(std::wstring folder) : m_folder(std::move(folder))
+{
+}
+
+CPrefixBackups::Changes CPrefixBackups::Compare(const std::vector<PrefixRow>& now,
+                                                const std::vector<PrefixRow>& backup)
+{
+    std::map<std::string, std::string> rows;
+    for (const PrefixRow& row : now)
+        rows[static_cast<const char*>(UpperCasePrefix(row.prefix))] = static_cast<const char*>(row.url);
+    Changes changes;
+    for (const PrefixRow& row : backup) {
+        auto found = rows.find(static_cast<const char*>(UpperCasePrefix(row.prefix)));
+        if (found == rows.end()) {
+            ++changes.added;
+            continue;
+        }
+        changes.changed += found->second != static_cast<const char*>(row.url) ? 1 : 0;
+        rows.erase(found);
+    }
+    changes.removed = rows.size();
+    return changes;
+}
+
+std::string CPrefixBackups::Format(const std::vector<PrefixRow>& rows)
+{
+    CPrefixFile file;
+    for (const PrefixRow& row : rows)
+        file.Add(row.prefix, row.url);  // a stored name holds no line break
+    std::string bytes = file.Format();
+    return bytes + Trailer(rows.size(), bytes);
+}
+
+DWORD CPrefixBackups::BeforeFirstSave()
+{
+    if (m_done)
+        return 0;
+    m_done = true;
+    std::vector<PrefixRow> rows;
+    CPrefixStore store;
+    const CPrefixStore::Report report = store.Load(rows);
+    if (!report.walked)
+        return report.failures.empty() ? ERROR_READ_FAULT : report.failures.front().error;
+    const std::string bytes = Format(rows);
+    const std::vector<std::wstring> names = Names();
+    std::string newest;
+    if (!names.empty() && CByteFile::Read(m_folder + L"\\" + names.front(), newest) == 0 && newest == bytes)
+        return 0;
+    if (m_folder.empty())
+        return ERROR_PATH_NOT_FOUND;
+    ::CreateDirectoryW(m_folder.substr(0, m_folder.rfind(L'\\')).c_str(), nullptr);
+    ::CreateDirectoryW(m_folder.c_str(), nullptr);
+    if (DWORD error = CByteFile::Write(m_folder + L"\\" + NewName(), bytes))
+        return error;
+    const std::vector<std::wstring> kept = Names();
+    for (size_t i = kKept; i < kept.size(); ++i)
+        ::DeleteFileW((m_folder + L"\\" + kept[i]).c_str());
+    return 0;
+}
+
+// The backups' names, newest first.
+std::vector<std::wstring> CPrefixBackups::Names() const
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((m_folder + L"\\" + kNameStart + L"*.reg").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.push_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end(), std::greater<std::wstring>());
+    return names;
+}
+
+std::vector<CPrefixBackups::Backup> CPrefixBackups::List() const
+{
+    std::vector<Backup> backups;
+    for (const std::wstring& name : Names()) {
+        Backup backup;
+        if (Read(m_folder + L"\\" + name, backup) && TimeOf(name, backup.time))
+            backups.push_back(std::move(backup));
+    }
+    return backups;
+}
+
+bool CPrefixBackups::Read(const std::wstring& path, Backup& backup)
+{
+    backup = Backup();
+    backup.path = path;
+    std::string bytes;
+    if (CByteFile::Read(path, bytes) != 0) {
+        backup.unusable = IDS_BACKUP_UNREADABLE;
+        return true;
+    }
+    CPrefixFile file;
+    const bool parsed = file.Parse(bytes);
+    if (parsed && file.GetEntries().empty() && file.GetSkippedCount() > 0 &&
+        bytes.find(Utf16(L"Internet Explorer\\SearchUrl")) == std::string::npos)
+        return false;  // another key's
+    const size_t trailer = bytes.rfind(Utf16(kMark));
+    const bool whole = parsed && trailer != std::string::npos && trailer % 2 == 0 &&
+                       file.GetSkippedCount() == 0 &&
+                       bytes.compare(trailer, std::string::npos,
+                                     Trailer(file.GetEntries().size(), bytes.substr(0, trailer))) == 0;
+    if (!whole) {
+        backup.unusable = IDS_BACKUP_DAMAGED;
+        return true;
+    }
+    for (const CShortcut& entry : file.GetEntries())
+        backup.rows.push_back({entry.prefix, entry.url});
+    return true;
+}
