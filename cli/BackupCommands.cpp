@@ -106,7 +106,7 @@ void CBackupCommands::Restore(const CCommandLine& line, COutcome& outcome)
     CPrefixTable table;
     if (outcome.Report(table.Load(), false))
         CTransferCommands::Take(table, backup.rows, 0, Tessaly::Narrow(backup.path), true, line.Has("--dry-run"),
-                                outcome, IDS_CLI_RESTORED_FROM);
+                                outcome, true);
 }
 
 CPrefixStore::Report CBackupCommands::Save(CPrefixTable& table, COutcome& outcome)

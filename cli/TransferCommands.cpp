@@ -50,7 +50,7 @@ std::string ProfileStart(const std::string& from)
 // meant: with `replace` it would empty the key. The summary, when all was
 // saved, counts what the file held that is no prefix among the skipped.
 void CTransferCommands::Take(CPrefixTable& table, const std::vector<Row>& rows, int skipped,
-                             const std::string& from, bool replace, bool dryRun, COutcome& outcome, unsigned done)
+                             const std::string& from, bool replace, bool dryRun, COutcome& outcome, bool restore)
 {
     const std::map<std::string, CString> before = table.Rows();
     std::set<std::string> taken;
@@ -62,7 +62,7 @@ void CTransferCommands::Take(CPrefixTable& table, const std::vector<Row>& rows, 
         else
             ++skipped;
     }
-    if (taken.empty() && !from.empty()) {
+    if (taken.empty() && !from.empty() && !restore) {
         outcome.Fail(COutcome::kFile,
                      FormattedText(replace ? IDS_CLI_NOTHING_TO_REPLACE : IDS_CLI_NOTHING_TO_IMPORT, from.c_str()));
         return;
@@ -75,8 +75,8 @@ void CTransferCommands::Take(CPrefixTable& table, const std::vector<Row>& rows, 
     if (!dryRun) {
         if (outcome.Saved(CBackupCommands::Save(table, outcome), changes.Items()))
             outcome.Print(from.empty() ? FormattedText(IDS_CLI_IMPORTED_BROWSERS, changes.Counts(skipped, false).c_str())
-                                       : FormattedText(done != 0 ? done : IDS_CLI_IMPORTED_FROM, from.c_str(),
-                                                       changes.Counts(skipped, replace).c_str()));
+                                       : FormattedText(restore ? IDS_CLI_RESTORED_FROM : IDS_CLI_IMPORTED_FROM,
+                                                       from.c_str(), changes.Counts(skipped, replace).c_str()));
         return;
     }
     outcome.Done(changes.Items());

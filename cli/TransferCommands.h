@@ -17,8 +17,8 @@ public:
 
     // The rows taken into the table from the file `from` (empty: from the
     // browsers), and with `replace` every other row removed; saved, or with
-    // `dryRun` only told, row by row; the summary says so by `done`.
+    // `dryRun` only told, row by row. A `restore` takes a backup, which is
+    // meant even when it holds no prefix.
     static void Take(CPrefixTable& table, const std::vector<CPrefixTable::Row>& rows, int skipped,
-                     const std::string& from, bool replace, bool dryRun, COutcome& outcome,
-                     unsigned done = 0);
+                     const std::string& from, bool replace, bool dryRun, COutcome& outcome, bool restore = false);
 };

@@ -108,9 +108,9 @@ std::string CPrefixBackups::Format(const std::vector<PrefixRow>& rows)
 {
     CPrefixFile file;
     for (const PrefixRow& row : rows)
-        file.Add(row.prefix, row.url);  // a stored name holds no line break
+        file.Add(row.prefix, row.url);  // a name another program gave a line break cannot be carried
     std::string bytes = file.Format();
-    return bytes + Trailer(rows.size(), bytes);
+    return bytes + Trailer(file.GetEntries().size(), bytes);
 }
 
 DWORD CPrefixBackups::BeforeFirstSave()

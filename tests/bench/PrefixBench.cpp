@@ -10,12 +10,14 @@
 #include "app/SearchPrefixDlg.h"
 #include "res/resource.h"
 
+#include "tests/bench/BackupBench.h"
 #include "tests/bench/BenchSupport.h"
 #include "tests/bench/CliBench.h"
 #include "tests/bench/ImportBench.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ImportTable.h"
 #include "tests/support/ListViewHost.h"
+#include "tests/support/UserFolders.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -192,6 +194,7 @@ double UpdatePassMicroseconds(int count)
 
 void RunTable()
 {
+    UserFolders folders;  // the dialog's backups there, not in the user's own folder
     Scratch scratch;
     ::InitCommonControls();
     ImportSwap messages("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&PrintMessage));
@@ -269,6 +272,7 @@ void RunTable()
                 at5000.updateMicroseconds / lines[0].updateMicroseconds);
     std::printf("save one: x%.2f from 10 to 5000 prefixes; 1/%.0f of reg import at 5000\n",
                 at5000.saveOne / lines[0].saveOne, at5000.import / at5000.saveOne);
+    PrintBackupTable(scratch.Path());
 }
 
 void ReportMemory(int count)
