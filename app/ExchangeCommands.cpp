@@ -5,14 +5,15 @@
 #include "app/RestoreDlg.h"
 #include "exchange/FileName.h"
 #include "exchange/ImportCandidates.h"
+#include "exchange/PrefixBackups.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
-#include "exchange/PrefixBackups.h"
 #include "framework/FileDialog.h"
 #include "framework/Menu.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/ReportText.h"
+#include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
 #include <set>
@@ -113,7 +114,10 @@ void CExchangeCommands::ImportFromBrowser()
 void CExchangeCommands::Restore()
 {
     const std::vector<CPrefixListCtrl::Row> now = m_table.GetRows();
-    CRestoreDlg dialog(m_owner.m_hWnd, CPrefixBackups().List(), now);
+    HCURSOR cursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+    std::vector<CPrefixBackups::Backup> backups = CPrefixBackups().List();
+    ::SetCursor(cursor);
+    CRestoreDlg dialog(m_owner.m_hWnd, std::move(backups), now);
     if (dialog.DoModal() != IDOK)
         return;
     const std::vector<PrefixRow>& rows = dialog.GetChosen().rows;
@@ -121,10 +125,14 @@ void CExchangeCommands::Restore()
     for (const PrefixRow& row : rows)
         kept.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
     for (const CPrefixListCtrl::Row& row : now) {
-        if (kept.count(static_cast<const char*>(row.prefix)) == 0)
+        if (kept.count(static_cast<const char*>(row.prefix)) == 0 && !CPrefixBackups::KeptByRestore(row.prefix))
             m_table.RemovePrefix(row.prefix);
     }
-    m_table.AddOrUpdatePrefixes(rows);
+    const int restored = m_table.AddOrUpdatePrefixes(rows);
+    if (restored < static_cast<int>(rows.size()))
+        ShowMessage(CPrefixFiles::ImportedText(Tessaly::Narrow(dialog.GetChosen().path), restored,
+                                               static_cast<int>(rows.size()) - restored),
+                    MB_ICONWARNING);
 }
 
 void CExchangeCommands::AppendTo(HMENU systemMenu)

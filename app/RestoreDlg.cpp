@@ -6,6 +6,7 @@
 
 BEGIN_MESSAGE_MAP(CRestoreDlg, CDialog)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_BACKUP_LIST, OnItemChangedList)
+    ON_NOTIFY(NM_DBLCLK, IDC_BACKUP_LIST, OnDoubleClickList)
 END_MESSAGE_MAP()
 
 namespace {
@@ -84,6 +85,12 @@ void CRestoreDlg::OnItemChangedList(NMHDR*, LRESULT* result)
     *result = 0;
     const int row = Selected();
     GetDlgItem(IDOK).EnableWindow(row >= 0 && m_backups[static_cast<size_t>(row)].unusable == 0);
+}
+
+void CRestoreDlg::OnDoubleClickList(NMHDR*, LRESULT* result)
+{
+    *result = 0;
+    OnOK();
 }
 
 void CRestoreDlg::OnOK()

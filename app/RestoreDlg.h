@@ -22,6 +22,8 @@ protected:
     void DoDataExchange(CDataExchange* exchange) override;
     void OnOK() override;
     void OnItemChangedList(NMHDR* header, LRESULT* result);
+    // A double-click restores the backup, as Restore does.
+    void OnDoubleClickList(NMHDR* header, LRESULT* result);
 
     DECLARE_MESSAGE_MAP()
 

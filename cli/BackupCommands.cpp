@@ -41,7 +41,8 @@ void ListAsJson(const std::vector<CPrefixBackups::Backup>& backups, COutcome& ou
         nlohmann::ordered_json item = {{"number", i + 1},
                                        {"time", TimeText(backup.time, 'T')},
                                        {"file", Utf8FromWide(backup.path)},
-                                       {"prefixes", backup.rows.size()},
+                                       {"prefixes", backup.unusable == 0 ? nlohmann::ordered_json(backup.rows.size())
+                                                                         : nlohmann::ordered_json()},
                                        {"restorable", backup.unusable == 0}};
         if (backup.unusable != 0)
             item["reason"] = Utf8FromWide(Tessaly::Widen(LoadText(backup.unusable)));
@@ -55,9 +56,9 @@ void ListAsJson(const std::vector<CPrefixBackups::Backup>& backups, COutcome& ou
 // can be restored.
 bool Chosen(const std::string& word, CPrefixBackups::Backup& backup, COutcome& outcome)
 {
-    const std::vector<CPrefixBackups::Backup> backups = CPrefixBackups().List();
     const bool number = !word.empty() && word.size() < 6 && word.find_first_not_of("0123456789") == std::string::npos;
     if (number) {
+        const std::vector<CPrefixBackups::Backup> backups = CPrefixBackups().List();
         const size_t index = std::stoul(word);
         if (index == 0 || index > backups.size()) {
             outcome.Fail(COutcome::kUsage, FormattedText(IDS_CLI_NO_BACKUP, word.c_str()));

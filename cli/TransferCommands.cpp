@@ -9,6 +9,7 @@
 #include "exchange/FileName.h"
 #include "exchange/FirefoxPolicy.h"
 #include "exchange/ImportCandidates.h"
+#include "exchange/PrefixBackups.h"
 #include "exchange/PrefixFiles.h"
 #include "exchange/ProfileFinder.h"
 #include "exchange/ProfileReader.h"
@@ -68,7 +69,8 @@ void CTransferCommands::Take(CPrefixTable& table, const std::vector<Row>& rows, 
         return;
     }
     for (const auto& row : before) {
-        if (replace && taken.count(row.first) == 0)
+        const bool kept = taken.count(row.first) != 0 || (restore && CPrefixBackups::KeptByRestore(row.first.c_str()));
+        if (replace && !kept)
             table.RemovePrefix(row.first.c_str());
     }
     const CTableChanges changes(before, table.Rows(), taken);

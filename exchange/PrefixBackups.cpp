@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <map>
@@ -53,7 +54,7 @@ std::wstring NewName()
     SYSTEMTIME now;
     ::GetSystemTime(&now);
     wchar_t name[96];
-    std::swprintf(name, 96, L"%ls%04u%02u%02uT%02u%02u%02u.%03uZ-%lu-%u.reg", kNameStart, now.wYear, now.wMonth,
+    std::swprintf(name, 96, L"%ls%04u%02u%02uT%02u%02u%02u.%03uZ-%010lu-%010u.reg", kNameStart, now.wYear, now.wMonth,
                   now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, ::GetCurrentProcessId(),
                   ++made);
     return name;
@@ -100,8 +101,14 @@ CPrefixBackups::Changes CPrefixBackups::Compare(const std::vector<PrefixRow>& no
         changes.changed += found->second != static_cast<const char*>(row.url) ? 1 : 0;
         rows.erase(found);
     }
-    changes.removed = rows.size();
+    for (const auto& row : rows)
+        changes.removed += KeptByRestore(row.first.c_str()) ? 0 : 1;
     return changes;
+}
+
+bool CPrefixBackups::KeptByRestore(const char* prefix)
+{
+    return std::strpbrk(prefix, "\r\n") != nullptr;
 }
 
 std::string CPrefixBackups::Format(const std::vector<PrefixRow>& rows)
@@ -118,6 +125,8 @@ DWORD CPrefixBackups::BeforeFirstSave()
     if (m_done)
         return 0;
     m_done = true;
+    if (m_folder.empty())
+        return ERROR_PATH_NOT_FOUND;
     std::vector<PrefixRow> rows;
     CPrefixStore store;
     const CPrefixStore::Report report = store.Load(rows);
@@ -128,15 +137,17 @@ DWORD CPrefixBackups::BeforeFirstSave()
     std::string newest;
     if (!names.empty() && CByteFile::Read(m_folder + L"\\" + names.front(), newest) == 0 && newest == bytes)
         return 0;
-    if (m_folder.empty())
-        return ERROR_PATH_NOT_FOUND;
     ::CreateDirectoryW(m_folder.substr(0, m_folder.rfind(L'\\')).c_str(), nullptr);
     ::CreateDirectoryW(m_folder.c_str(), nullptr);
-    if (DWORD error = CByteFile::Write(m_folder + L"\\" + NewName(), bytes))
+    const std::wstring name = NewName();
+    if (DWORD error = CByteFile::Write(m_folder + L"\\" + name, bytes))
         return error;
-    const std::vector<std::wstring> kept = Names();
-    for (size_t i = kKept; i < kept.size(); ++i)
-        ::DeleteFileW((m_folder + L"\\" + kept[i]).c_str());
+    // The oldest others go; the one just made stays, even when a clock set
+    // back or a file dated ahead sorts it among them.
+    std::vector<std::wstring> others = Names();
+    others.erase(std::remove(others.begin(), others.end(), name), others.end());
+    for (size_t i = kKept - 1; i < others.size(); ++i)
+        ::DeleteFileW((m_folder + L"\\" + others[i]).c_str());
     return 0;
 }
 
@@ -148,8 +159,9 @@ std::vector<std::wstring> CPrefixBackups::Names() const
     HANDLE search = ::FindFirstFileW((m_folder + L"\\" + kNameStart + L"*.reg").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
+    SYSTEMTIME time;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && TimeOf(found.cFileName, time))
             names.push_back(found.cFileName);
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);

@@ -233,6 +233,9 @@ protected:
         return m_files.back();
     }
 
+    // The user's folders, as SHGetKnownFolderPath gives them, in a folder
+    // of the test's: the backups a save makes go there.
+    UserFolders m_folders;
     MessageRecorder m_messages;
     std::unique_ptr<CSearchPrefixDlg> m_dialog;
     std::vector<std::string> m_files;
@@ -243,8 +246,7 @@ private:
 
 class FileDialogs : public MainDialog {};
 
-// With the user's folders, as SHGetKnownFolderPath gives them, in a folder
-// of the test's.
+// Browser profiles in the user's folders.
 class BrowserImport : public MainDialog {
 protected:
     BrowserImport();
@@ -253,10 +255,6 @@ protected:
     // dialog: what it showed.
     ImportDialogSeen ImportFromBrowser(std::function<void(HWND dialog, HWND list)> action);
 
-private:
-    UserFolders m_folders;
-
-protected:
     const TempFolder& m_root;
     const std::wstring& m_localAppData;
     const std::wstring& m_roamingAppData;

@@ -8,6 +8,7 @@
 #include "tests/support/RegistryCallLayer.h"
 #include "tests/support/ScratchRegistry.h"
 #include "tests/support/SearchUrlKey.h"
+#include "tests/support/UserFolders.h"
 
 #include <functional>
 #include <string>
@@ -29,7 +30,10 @@ void Store(const std::vector<std::string>& names, const char* url = "http://x/%s
         url != nullptr ? StorePrefix(name, url) : StoreNumberAsUrl(name);
 }
 
-using PrefixListStore = RegistryTest;
+// The backups a save makes go to the test's own folders.
+class PrefixListStore : public RegistryTest {
+    UserFolders m_folders;
+};
 
 } // namespace
 

@@ -1,16 +1,11 @@
 #include "tests/app/DialogFixture.h"
 
-#include "tests/support/UserFolders.h"
-
 // "Restore from backup": the first Apply backs the key up, and a backup
 // chosen becomes the table, as edits that nothing stores before Apply.
 
 namespace {
 
-class RestoreFromBackup : public MainDialog {
-protected:
-    UserFolders m_folders;
-};
+class RestoreFromBackup : public MainDialog {};
 
 std::vector<std::string> s_seen;  // each backup's prefixes, and what restoring it would do
 

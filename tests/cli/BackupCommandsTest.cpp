@@ -13,11 +13,12 @@ TEST_F(RegistryTest, CommandsBackUpTheKeyAndRestoreTakesItBack)
 {
     UserFolders user;
     StorePrefix("GOOGLE", "https://www.google.com/search?q=%s");
+    StorePrefix("TWO\r\nLINES", "https://t/%s");  // no backup can hold it: restore leaves it
     ASSERT_EQ(RunInProcess({"add", "wiki", "https://w/%s"}).exit, 0);
     ASSERT_EQ(RunInProcess({"rename", "google", "g"}).exit, 0);
     const CliResult restored = RunInProcess({"restore", "2"});
     EXPECT_EQ(restored.exit, 0) << restored.err;
-    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"GOOGLE"}));
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"GOOGLE", "TWO\r\nLINES"}));
     const nlohmann::json backups = nlohmann::json::parse(RunInProcess({"backups", "--format", "json"}).out);
     std::vector<int> prefixes;
     for (const auto& backup : backups)

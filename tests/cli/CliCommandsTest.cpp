@@ -341,7 +341,8 @@ TEST(CommandLineProgram, PassesUnicodeWordsThroughAPipeAsUtf8)
 void ExpectHelpFits()
 {
     std::string text = RunInProcess({"--help"}).out;
-    for (const char* command : {"list", "add", "remove", "rename", "import", "import-browser", "export"})
+    for (const char* command : {"list", "add", "remove", "rename", "import", "import-browser", "export", "backups",
+                                "restore"})
         text += RunInProcess({"help", command}).out;
     const std::wstring wide = Tessaly::Widen(text.c_str());
     for (size_t start = 0, end; (end = wide.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)

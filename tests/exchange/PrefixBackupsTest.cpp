@@ -42,10 +42,11 @@ TEST_F(RegistryTest, BackupsAreMadeOnceForEachNewStateAndThirtyKept)
         {"the same state again", nullptr, {""}},
         {"a changed key", "A", {"A", ""}},
         {"and changed again", "B", {"A B", "A", ""}},
+        {"a name beyond ASCII, a URL with a line break", "\xC4", {"A B \xC4", "A B", "A", ""}},
     };
     for (const auto& step : steps) {
         if (step.add != nullptr)
-            StorePrefix(step.add, "https://x/?q=%s");
+            StorePrefix(Utf8FromProcessCodePage(step.add), "https://x/?q=%s\r\n");
         CPrefixBackups backups(folder);
         EXPECT_EQ(backups.BeforeFirstSave(), 0u) << step.what;
         StorePrefix("LATER", "https://l/%s");  // after the first save: no backup of its own
@@ -61,8 +62,8 @@ TEST_F(RegistryTest, BackupsAreMadeOnceForEachNewStateAndThirtyKept)
     for (const CPrefixBackups::Backup& backup : CPrefixBackups(folder).List())
         sizes.push_back(backup.rows.size());
     ASSERT_EQ(sizes.size(), CPrefixBackups::kKept);
-    EXPECT_EQ(sizes.front(), 37u);  // A, B and N0 to N34
-    EXPECT_EQ(sizes.back(), 8u);    // of the 38 made, holding 0 to 37, the oldest 8 gone
+    EXPECT_EQ(sizes.front(), 38u);  // A, B, \xC4 and N0 to N34
+    EXPECT_EQ(sizes.back(), 9u);    // of the 39 made, holding 0 to 38, the oldest 9 gone
 
     // A backup edited by hand is told, not offered; another key's file is
     // not listed; a folder that cannot be made is an error, and nothing more.
