@@ -72,7 +72,7 @@ TEST_F(RegistryTest, BackupsAreMadeOnceForEachNewStateAndThirtyKept)
     bytes[bytes.find(Utf16Bytes("https://n/"))] = 'H';
     WriteFileBytes(folder + L"\\SearchUrl-29991231T235959.998Z-1-1.reg", bytes);
     WriteFileBytes(folder + L"\\SearchUrl-29991231T235959.999Z-1-1.reg",
-                   "\xFF\xFE" + Utf16Bytes("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Other]\r\n"));
+                   "\xFF\xFE" + Utf16Bytes("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\X]\r\n"));
     EXPECT_EQ(Listed(CPrefixBackups(folder)).front(), "unusable " + std::to_string(IDS_BACKUP_DAMAGED));
     WriteFileBytes(temp.Path() + L"\\file", "");
     EXPECT_NE(CPrefixBackups(temp.Path() + L"\\file\\Backups").BeforeFirstSave(), 0u);
