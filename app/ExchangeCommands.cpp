@@ -125,7 +125,8 @@ void CExchangeCommands::Restore()
     for (const PrefixRow& row : rows)
         kept.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
     for (const CPrefixListCtrl::Row& row : now) {
-        if (kept.count(static_cast<const char*>(row.prefix)) == 0 && !CPrefixBackups::KeptByRestore(row.prefix))
+        if (kept.count(static_cast<const char*>(UpperCasePrefix(row.prefix))) == 0 &&
+            !CPrefixBackups::KeptByRestore(row.prefix))
             m_table.RemovePrefix(row.prefix);
     }
     const int restored = m_table.AddOrUpdatePrefixes(rows);

@@ -50,19 +50,9 @@ bool CRestoreDlg::OnInitDialog()
         item.iItem = static_cast<int>(i);
         item.pszText = const_cast<char*>(made.c_str());  // only read
         const int row = m_list.InsertItem(item);
-        if (backup.unusable != 0) {
-            m_list.SetItemText(row, 2, FormattedText(IDS_CLI_BACKUP_UNUSABLE, LoadText(backup.unusable)).c_str());
-            continue;
-        }
-        const CPrefixBackups::Changes changes = CPrefixBackups::Compare(m_now, backup.rows);
-        m_list.SetItemText(row, 1, std::to_string(backup.rows.size()).c_str());
-        const std::string separator = static_cast<const char*>(LoadText(IDS_LIST_SEPARATOR));
-        m_list.SetItemText(row, 2, (FormattedText(IDS_RESTORE_ADDS, std::to_string(changes.added).c_str()) +
-                                    separator +
-                                    FormattedText(IDS_RESTORE_CHANGES, std::to_string(changes.changed).c_str()) +
-                                    separator +
-                                    FormattedText(IDS_RESTORE_REMOVES, std::to_string(changes.removed).c_str()))
-                                       .c_str());
+        if (backup.unusable == 0)
+            m_list.SetItemText(row, 1, std::to_string(backup.rows.size()).c_str());
+        m_list.SetItemText(row, 2, Effect(backup).c_str());
     }
     GetDlgItem(IDOK).EnableWindow(false);
     if (m_backups.empty()) {
@@ -73,6 +63,17 @@ bool CRestoreDlg::OnInitDialog()
     }
     m_list.SetItemState(0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     return true;  // the focus goes to the first tab stop, the list
+}
+
+std::string CRestoreDlg::Effect(const CPrefixBackups::Backup& backup) const
+{
+    if (backup.unusable != 0)
+        return FormattedText(IDS_BACKUP_UNUSABLE, LoadText(backup.unusable));
+    const CPrefixBackups::Changes changes = CPrefixBackups::Compare(m_now, backup.rows);
+    const std::string separator = static_cast<const char*>(LoadText(IDS_LIST_SEPARATOR));
+    return FormattedText(IDS_RESTORE_ADDS, std::to_string(changes.added).c_str()) + separator +
+           FormattedText(IDS_RESTORE_CHANGES, std::to_string(changes.changed).c_str()) + separator +
+           FormattedText(IDS_RESTORE_REMOVES, std::to_string(changes.removed).c_str());
 }
 
 int CRestoreDlg::Selected() const

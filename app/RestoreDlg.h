@@ -4,6 +4,7 @@
 #include "framework/Dialog.h"
 #include "framework/ListCtrl.h"
 
+#include <string>
 #include <vector>
 
 // "Restore from backup": the backups, newest first, each with when it was
@@ -28,6 +29,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // What restoring the backup would do to the table, or why it cannot be
+    // restored.
+    std::string Effect(const CPrefixBackups::Backup& backup) const;
     int Selected() const;
 
     const std::vector<CPrefixBackups::Backup> m_backups;

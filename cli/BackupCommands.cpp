@@ -29,7 +29,7 @@ std::string TimeText(const SYSTEMTIME& time, char between)
 
 std::string What(const CPrefixBackups::Backup& backup)
 {
-    return backup.unusable != 0 ? FormattedText(IDS_CLI_BACKUP_UNUSABLE, LoadText(backup.unusable))
+    return backup.unusable != 0 ? FormattedText(IDS_BACKUP_UNUSABLE, LoadText(backup.unusable))
                                 : Counted(static_cast<int>(backup.rows.size()), IDS_PREFIXES_ONE, IDS_PREFIXES_MANY);
 }
 

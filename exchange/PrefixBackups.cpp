@@ -54,9 +54,9 @@ std::wstring NewName()
     SYSTEMTIME now;
     ::GetSystemTime(&now);
     wchar_t name[96];
-    std::swprintf(name, 96, L"%ls%04u%02u%02uT%02u%02u%02u.%03uZ-%010lu-%010u.reg", kNameStart, now.wYear, now.wMonth,
-                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, ::GetCurrentProcessId(),
-                  ++made);
+    std::swprintf(name, 96, L"%ls%04u%02u%02uT%02u%02u%02u.%03uZ-%010lu-%010u.reg", kNameStart, now.wYear,
+                  now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+                  ::GetCurrentProcessId(), ++made);
     return name;
 }
 
