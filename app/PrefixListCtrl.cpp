@@ -1,6 +1,5 @@
 #include "app/PrefixListCtrl.h"
 
-#include "exchange/ByteFile.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/ReportText.h"
 #include "prefixes/SearchUrlCatalog.h"
@@ -382,10 +381,7 @@ void CPrefixListCtrl::AddDefaultPrefixes()
 bool CPrefixListCtrl::SavePrefixes()
 {
     if (DWORD error = m_backups.BeforeFirstSave())
-        MessageBox(FormattedText(IDS_BACKUP_FAILED, Tessaly::Narrow(CPrefixBackups::UserFolder()).c_str(),
-                                 CByteFile::ErrorText(error).c_str())
-                       .c_str(),
-                   LoadText(IDS_ERROR), MB_OK | MB_ICONWARNING);
+        MessageBox(CPrefixBackups::FailureText(error).c_str(), LoadText(IDS_ERROR), MB_OK | MB_ICONWARNING);
     CPrefixStore::Report report = m_store.Save();
     ShowReport(report);
     // After a failure the key does not hold the table: Apply stays enabled.

@@ -3,7 +3,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Outcome.h"
 #include "cli/TransferCommands.h"
-#include "exchange/ByteFile.h"
 #include "exchange/PrefixBackups.h"
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixTable.h"
@@ -114,8 +113,6 @@ CPrefixStore::Report CBackupCommands::Save(CPrefixTable& table, COutcome& outcom
 {
     CPrefixBackups backups;
     if (DWORD error = backups.BeforeFirstSave())
-        outcome.Fail(COutcome::kDone, FormattedText(IDS_BACKUP_FAILED,
-                                                    Tessaly::Narrow(CPrefixBackups::UserFolder()).c_str(),
-                                                    CByteFile::ErrorText(error).c_str()));
+        outcome.Fail(COutcome::kDone, CPrefixBackups::FailureText(error));
     return table.Save();
 }

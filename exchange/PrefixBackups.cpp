@@ -6,6 +6,7 @@
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixCase.h"
 #include "prefixes/PrefixStore.h"
+#include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -83,6 +84,11 @@ std::wstring CPrefixBackups::UserFolder()
 
 CPrefixBackups::CPrefixBackups(std::wstring folder) : m_folder(std::move(folder))
 {
+}
+
+std::string CPrefixBackups::FailureText(DWORD error)
+{
+    return FormattedText(IDS_BACKUP_FAILED, Tessaly::Narrow(UserFolder()).c_str(), CByteFile::ErrorText(error).c_str());
 }
 
 CPrefixBackups::Changes CPrefixBackups::Compare(const std::vector<PrefixRow>& now,

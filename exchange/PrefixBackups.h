@@ -26,6 +26,8 @@ public:
     // that kept the backup from being made, for the caller to tell; the
     // save goes on either way.
     DWORD BeforeFirstSave();
+    // What a person is told of a backup that could not be made.
+    static std::string FailureText(DWORD error);
 
     struct Backup {
         std::wstring path;
