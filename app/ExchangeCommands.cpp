@@ -11,12 +11,10 @@
 #include "exchange/ProfileReader.h"
 #include "framework/FileDialog.h"
 #include "framework/Menu.h"
-#include "prefixes/PrefixCase.h"
 #include "prefixes/ReportText.h"
 #include "registry/ProcessCodePage.h"
 #include "res/resource.h"
 
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -121,14 +119,8 @@ void CExchangeCommands::Restore()
     if (dialog.DoModal() != IDOK)
         return;
     const std::vector<PrefixRow>& rows = dialog.GetChosen().rows;
-    std::set<std::string> kept;
-    for (const PrefixRow& row : rows)
-        kept.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
-    for (const CPrefixListCtrl::Row& row : now) {
-        if (kept.count(static_cast<const char*>(UpperCasePrefix(row.prefix))) == 0 &&
-            !CPrefixBackups::KeptByRestore(row.prefix))
-            m_table.RemovePrefix(row.prefix);
-    }
+    for (const CString& prefix : CPrefixBackups::Removed(now, rows))
+        m_table.RemovePrefix(prefix);
     const int restored = m_table.AddOrUpdatePrefixes(rows);
     if (restored < static_cast<int>(rows.size()))
         ShowMessage(CPrefixFiles::ImportedText(Tessaly::Narrow(dialog.GetChosen().path), restored,

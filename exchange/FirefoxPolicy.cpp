@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include <limits>
+#include <utility>
+#include <vector>
 
 const wchar_t CFirefoxPolicy::kKeyPath[] = L"SOFTWARE\\Policies\\Mozilla\\Firefox\\SearchEngines\\Add";
 const char CFirefoxPolicy::kNameEnd[] = " (Quillory)";
@@ -14,6 +16,18 @@ const char CFirefoxPolicy::kNameEnd[] = " (Quillory)";
 namespace {
 
 const std::wstring kKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(CFirefoxPolicy::kKeyPath);
+
+using Values = std::vector<std::pair<const char*, std::string>>;
+
+// An engine's values, in the order the policy templates list them, for
+// either form of the file.
+Values ValuesOf(const CSearchPolicy::Entry& entry)
+{
+    return {{"Name", entry.prefix + CFirefoxPolicy::kNameEnd},
+            {"URLTemplate", entry.url},
+            {"Alias", entry.shortcut},
+            {"Method", "GET"}};
+}
 
 } // namespace
 
@@ -28,14 +42,8 @@ std::string CFirefoxPolicy::FormatReg() const
     int number = 0;
     for (const Entry& entry : Entries()) {
         sections += L"[" + kKey + L"\\" + std::to_wstring(++number) + L"]\r\n";
-        const std::pair<const wchar_t*, std::string> values[] = {
-            {L"Name", entry.prefix + kNameEnd},
-            {L"URLTemplate", entry.url},
-            {L"Alias", entry.shortcut},
-            {L"Method", "GET"},
-        };
-        for (const auto& value : values)
-            sections += L"\"" + std::wstring(value.first) + L"\"=" +
+        for (const auto& value : ValuesOf(entry))
+            sections += L"\"" + WideFromUtf8(value.first) + L"\"=" +
                         CPrefixFile::StringData(WideFromUtf8(value.second)) + L"\r\n";
         sections += L"\r\n";
     }
@@ -45,11 +53,12 @@ std::string CFirefoxPolicy::FormatReg() const
 std::string CFirefoxPolicy::FormatJson() const
 {
     nlohmann::ordered_json engines = nlohmann::ordered_json::array();
-    for (const Entry& entry : Entries())
-        engines.push_back({{"Name", entry.prefix + kNameEnd},
-                           {"URLTemplate", entry.url},
-                           {"Alias", entry.shortcut},
-                           {"Method", "GET"}});
+    for (const Entry& entry : Entries()) {
+        nlohmann::ordered_json engine = nlohmann::ordered_json::object();
+        for (const auto& value : ValuesOf(entry))
+            engine[value.first] = value.second;
+        engines.push_back(std::move(engine));
+    }
     const nlohmann::ordered_json policies = {{"policies", {{"SearchEngines", {{"Add", std::move(engines)}}}}}};
     return policies.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }

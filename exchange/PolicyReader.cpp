@@ -7,11 +7,19 @@
 #include "exchange/TextEncoding.h"
 #include "prefixes/PrefixRules.h"
 #include "registry/IgnoringCase.h"
+#include "registry/ProcessCodePage.h"
 
 #include <algorithm>
 #include <iterator>
 
 using Tessaly::EqualIgnoringCase;
+
+namespace {
+
+// A Firefox engine's values that make a prefix, in the order of Fields.
+const char* const kFirefoxFields[] = {"Alias", "URLTemplate", "Method"};
+
+} // namespace
 
 // The lists' entries as the parser meets them. A list is an array: the
 // whole text (the prefix list, or Chrome's list in a .reg value),
@@ -89,8 +97,10 @@ private:
     // The field of the entry the string value read belongs to, if any.
     std::string* Field()
     {
-        static const char* const kNames[][3] = {
-            {"", "", ""}, {"prefix", "url", ""}, {"shortcut", "url", ""}, {"Alias", "URLTemplate", "Method"}};
+        static const char* const kNames[][3] = {{"", "", ""},
+                                                {"prefix", "url", ""},
+                                                {"shortcut", "url", ""},
+                                                {kFirefoxFields[0], kFirefoxFields[1], kFirefoxFields[2]}};
         if (!m_inEntry || !InList())
             return nullptr;
         std::string* const fields[] = {&m_fields.word, &m_fields.url, &m_fields.method};
@@ -193,11 +203,10 @@ void CPolicyReader::Value(const std::wstring& name, const std::wstring& text)
             m_skipped = skipped + 1;
         }
     } else if (m_engine != nullptr) {
-        const std::pair<const wchar_t*, std::string*> fields[] = {
-            {L"Alias", &m_engine->word}, {L"URLTemplate", &m_engine->url}, {L"Method", &m_engine->method}};
-        for (const auto& field : fields) {
-            if (EqualIgnoringCase(name, field.first))
-                *field.second = Utf8FromWide(text);
+        std::string* const fields[] = {&m_engine->word, &m_engine->url, &m_engine->method};
+        for (size_t i = 0; i < std::size(fields); ++i) {
+            if (EqualIgnoringCase(name, Tessaly::Widen(kFirefoxFields[i])))
+                *fields[i] = Utf8FromWide(text);
         }
     }
 }

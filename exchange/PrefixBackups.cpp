@@ -16,6 +16,7 @@
 #include <cwchar>
 #include <functional>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace {
@@ -100,16 +101,26 @@ CPrefixBackups::Changes CPrefixBackups::Compare(const std::vector<PrefixRow>& no
     Changes changes;
     for (const PrefixRow& row : backup) {
         auto found = rows.find(static_cast<const char*>(UpperCasePrefix(row.prefix)));
-        if (found == rows.end()) {
+        if (found == rows.end())
             ++changes.added;
-            continue;
-        }
-        changes.changed += found->second != static_cast<const char*>(row.url) ? 1 : 0;
-        rows.erase(found);
+        else
+            changes.changed += found->second != static_cast<const char*>(row.url) ? 1 : 0;
     }
-    for (const auto& row : rows)
-        changes.removed += KeptByRestore(row.first.c_str()) ? 0 : 1;
+    changes.removed = Removed(now, backup).size();
     return changes;
+}
+
+std::vector<CString> CPrefixBackups::Removed(const std::vector<PrefixRow>& now, const std::vector<PrefixRow>& backup)
+{
+    std::set<std::string> kept;
+    for (const PrefixRow& row : backup)
+        kept.insert(static_cast<const char*>(UpperCasePrefix(row.prefix)));
+    std::vector<CString> removed;
+    for (const PrefixRow& row : now) {
+        if (kept.count(static_cast<const char*>(UpperCasePrefix(row.prefix))) == 0 && !KeptByRestore(row.prefix))
+            removed.push_back(row.prefix);
+    }
+    return removed;
 }
 
 bool CPrefixBackups::KeptByRestore(const char* prefix)
@@ -150,10 +161,8 @@ DWORD CPrefixBackups::BeforeFirstSave()
         return error;
     // The oldest others go; the one just made stays, even when a clock set
     // back or a file dated ahead sorts it among them.
-    std::vector<std::wstring> others = Names();
-    others.erase(std::remove(others.begin(), others.end(), name), others.end());
-    for (size_t i = kKept - 1; i < others.size(); ++i)
-        ::DeleteFileW((m_folder + L"\\" + others[i]).c_str());
+    for (size_t i = kKept - 1; i < names.size(); ++i)
+        ::DeleteFileW((m_folder + L"\\" + names[i]).c_str());
     return 0;
 }
 

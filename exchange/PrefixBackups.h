@@ -47,6 +47,8 @@ public:
         size_t added = 0, changed = 0, removed = 0;
     };
     static Changes Compare(const std::vector<PrefixRow>& now, const std::vector<PrefixRow>& backup);
+    // The prefixes of `now` a restore of the backup removes.
+    static std::vector<CString> Removed(const std::vector<PrefixRow>& now, const std::vector<PrefixRow>& backup);
     // Whether a restore keeps the table's row of this prefix, though the
     // backup lacks it: no backup can hold a name with a line break, which
     // another program may have given it.
